@@ -1,0 +1,116 @@
+// The interface between the proof engine and a logic.
+//
+// A logic is a type whose members follow the record of 27 entries that the
+// engine is instantiated on, in the record's order. The engine never looks
+// inside a formula, a substitution, a constraint set, a renaming or a
+// variable set: it only stores, passes and compares them through these
+// members. A failed unification is a value (an empty optional), never a
+// thrown exception: it is the commonest outcome of the inner loop.
+#pragma once
+
+#include <concepts>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace engine {
+
+// An index: an optional float (absent, or present with a value).
+using Indice = std::optional<double>;
+
+// The constraint argument of `unif` and the constraint outcome of its
+// result: no constraint, one constraint set, or the sets of both clauses.
+template <class C>
+struct NoConstraint {};
+template <class C>
+struct OneConstraint {
+  C c;
+};
+template <class C>
+struct TwoConstraints {
+  C c1;
+  C c2;
+};
+template <class C>
+using ConstraintArg = std::variant<NoConstraint<C>, OneConstraint<C>, TwoConstraints<C>>;
+
+// Result of a successful unification: six fields, in the record's order.
+template <class F, class S, class C>
+struct UnifResult {
+  int depth = 0;                  // passed unchanged to the resolvent's weight
+  S subst;                        // applied to the rest of both clauses
+  ConstraintArg<C> outcome;       // same case as the argument
+  C constraints;                  // constraints of the resolvent
+  F unified;                      // first formula with the substitution applied
+  std::vector<F> extra;           // further literals of the resolvent
+};
+
+// One element of what `get_rules` returns.
+template <class F, class S, class C>
+struct Decomposition {
+  std::string rule;               // rule name, e.g. "+and"
+  int kind = 1;                   // weight parameter of the new clause
+  S subst;                        // applied to the rest of the clause
+  C constraints;                  // constraints of the new clause
+  std::vector<F> formulas;        // replace the decomposed literal
+};
+
+// clang-format off
+template <class L>
+concept Logic = requires {
+  typename L::formula;
+  typename L::substitution;
+  typename L::constraints;
+  typename L::renaming;
+  typename L::varset;
+  typename L::Metavar;            // entry 6: "sign cannot be decided" (never thrown by our logics)
+} && std::copyable<typename L::formula> &&
+requires(L& l, const typename L::formula& f, const typename L::formula& g,
+         const typename L::substitution& s, const typename L::constraints& c,
+         const typename L::renaming& r, const typename L::varset& v,
+         const ConstraintArg<typename L::constraints>& ca, const std::string& name, bool sign) {
+  // 0: Unif_fails is the empty optional of `unif`.
+  { l.empty_constraints() } -> std::same_as<typename L::constraints>;                      // 1
+  { l.apply_subst(s, f) } -> std::same_as<typename L::formula>;                            // 2
+  { l.unif(ca, f, g) } -> std::same_as<std::optional<UnifResult<
+        typename L::formula, typename L::substitution, typename L::constraints>>>;         // 3
+  { l.size(f) } -> std::same_as<int>;                                                      // 4
+  { l.is_true(f) } -> std::same_as<bool>;                                                  // 5
+  { l.negative_formula(f) } -> std::same_as<bool>;                                         // 7
+  { l.negate_formula(f) } -> std::same_as<typename L::formula>;                            // 8
+  { l.elim_all_neg(f) } -> std::same_as<typename L::formula>;                              // 9
+  { l.empty_renaming() } -> std::same_as<typename L::renaming>;                            // 10
+  { l.get_renaming_formula(r, f) } -> std::same_as<typename L::renaming>;                  // 11
+  { l.get_renaming_constraints(r, c) } -> std::same_as<typename L::renaming>;              // 12
+  { l.rename_formula(r, f) } -> std::same_as<typename L::formula>;                         // 13
+  { l.rename_constraints(r, c) } -> std::same_as<typename L::constraints>;                 // 14
+  { l.empty_varset() } -> std::same_as<typename L::varset>;                                // 15
+  { l.vars_of_formula(f) } -> std::same_as<typename L::varset>;                            // 16
+  { l.vars_to_constants(v) } -> std::same_as<typename L::substitution>;                    // 17
+  { l.is_empty_inter_varset(v, v) } -> std::same_as<bool>;                                 // 18
+  { l.union_varset(v, v) } -> std::same_as<typename L::varset>;                            // 19
+  { l.get_rules(c, f, sign) } -> std::same_as<std::vector<Decomposition<
+        typename L::formula, typename L::substitution, typename L::constraints>>>;         // 20
+  { l.print_formula(f) } -> std::same_as<void>;                                            // 21
+  { l.print_constraints(c) } -> std::same_as<void>;                                        // 22
+  { l.equal_formula(f, g) } -> std::same_as<bool>;                                         // 23
+  { l.head_symbol(f) } -> std::same_as<typename L::formula>;                               // 24
+  { l.hashed_equal(f, sign, g, sign) } -> std::same_as<bool>;                              // 25 (equal)
+  { l.hashed_hash(f, sign) } -> std::same_as<std::size_t>;                                 // 25 (hash)
+  { l.indice_regle(name) } -> std::same_as<Indice>;                                        // 26
+  // Beyond the record: a structural three-way order (-1, 0, 1; declared
+  // constructor order, constants first) and a hash agreeing with equality.
+  { l.compare_structural(f, g) } -> std::same_as<int>;
+};
+// clang-format on
+
+template <Logic L>
+using UnifOf = UnifResult<typename L::formula, typename L::substitution, typename L::constraints>;
+template <Logic L>
+using DecompositionOf = Decomposition<typename L::formula, typename L::substitution, typename L::constraints>;
+template <Logic L>
+using ConstraintArgOf = ConstraintArg<typename L::constraints>;
+
+}  // namespace engine

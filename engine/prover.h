@@ -1,0 +1,72 @@
+// The engine instance on a logic: add axioms, forget them, and run proof
+// attempts. `prove` prints its own outcome; it returns normally when a proof
+// was found (or the goal is true) and throws `ProveFails` in every other case.
+//
+//   engine::Prover<prop::PropLogic> prover(logic);
+//   prover.axiom({f, std::nullopt, logic.empty_constraints(), 1});
+//   try { prover.prove({}, hyps, goal); } catch (const engine::ProveFails&) {}
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/logic.h"
+
+namespace engine {
+
+// The one failure that leaves `prove`; its message is already printed.
+struct ProveFails {};
+
+// A hypothesis or axiom: formula, weight hint ("#"), constraints, index hint ("%", 1 when absent).
+template <Logic L>
+struct Hypothesis {
+  typename L::formula formula;
+  std::optional<int> poids;
+  typename L::constraints constraints;
+  int indice = 1;
+};
+
+// The ten optional settings of one attempt. Absent means the engine's
+// default, except `pdsmax_global`: absent leaves the current limit as it is.
+struct ProveSettings {
+  std::optional<std::string> resolution_method;
+  std::optional<bool> lazy_decomposition;
+  std::optional<int> verbose;
+  std::optional<int> step_prompt;
+  std::optional<int> maxcndts;
+  std::optional<bool> splitting;
+  std::optional<bool> check_subcase;
+  std::optional<bool> trace_proof;
+  std::optional<int> timemax;
+  std::optional<int> pdsmax_global;
+};
+
+template <Logic L>
+class ProverImpl;  // engine/prover_impl.h
+
+template <Logic L>
+class Prover {
+ public:
+  explicit Prover(L& logic);
+  ~Prover();
+  Prover(const Prover&) = delete;
+  Prover& operator=(const Prover&) = delete;
+
+  // Adds an axiom; prints a message and changes nothing when it cannot be one.
+  void axiom(const Hypothesis<L>& h);
+  // Forgets every axiom.
+  void init();
+  // One proof attempt. Side effects: prints its outcome; advances the clause
+  // and literal counters; may read answers to the step question on stdin.
+  void prove(const ProveSettings& settings, const std::vector<Hypothesis<L>>& hyps,
+             const typename L::formula& goal);
+
+  ProverImpl<L>& impl() { return *impl_; }
+
+ private:
+  std::unique_ptr<ProverImpl<L>> impl_;
+};
+
+}  // namespace engine

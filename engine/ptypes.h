@@ -1,0 +1,282 @@
+// The engine's shared data: literals, clauses, derivations, the settings and
+// the per-engine tables. `Core<L>` is the one object that owns all state of an
+// engine instance on a logic L; every engine module works on a `Core<L>&`.
+// Nothing here is a static shared between instantiations.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "engine/logic.h"
+#include "engine/splitting.h"
+#include "engine/typespoids.h"
+
+namespace engine {
+
+// ---- Engine-wide control-flow exceptions (rare: once per attempt) ----
+struct Proved {};      // the empty clause was derived, or the goal is true
+struct ProveFail {};   // no candidate clause is left
+struct EmptySplit {};  // a new clause has only split literals
+struct Noprinting {};  // no proof can be shown
+
+// An internal inconsistency; `file` names the module ("prover", "oldeduction", ...).
+struct InternalError {
+  std::string file;
+};
+
+// ---- Literals and clauses ----
+struct Marque {};  // empty at creation; carried from a literal to its replacements
+
+template <Logic L>
+struct Literal {
+  typename L::formula formule;
+  Marque marque{};
+  int num_lit = 0;
+};
+
+template <Logic L>
+struct Origine;
+template <Logic L>
+using OriginePtr = std::shared_ptr<const Origine<L>>;  // shared, immutable
+
+template <Logic L>
+struct Parentless {};
+template <Logic L>
+struct ResOrigine {     // resolution
+  int num1;
+  OriginePtr<L> orig1;
+  int num2;
+  OriginePtr<L> orig2;
+  Literal<L> lit;       // the literal resolved upon
+};
+template <Logic L>
+struct DecOrigine {     // decomposition
+  int num;
+  OriginePtr<L> orig;
+  Literal<L> lit;       // the decomposed literal
+  std::string rule;
+};
+template <Logic L>
+struct ContrOrigine {   // contraction: a factor of a resolvent
+  int num;
+  OriginePtr<L> orig;
+  Literal<L> lit;
+};
+template <Logic L>
+struct SplitOrigine {   // a piece of a split clause
+  int num;
+  OriginePtr<L> orig;
+  int k;
+};
+template <Logic L>
+struct Origine {
+  std::variant<Parentless<L>, ResOrigine<L>, DecOrigine<L>, ContrOrigine<L>, SplitOrigine<L>> v;
+};
+
+template <Logic L>
+OriginePtr<L> make_origine(auto&& alt) {
+  return std::make_shared<const Origine<L>>(Origine<L>{std::forward<decltype(alt)>(alt)});
+}
+
+using ClauseHistory = std::vector<std::pair<int, std::pair<Indice, int>>>;         // indices_a, key descending
+using RuleHistory = std::vector<std::pair<std::string, std::pair<Indice, int>>>;  // indices_b, key descending
+
+template <Logic L>
+using ConstraintCell = std::shared_ptr<typename L::constraints>;  // shared between a clause and its pieces
+
+template <Logic L>
+struct Clause {
+  std::vector<Literal<L>> pos;      // sorted by compare_litteral, no duplicates
+  std::vector<Literal<L>> neg;      // formulas under the negation
+  std::vector<Literal<L>> autres;   // sign undetermined
+  std::vector<int> split_neg;       // ascending, no duplicates
+  std::vector<int> split_pos;       // ascending, no duplicates
+  double poids = 1.0;
+  OriginePtr<L> origine;
+  int num = -1;
+  ConstraintCell<L> contraintes;
+  Indice indice;
+  ClauseHistory indices_a;
+  RuleHistory indices_b;
+};
+
+// ---- Insertion-ordered multimap ----
+// Keys iterate in order of first insertion; the values under one key newest
+// first; `remove` drops the newest binding. Lookups go through a hash of the
+// key that never depends on addresses. Never iterate an unordered container.
+template <class K, class V, class Hash, class Eq>
+class OrderedMultimap {
+ public:
+  OrderedMultimap(Hash h = Hash{}, Eq e = Eq{}) : hash_(h), eq_(e) {}
+
+  void add(const K& k, V v) {
+    std::size_t slot = find_or_make(k);
+    auto& vs = slots_[slot].second;
+    vs.insert(vs.begin(), std::move(v));
+  }
+  // Values under k, newest first (empty when none).
+  const std::vector<V>& find_all(const K& k) const {
+    static const std::vector<V> none;
+    auto s = find(k);
+    return s ? slots_[*s].second : none;
+  }
+  const V* find_newest(const K& k) const {
+    auto s = find(k);
+    if (!s || slots_[*s].second.empty()) return nullptr;
+    return &slots_[*s].second.front();
+  }
+  void remove(const K& k) {
+    auto s = find(k);
+    if (s && !slots_[*s].second.empty()) slots_[*s].second.erase(slots_[*s].second.begin());
+  }
+  bool empty() const {
+    for (auto& s : slots_)
+      if (!s.second.empty()) return false;
+    return true;
+  }
+  void clear() {
+    slots_.clear();
+    index_.clear();
+  }
+  // Calls f(key, value) for every binding: keys in first-insertion order,
+  // values newest first. Bindings added by f are not visited.
+  template <class F>
+  void for_each(F&& f) const {
+    std::size_t n = slots_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+      std::vector<V> vs = slots_[i].second;  // snapshot: f may add
+      for (auto& v : vs) f(slots_[i].first, v);
+    }
+  }
+  const std::vector<std::pair<K, std::vector<V>>>& slots() const { return slots_; }
+
+ private:
+  std::optional<std::size_t> find(const K& k) const {
+    auto range = index_.equal_range(hash_(k));
+    for (auto it = range.first; it != range.second; ++it)
+      if (eq_(slots_[it->second].first, k)) return it->second;
+    return std::nullopt;
+  }
+  std::size_t find_or_make(const K& k) {
+    if (auto s = find(k)) return *s;
+    slots_.emplace_back(k, std::vector<V>{});
+    index_.emplace(hash_(k), slots_.size() - 1);
+    return slots_.size() - 1;
+  }
+
+  Hash hash_;
+  Eq eq_;
+  std::vector<std::pair<K, std::vector<V>>> slots_;       // in order of first insertion
+  std::unordered_multimap<std::size_t, std::size_t> index_;  // hash -> slot; looked up, never iterated
+};
+
+// ---- Settings: a default cell and a current cell per setting ----
+struct Settings {
+  std::string resolution_method = "n";
+  bool lazy_decomposition = true;
+  int verbose = 1;
+  int step_prompt = 1;
+  int maxcndts = 40;
+  bool splitting = true;
+  bool check_subcase = true;
+  bool trace_proof = true;
+  int timemax = 30;
+};
+
+// ---- The state of one engine instance on a logic L ----
+template <Logic L>
+struct Core {
+  using formula = typename L::formula;
+  using Lit = Literal<L>;
+  using Cl = Clause<L>;
+
+  // Key of a clause's own table: (head symbol, sign).
+  struct HeadKey {
+    formula head;
+    bool sign;
+  };
+  struct HeadHash {
+    L* logic;
+    std::size_t operator()(const HeadKey& k) const { return logic->hashed_hash(k.head, k.sign); }
+  };
+  struct HeadEq {
+    L* logic;
+    bool operator()(const HeadKey& a, const HeadKey& b) const {
+      return logic->hashed_equal(a.head, a.sign, b.head, b.sign);
+    }
+  };
+  // A clause's own table: (head, sign) -> (rest of the clause, literal).
+  using LitTable = OrderedMultimap<HeadKey, std::pair<Cl, Lit>, HeadHash, HeadEq>;
+  using LitTableCell = std::shared_ptr<LitTable>;  // shared with the literal index
+  using Decomposed = std::pair<Cl, LitTableCell>;  // an entry of the already-seen list
+
+  // Key of the split-name map: a literal's formula and the list it stands in
+  // (1 pos, 2 neg, 3 autres), so that Q(b) and ~Q(b) never share a name.
+  using SplitKey = std::pair<formula, int>;
+  struct SplitKeyLess {
+    const Core* core;
+    bool operator()(const SplitKey& a, const SplitKey& b) const {
+      int c = core->compare(a.first, b.first);
+      return c != 0 ? c < 0 : a.second < b.second;
+    }
+  };
+  using SplitNameMap = std::map<SplitKey, int, SplitKeyLess>;
+
+  // A deferred literal of the lazy regime.
+  struct Decomposable {
+    Cl rest;
+    Lit lit;
+    bool sign;  // true = positive
+    int num;    // number of the clause it comes from
+  };
+
+  explicit Core(L& l) : logic(l) {}
+  Core(const Core&) = delete;
+  Core& operator=(const Core&) = delete;
+
+  // The formula order: 0 when equal_formula holds, else the structural order.
+  int compare(const formula& a, const formula& b) const {
+    return logic.equal_formula(a, b) ? 0 : logic.compare_structural(a, b);
+  }
+  int compare_litteral(const Lit& a, const Lit& b) const { return compare(a.formule, b.formule); }
+
+  LitTableCell new_lit_table() const {
+    return std::make_shared<LitTable>(HeadHash{&logic}, HeadEq{&logic});
+  }
+
+  L& logic;
+  Typespoids weights;      // pdsmax_global, pdsmax_vu and the weight formulas
+  Splitting splitting_st;  // split-literal names and the split tree
+
+  // Settings
+  Settings defaults;
+  Settings current;
+
+  // Counters: incremented before use, never reset.
+  int clause_counter = 0;
+  int literal_counter = 0;
+  int next_clause_number() { return ++clause_counter; }
+  int next_literal_number() { return ++literal_counter; }
+
+  // Per-attempt state
+  int taillecndats = 0;         // == number of candidates, as the upkeep counts it
+  int empty_clause_number = 0;  // number of the clause that ended the search
+  SplitNameMap split_names{SplitKeyLess{this}};  // (formula, list kind 1/2/3) -> split-literal name
+  std::vector<Cl> cndats;                 // candidates, ascending poids; equal weights keep insertion order
+  std::vector<Decomposable> decables;     // deferred literals, ascending poids of the rest
+  std::vector<Decomposed> djvues;         // already-seen, most recent first
+  std::map<int, LitTableCell> lit_index;  // clause number -> its own table
+  std::vector<Decomposed> axiom_djvues;   // axioms, newest first
+  std::vector<Cl> empty_split_clauses;    // the satisfiable-set list
+  std::map<int, Cl> axiom_table;          // axiom clauses (and their decompositions) by num
+  std::map<int, Cl> clause_table;         // every clause by num, for printing proofs
+};
+
+}  // namespace engine

@@ -1,0 +1,48 @@
+// Split literals and the split tree: names for the cases of a clause split,
+// and a binary tree over names recording which combinations of cases are
+// refuted. When the whole tree is refuted, every case is closed (`Insat`).
+#pragma once
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace engine {
+
+struct Insat {};  // every split case is refuted
+
+using SplitLit = std::pair<int, bool>;  // (name, sign)
+
+struct SplitTree;
+using SplitTreePtr = std::shared_ptr<const SplitTree>;
+struct SplitTree {
+  bool is_leaf;
+  bool open;  // leaf: true = open, false = refuted
+  int name;   // node
+  SplitTreePtr left, right;
+};
+
+class Splitting {
+ public:
+  Splitting();
+  static void print_litname(int n);  // "sp" followed by n
+  static SplitLit mklit(int name, bool sign) { return {name, sign}; }
+  int new_litname() { return ++counter_; }
+  int current_litname() const { return counter_; }
+  void reinit_litnames() { counter_ = 0; }
+  void init_lit_state();
+  // (list without the first literal named n, that literal); nullopt for "not mem".
+  static std::optional<std::pair<std::vector<SplitLit>, SplitLit>> mem_remove(int n, const std::vector<SplitLit>& l);
+  static SplitTreePtr add(const std::vector<SplitLit>& l, const SplitTreePtr& t);
+  static SplitTreePtr simpltree(const SplitTreePtr& t);
+  void split_add(const std::vector<SplitLit>& l);  // throws Insat
+  static SplitTreePtr test_insat(const std::vector<std::vector<SplitLit>>& ls);  // throws Insat
+  static SplitTreePtr leaf(bool open);
+  const SplitTreePtr& current() const { return tree_; }
+
+ private:
+  int counter_ = 0;
+  SplitTreePtr tree_;
+};
+
+}  // namespace engine
