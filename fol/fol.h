@@ -1,0 +1,399 @@
+// First-order terms and formulas, substitution, unification with existential
+// variables, decomposition rules, printing and the two engine bindings.
+//
+// Terms and formulas are immutable and hash-consed: two values are
+// structurally equal exactly when they are the same node, so `==` is a
+// pointer test, while `compare` is the structural, address-free order.
+//
+//   Formula f = mk_forall("x", mk_atom("p", {mk_var("x")}));
+//   Subst s = Subst().add("y", mk_fn("c", {}));
+//   Formula g = formsubst(s, f);
+//
+// Threading: the node bank, the existential-variable store and the two
+// fresh-name counters are process-wide and unsynchronised; all of them are
+// used from one thread at a time (the command loop's thread).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "engine/logic.h"
+#include "fol/lib.h"
+
+namespace support {
+class Printer;
+}
+
+namespace fol {
+
+// ---- Shared nodes ----
+
+class TermNode;
+class FormNode;
+
+// Intrusive, non-atomic counted handle to a hash-consed node; a node leaves
+// the bank when its last handle goes.
+template <class N>
+class Ref {
+ public:
+  Ref() = default;
+  explicit Ref(const N* p) : p_(p) { inc(); }
+  Ref(const Ref& o) : p_(o.p_) { inc(); }
+  Ref(Ref&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+  Ref& operator=(const Ref& o) {
+    Ref t(o);
+    std::swap(p_, t.p_);
+    return *this;
+  }
+  Ref& operator=(Ref&& o) noexcept {
+    std::swap(p_, o.p_);
+    return *this;
+  }
+  ~Ref() { dec(); }
+
+  const N* get() const { return p_; }
+  const N* operator->() const { return p_; }
+  const N& operator*() const { return *p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+  // Structural equality (hash-consing makes it identity).
+  friend bool operator==(const Ref& a, const Ref& b) { return a.p_ == b.p_; }
+
+ private:
+  void inc() const {
+    if (p_) ++p_->rc_;
+  }
+  void dec() {
+    if (p_ && --p_->rc_ == 0) N::release(p_);
+  }
+  const N* p_ = nullptr;
+};
+
+using Term = Ref<TermNode>;
+using Formula = Ref<FormNode>;
+
+// Declared order is the structural order of the cases.
+enum class TermKind : std::uint8_t { Var, Fn, Bvar, Cst, Evar };
+enum class FormKind : std::uint8_t { False, True, Atom, Not, And, Or, Imp, Iff, Forall, Exists };
+
+class TermNode {
+ public:
+  TermKind kind() const { return kind_; }
+  const std::string& name() const { return name_; }     // Var, Fn, Bvar, Cst name; Evar shown name
+  const std::string& key() const { return key_; }       // Evar key (empty otherwise)
+  const std::vector<Term>& args() const { return args_; }  // Fn arguments, Cst dependencies
+  std::size_t hash() const { return hash_; }            // structural, address-free
+  bool has_var() const { return has_var_; }    // a Var occurs outside Cst dependencies
+  bool has_evar() const { return has_evar_; }  // an Evar occurs outside Cst dependencies
+  bool has_bvar() const { return has_bvar_; }  // a Bvar occurs outside Cst dependencies
+
+ private:
+  friend class Ref<TermNode>;
+  friend struct Bank;
+  static void release(const TermNode* n);
+  TermKind kind_;
+  bool has_var_ = false, has_evar_ = false, has_bvar_ = false;
+  std::string name_, key_;
+  std::vector<Term> args_;
+  std::size_t hash_ = 0;
+  mutable std::size_t rc_ = 0;
+};
+
+class FormNode {
+ public:
+  FormKind kind() const { return kind_; }
+  const std::string& name() const { return name_; }     // Atom predicate; Forall/Exists bound variable
+  const std::vector<Term>& args() const { return args_; }  // Atom arguments
+  const Formula& left() const { return a_; }    // Not operand; binary left; quantifier body
+  const Formula& right() const { return b_; }   // binary right
+  const Formula& body() const { return a_; }    // Not operand; quantifier body
+  std::size_t hash() const { return hash_; }    // structural, address-free
+  std::size_t alpha_hash() const { return ahash_; }  // ignores every variable name: agrees with equal_formula
+  bool has_var() const { return has_var_; }     // some Var occurs (free or not)
+  bool has_evar() const { return has_evar_; }
+  bool has_bvar() const { return has_bvar_; }
+  // Free variables, sorted byte by byte; computed once per node.
+  const std::vector<std::string>& free_vars() const;
+
+ private:
+  friend class Ref<FormNode>;
+  friend struct Bank;
+  static void release(const FormNode* n);
+  FormKind kind_;
+  bool has_var_ = false, has_evar_ = false, has_bvar_ = false;
+  std::string name_;
+  std::vector<Term> args_;
+  Formula a_, b_;
+  std::size_t hash_ = 0, ahash_ = 0;
+  mutable std::size_t rc_ = 0;
+  mutable std::optional<std::vector<std::string>> fv_;
+};
+
+// ---- Construction (the only way to make nodes) ----
+
+Term mk_var(const std::string& x);
+Term mk_fn(const std::string& f, std::vector<Term> args);
+Term mk_bvar(const std::string& x);
+Term mk_cst(const std::string& c, std::vector<Term> deps);
+Term mk_evar(const std::string& key, const std::string& name);
+
+Formula mk_false();
+Formula mk_true();
+Formula mk_atom(const std::string& p, std::vector<Term> args);
+Formula mk_not(Formula p);
+Formula mk_and(Formula p, Formula q);
+Formula mk_or(Formula p, Formula q);
+Formula mk_imp(Formula p, Formula q);
+Formula mk_iff(Formula p, Formula q);
+Formula mk_forall(const std::string& x, Formula p);
+Formula mk_exists(const std::string& x, Formula p);
+// A binary connective or quantifier by kind (kind must fit the arguments).
+Formula mk_binary(FormKind k, Formula p, Formula q);
+Formula mk_quant(FormKind k, const std::string& x, Formula p);
+
+// Structural order: -1, 0 or 1 (cases in declared order, then fields from
+// the left; names byte by byte; lists element by element, shorter first).
+int compare(const Term& a, const Term& b);
+int compare(const Formula& a, const Formula& b);
+
+// Live nodes in the bank, and how many Cst and Evar nodes were ever made
+// (lets tests check that the batch variant never makes them).
+struct BankStats {
+  std::size_t terms = 0, formulas = 0;
+  std::size_t cst_evar_made = 0;
+};
+BankStats bank_stats();
+
+// ---- Keyed formulas, constraints ----
+
+// The formula that crosses the engine interface in fol_assistant.
+struct KFormula {
+  Formula f;
+  int key = 0;
+};
+
+struct KeyItem {
+  int key;
+};
+struct InstanceItem {
+  std::string var;
+  Term term;
+};
+using ConstraintItem = std::variant<KeyItem, InstanceItem>;
+using Group = std::vector<ConstraintItem>;
+struct TableEntry {
+  int key;
+  std::vector<Group> groups;
+};
+// (instantiation table, bindings); the empty value is ({}, {}).
+struct Constraints {
+  std::vector<TableEntry> table;
+  std::vector<std::pair<std::string, Term>> bindings;  // (existential key, value); first wins
+};
+
+using Subst = Fpf<std::string, Term>;  // keys: Var names and Evar keys
+using Names = std::vector<std::string>;  // a set: sorted byte by byte, no repetition
+
+// ---- Existential-variable values (process-wide; written by the assistant) ----
+
+using EvarVals = std::vector<std::pair<std::string, Term>>;  // most recent first
+void set_evar_val(const EvarVals& vals);   // replaces the whole store
+EvarVals give_evar_val();                  // the current store
+void add_evar_val(const std::string& key, const Term& t);  // puts (key, t) in front
+// The stored value of a key (the most recent pair), or nullptr.
+const Term* evar_value(const std::string& key);
+
+// ---- Free variables and substitution ----
+
+Names fvt(const Term& t);
+Names free_vars(const Formula& f);
+std::string variant(std::string x, const Names& vars);
+Term termsubst(const Subst& s, const Term& t);
+// Capture-avoiding: a crossed binder is renamed when an image mentions it.
+Formula formsubst(const Subst& s, const Formula& f);
+Formula formsubstq(const Subst& s, FormKind q, const std::string& x, const Formula& p);
+KFormula apply_subst(const Subst& s, const KFormula& f);
+
+// ---- Unification (failure is std::nullopt) ----
+
+// true/false, or nullopt when x would occur inside its own value.
+std::optional<bool> istriv(const Subst& env, const std::string& x, const Term& t);
+std::optional<bool> istriv_e(const Subst& env, const std::string& e, const Term& t);
+std::optional<Subst> unify(Subst env, std::vector<std::pair<Term, Term>> eqs);
+// Solves a triangular unifier; returns `env` itself (not its solved form)
+// once solving reaches a fixed point. Refuses cycles, including cycles
+// through stored existential values.
+std::optional<Subst> solve(const Subst& env);
+std::optional<Subst> unify_literals(const Subst& env, const Formula& p, const Formula& q);
+// `exists` e t: e occurs in t, looking through stored values.
+bool exists(const std::string& e, const Term& t);
+// `exists_cycles` e t: storing t as e's value would make a cycle.
+bool exists_cycles(const std::string& e, const Term& t);
+
+using FolConstraintArg = engine::ConstraintArg<Constraints>;
+using FolUnif = engine::UnifResult<KFormula, Subst, Constraints>;
+std::optional<FolUnif> unif(const FolConstraintArg& c, const KFormula& f1, const KFormula& f2);
+
+// ---- Size, signs, renaming, variable sets ----
+
+int size(const Formula& f);
+int term_size(const Term& t);
+bool is_true(const Formula& f);
+bool negative_formula(const Formula& f);
+Formula negate_formula(const Formula& f);
+Formula elim_all_neg(const Formula& f);
+// Side effects: advance the process-wide renaming counter (never reset).
+Subst get_renaming_formula(const Subst& r, const Formula& f);
+Formula rename_formula(const Subst& r, const Formula& f);
+Subst vars_to_constants(const Names& vars);
+bool is_empty_inter_varset(const Names& a, const Names& b);
+Names union_varset(const Names& a, const Names& b);
+
+// ---- Decomposition rules ----
+
+using FolRule = engine::Decomposition<KFormula, Subst, Constraints>;
+// Side effects: a Skolem rule advances the process-wide constant counter.
+// `hints` = false gives the reduced variant (no instances from the table).
+std::vector<FolRule> get_rules(const Constraints& c, const KFormula& f, bool sign, bool hints = true);
+engine::Indice indice_regle(const std::string& rule);
+
+// ---- Printing (through the given printer; no boxes, no line ends) ----
+
+using AtomPrinter = std::function<void(support::Printer&, int, const std::string&, const std::vector<Term>&)>;
+void print_fargs(support::Printer& p, const std::string& name, const std::vector<Term>& args);
+void print_term(support::Printer& p, int level, const Term& t);
+void print_atom(support::Printer& p, int level, const std::string& pred, const std::vector<Term>& args);
+void print_formul(support::Printer& p, const AtomPrinter& atom, int level, const Formula& f);
+// print_formul with print_atom at level 0, on the process-wide printer.
+void print_formula(const Formula& f);
+void printert(const Term& t);
+// The printed text of a formula on one line (no breaks taken).
+std::string to_string(const Formula& f);
+std::string to_string(const Term& t);
+
+// ---- Equality, head symbol ----
+
+// Equality up to the names of bound variables; free variables by name.
+bool equal_formula(const Formula& a, const Formula& b);
+Formula head_symbol(const Formula& f);
+
+// ---- The engine bindings ----
+//
+// FolLogic is the full variant (fol_assistant): keyed formulas, constraints
+// with instantiation tables, hint instances, existential variables.
+// FolBatchLogic is the reduced variant (fol_prover): plain formulas, the
+// constraints are the integer 0, no hint instances. Both share the code
+// above: a fol_prover formula never holds a Cst or an Evar (its reader
+// cannot build them), so the term cases they add are dead code there and
+// change no output.
+class FolLogic {
+ public:
+  using formula = KFormula;
+  using substitution = Subst;
+  using constraints = Constraints;
+  using renaming = Subst;
+  using varset = Names;
+  struct Metavar {};  // never thrown
+
+  constraints empty_constraints() { return {}; }                                       // 1
+  formula apply_subst(const substitution& s, const formula& f) { return fol::apply_subst(s, f); }  // 2
+  std::optional<engine::UnifResult<formula, substitution, constraints>> unif(
+      const engine::ConstraintArg<constraints>& c, const formula& a, const formula& b) {
+    return fol::unif(c, a, b);                                                          // 3
+  }
+  int size(const formula& f) { return fol::size(f.f); }                                 // 4
+  bool is_true(const formula& f) { return fol::is_true(f.f); }                          // 5
+  bool negative_formula(const formula& f) { return fol::negative_formula(f.f); }        // 7
+  formula negate_formula(const formula& f) { return {fol::negate_formula(f.f), f.key}; }  // 8
+  formula elim_all_neg(const formula& f) { return {fol::elim_all_neg(f.f), f.key}; }    // 9
+  renaming empty_renaming() { return {}; }                                              // 10
+  renaming get_renaming_formula(const renaming& r, const formula& f) {
+    return fol::get_renaming_formula(r, f.f);                                           // 11
+  }
+  renaming get_renaming_constraints(const renaming& r, const constraints&) { return r; }  // 12
+  formula rename_formula(const renaming& r, const formula& f) {
+    return {fol::rename_formula(r, f.f), f.key};                                        // 13
+  }
+  constraints rename_constraints(const renaming&, const constraints& c) { return c; }   // 14
+  varset empty_varset() { return {}; }                                                  // 15
+  varset vars_of_formula(const formula& f) { return fol::free_vars(f.f); }              // 16
+  substitution vars_to_constants(const varset& v) { return fol::vars_to_constants(v); }  // 17
+  bool is_empty_inter_varset(const varset& a, const varset& b) {
+    return fol::is_empty_inter_varset(a, b);                                            // 18
+  }
+  varset union_varset(const varset& a, const varset& b) { return fol::union_varset(a, b); }  // 19
+  std::vector<engine::Decomposition<formula, substitution, constraints>> get_rules(
+      const constraints& c, const formula& f, bool sign) {
+    return fol::get_rules(c, f, sign, true);                                            // 20
+  }
+  void print_formula(const formula& f) { fol::print_formula(f.f); }                     // 21
+  void print_constraints(const constraints&) {}                                         // 22
+  bool equal_formula(const formula& a, const formula& b) { return fol::equal_formula(a.f, b.f); }  // 23
+  formula head_symbol(const formula& f) { return {fol::head_symbol(f.f), 0}; }          // 24
+  bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) {             // 25
+    return fol::equal_formula(a.f, b.f) && sa == sb;
+  }
+  std::size_t hashed_hash(const formula& f, bool s) { return f.f->alpha_hash() * 2 + (s ? 1 : 0); }
+  engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }    // 26
+  // Structural order of keyed formulas: the formula, then the key.
+  int compare_structural(const formula& a, const formula& b) {
+    int c = fol::compare(a.f, b.f);
+    return c != 0 ? c : (a.key < b.key ? -1 : a.key > b.key ? 1 : 0);
+  }
+};
+
+class FolBatchLogic {
+ public:
+  using formula = Formula;
+  using substitution = Subst;
+  using constraints = int;  // always 0
+  using renaming = Subst;
+  using varset = Names;
+  struct Metavar {};  // never thrown
+
+  constraints empty_constraints() { return 0; }                                         // 1
+  formula apply_subst(const substitution& s, const formula& f) { return fol::formsubst(s, f); }  // 2
+  std::optional<engine::UnifResult<formula, substitution, constraints>> unif(
+      const engine::ConstraintArg<constraints>& c, const formula& a, const formula& b);  // 3
+  int size(const formula& f) { return fol::size(f); }                                   // 4
+  bool is_true(const formula& f) { return fol::is_true(f); }                            // 5
+  bool negative_formula(const formula& f) { return fol::negative_formula(f); }          // 7
+  formula negate_formula(const formula& f) { return fol::negate_formula(f); }           // 8
+  formula elim_all_neg(const formula& f) { return fol::elim_all_neg(f); }               // 9
+  renaming empty_renaming() { return {}; }                                              // 10
+  renaming get_renaming_formula(const renaming& r, const formula& f) {
+    return fol::get_renaming_formula(r, f);                                             // 11
+  }
+  renaming get_renaming_constraints(const renaming& r, const constraints&) { return r; }  // 12
+  formula rename_formula(const renaming& r, const formula& f) { return fol::rename_formula(r, f); }  // 13
+  constraints rename_constraints(const renaming&, const constraints& c) { return c; }   // 14
+  varset empty_varset() { return {}; }                                                  // 15
+  varset vars_of_formula(const formula& f) { return fol::free_vars(f); }                // 16
+  substitution vars_to_constants(const varset& v) { return fol::vars_to_constants(v); }  // 17
+  bool is_empty_inter_varset(const varset& a, const varset& b) {
+    return fol::is_empty_inter_varset(a, b);                                            // 18
+  }
+  varset union_varset(const varset& a, const varset& b) { return fol::union_varset(a, b); }  // 19
+  std::vector<engine::Decomposition<formula, substitution, constraints>> get_rules(
+      const constraints& c, const formula& f, bool sign);                               // 20
+  void print_formula(const formula& f) { fol::print_formula(f); }                       // 21
+  void print_constraints(const constraints&) {}                                         // 22
+  bool equal_formula(const formula& a, const formula& b) { return fol::equal_formula(a, b); }  // 23
+  formula head_symbol(const formula& f) { return fol::head_symbol(f); }                 // 24
+  bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) {             // 25
+    return fol::equal_formula(a, b) && sa == sb;
+  }
+  std::size_t hashed_hash(const formula& f, bool s) { return f->alpha_hash() * 2 + (s ? 1 : 0); }
+  engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }    // 26
+  int compare_structural(const formula& a, const formula& b) { return fol::compare(a, b); }
+};
+
+static_assert(engine::Logic<FolLogic>);
+static_assert(engine::Logic<FolBatchLogic>);
+
+}  // namespace fol
