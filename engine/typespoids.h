@@ -41,7 +41,7 @@ class Typespoids {
   static Indice indice_res(const Indice& i1, const Indice& i2, const HintList<Item1>& l1,
                            const HintList<Item2>& l2);
   static double pds_rule(const Indice& i, int b, int a, const Indice& unused, double p);
-  static double pds_cont(double w, int unused) { return w; }
+  static double pds_cont(double w, int /*unused*/) { return w; }
   template <class Item>
   static int indice_rule(const Indice& i, const HintList<Item>& l);
 
@@ -49,6 +49,62 @@ class Typespoids {
   static std::string float_text(double x);  // "%.12g", a point appended to bare integers
   static void affpds(double w);
   static void affind(const Indice& i);
+
+ private:
+  static constexpr long long kIntMax = 2147483647LL;
+  static constexpr long long kIntMin = -2147483647LL - 1;
+  // max(x, y) is x when x >= y, else y (so a NaN second argument wins).
+  static double fmax_(double x, double y) { return x >= y ? x : y; }
+  static double fmin_(double x, double y) { return x <= y ? x : y; }
 };
+
+// ---- Template bodies ----
+
+template <class Item>
+int Typespoids::hint_max(const HintList<Item>& l) {
+  // listmax over the hint values int_of_indice(j) * k; the product is taken
+  // in 64 bits and clamped, so a huge count never overflows.
+  int best = 0;
+  for (const auto& e : l) {
+    long long v = static_cast<long long>(int_of_indice(e.second.first)) * e.second.second;
+    if (v > kIntMax) v = kIntMax;
+    if (v < kIntMin) v = kIntMin;
+    if (static_cast<int>(v) > best) best = static_cast<int>(v);
+  }
+  return best;
+}
+
+template <class A, class Item>
+double Typespoids::pds_res(int a, const Indice& i1, const A& /*unused*/, const HintList<Item>& l,
+                           double p1, int len1, const Indice& i2, double p2, int len2, int e) {
+  if (len1 == 0 && len2 == 0) return 0.0;
+  double big_m = static_cast<double>(hint_max(l));
+  double x1 = i1 ? *i1 : 0.1;
+  double x2 = i2 ? *i2 : 0.1;
+  double m = fmax_(x1, x2);
+  // Summed in this exact order: the weights must be the same bits everywhere.
+  double core = (((1.0 + p1) * len1 + (1.0 + p2) * len2) + big_m * m) - static_cast<double>(e);
+  double v = fmax_(2.0, core) + static_cast<double>(a) + 1.0;
+  return fmax_(fmax_(p1, p2) + 1.0, v);
+}
+
+template <class Item1, class Item2>
+Indice Typespoids::indice_res(const Indice& i1, const Indice& i2, const HintList<Item1>& l1,
+                              const HintList<Item2>& l2) {
+  int h2 = hint_max(l2);
+  int h1 = hint_max(l1);
+  double k = static_cast<double>(h2 >= h1 ? h2 : h1);
+  if (i1 && i2) return *i1 + *i2 + k;
+  if (i1) return k + *i1;
+  if (i2) return k + *i2;
+  return std::nullopt;
+}
+
+template <class Item>
+int Typespoids::indice_rule(const Indice& i, const HintList<Item>& l) {
+  int a = int_of_indice(i);
+  int b = hint_max(l);
+  return a >= b ? a : b;
+}
 
 }  // namespace engine

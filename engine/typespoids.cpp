@@ -1,0 +1,81 @@
+// Weights and indices of clauses.
+#include "engine/typespoids.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "support/printer.h"
+
+namespace engine {
+
+int Typespoids::ordrepoids(double a, double b) {
+  if (a < b) return -1;
+  if (a > b) return 1;
+  if (a == b) return 0;
+  // NaN: equal to itself and below every other weight, so the order stays total.
+  bool na = std::isnan(a), nb = std::isnan(b);
+  if (na && nb) return 0;
+  return na ? -1 : 1;
+}
+
+double Typespoids::make_pdsmax_global(int n) { return static_cast<double>(n); }
+
+double Typespoids::pdsmoy_global() const { return fmin_(1.0, pdsmax_global / 5.0); }
+
+int Typespoids::listmax(const std::vector<int>& l) {
+  int best = 0;
+  for (int x : l)
+    if (x > best) best = x;
+  return best;
+}
+
+Indice Typespoids::indice_of_int(long long n) {
+  if (n <= 0) return std::nullopt;
+  return fmin_(static_cast<double>(n), 1.0);
+}
+
+int Typespoids::int_of_indice(const Indice& i) {
+  if (!i) return 0;
+  double x = *i;
+  // max(1, trunc x), clamped: converting a NaN or an out-of-range float to int is undefined.
+  if (std::isnan(x) || x < 1.0) return 1;
+  if (x >= static_cast<double>(kIntMax)) return static_cast<int>(kIntMax);
+  return static_cast<int>(std::trunc(x));
+}
+
+double Typespoids::initpoids(std::optional<int> hint) const {
+  double moy = fmin_(1.0, pdsmax_global / 5.0);
+  if (!hint) return moy;
+  int h = *hint >= 1 ? *hint : 1;
+  return fmax_(static_cast<double>(h), moy);
+}
+
+double Typespoids::pds_rule(const Indice& i, int b, int a, const Indice& /*unused*/, double p) {
+  double f = i ? (0.1 + *i) - 1.0 : 0.1;
+  double fb = fmax_(1.0, static_cast<double>(b));
+  double fa = fmax_(1.0, static_cast<double>(a));
+  return fmax_(1.0, (1.0 + p) + f * (fb * fa));
+}
+
+std::string Typespoids::float_text(double x) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.12g", x);
+  std::string s(buf);
+  bool bare = !s.empty();
+  for (std::size_t k = 0; k < s.size(); ++k) {
+    char c = s[k];
+    if (!((c >= '0' && c <= '9') || (c == '-' && k == 0))) bare = false;
+  }
+  if (bare) s += '.';
+  return s;
+}
+
+void Typespoids::affpds(double w) {
+  support::pp().print_string(" #" + float_text(w));
+}
+
+void Typespoids::affind(const Indice& i) {
+  if (i) support::pp().print_string(" %" + float_text(*i));
+}
+
+}  // namespace engine
