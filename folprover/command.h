@@ -1,0 +1,60 @@
+// The command values of fol_prover: one input line reads as one command.
+// The formula type is a parameter so that the command language can be read
+// and tested without the first-order logic behind it.
+//
+//   Command<F> c = Parsermain<F>::main(lexer);
+//   if (auto* p = std::get_if<Prove<F>>(&c)) ...
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace folprover {
+
+// A hypothesis as written: formula, weight after "#", index after "%".
+// Its constraints are always empty, so the loop adds them.
+template <class F>
+struct Hyp {
+  F formula;
+  std::optional<int> poids;  // absent when no "#"
+  int indice = 1;            // 1 when no "%"
+};
+
+enum class IntSetting { verbose, maxcndts, pdsmax_global, timemax };
+enum class BoolSetting { splitting, trace_proof, check_subcase };
+
+struct Init {};
+struct Exit {};
+struct Help {};
+struct Nothing {};
+template <class F>
+struct Axiom {
+  Hyp<F> hyp;
+};
+template <class F>
+struct Prove_mode {
+  std::string mode;  // "nhr" or "phr"
+  std::vector<Hyp<F>> hyps;
+  F formula;
+};
+template <class F>
+struct Prove {
+  std::vector<Hyp<F>> hyps;
+  F formula;
+};
+struct Set_int {
+  IntSetting setting;
+  int value;
+};
+struct Set_bool {
+  BoolSetting setting;
+  bool value;
+};
+
+template <class F>
+using Command = std::variant<Init, Exit, Help, Nothing, Axiom<F>, Prove_mode<F>, Prove<F>,
+                             Set_int, Set_bool>;
+
+}  // namespace folprover
