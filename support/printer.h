@@ -25,6 +25,8 @@ namespace support {
 class Printer {
  public:
   explicit Printer(std::ostream* out);
+  Printer(const Printer&) = delete;
+  Printer& operator=(const Printer&) = delete;
 
   // Boxes
   void open_box(int indent);     // packing box ("b": breaks where needed)
@@ -51,63 +53,69 @@ class Printer {
   void set_output(std::ostream* out);
   std::ostream* output() const { return out_; }
 
-  // Geometry (fixed for the programs; settable for tests of the printer).
+  // Geometry (fixed).
   static constexpr int kMargin = 78;
   static constexpr int kMaxIndent = 68;
   static constexpr int kMinSpaceLeft = 10;
 
  private:
+  // Oppen's algorithm as the Format library runs it: tokens wait in a queue
+  // until the size of the block or break at the head is known (or cannot fit
+  // any more), then the formatting side decides break or space.
   enum class BoxKind { H, V, HV, HOV, B, Fits };
-  enum class TokKind { Text, Break, Begin, End, Newline, IfNewline };
+  enum class TokKind { Text, Break, Begin, End, Newline };
   struct Token {
     TokKind kind;
-    int size;         // negative while unknown
-    int width = 0;    // text length / break width
-    int offset = 0;   // break offset / box indent
+    long long size;    // < 0 while unknown
+    long long length;  // columns this token adds when laid out flat
+    int width = 0;     // break width
+    int offset = 0;    // break offset / box indent
     BoxKind box = BoxKind::HOV;
     std::string text;
   };
   struct ScanEntry {
-    long long left_total;
-    std::size_t index;  // absolute token index
+    long long left_total;  // right_total_ just after the token was queued
+    std::size_t index;     // absolute queue index of the break or box
+    long long init_size;   // -right_total at queueing time
+    bool is_break;         // break (else a box opening, or the dummy)
   };
   struct FrameEntry {
     BoxKind kind;
-    int indent;
+    long long width;  // space left at the box's opening minus its indent
   };
 
   void enqueue(Token t);
   void enqueue_advance(Token t);
   void advance_left();
-  void format_token(int size, const Token& t);
+  void format_token(long long size, const Token& t);
   void set_size(bool break_like);
   void scan_push(bool is_break, Token t);
-  void open_sys_box();
+  void init_scan_stack();
+  void open_box_gen(int indent, BoxKind kind);
   void flush_queue(bool end_with_newline);
   void rinit();
   void output_text(std::string_view s);
-  void output_newline(int offset);
+  void output_blanks(long long n);
+  void output_newline();
+  void break_new_line(int offset, long long width);
   void break_same_line(int width);
   void force_break_line();
-  void skip_token();
-  Token& token_at(std::size_t abs_index);
+  void drain_buffer(bool flush_stream);
 
   std::ostream* out_;
-  std::deque<Token> queue_;           // pending tokens; queue_[0] has absolute index base_
-  std::size_t base_ = 0;              // absolute index of queue_.front()
-  std::vector<ScanEntry> scan_stack_; // open boxes/breaks whose size is unknown
-  std::vector<FrameEntry> format_stack_;
-  std::vector<int> tab_stack_unused_;
-  int space_left_ = kMargin;
-  int current_indent_ = 0;
-  bool is_new_line_ = true;
-  long long left_total_ = 1;
-  long long right_total_ = 1;
-  int curr_depth_ = 0;
-  int max_boxes_ = 1 << 30;
-  int min_space_left_ = kMinSpaceLeft;
-  int margin_ = kMargin;
-  int max_indent_ = kMaxIndent;
+  std::string buf_;                    // bytes laid out but not yet written to out_
+  std::deque<Token> queue_;            // pending tokens; queue_[0] has absolute index base_
+  std::size_t base_ = 0;               // absolute index of queue_.front()
+  std::vector<ScanEntry> scan_stack_;  // never empty: bottom is an obsolete dummy
+  std::vector<FrameEntry> format_stack_;  // boxes being laid out
+  long long space_left_ = kMargin;     // columns left on the current line (may go negative)
+  long long current_indent_ = 0;       // indentation of the current line
+  bool is_new_line_ = true;            // nothing but a break since the last newline
+  long long left_total_ = 1;           // total length of tokens laid out
+  long long right_total_ = 1;          // total length of tokens queued
+  int curr_depth_ = 0;                 // open boxes, root box included
+  long long margin_ = kMargin;
+  long long max_indent_ = kMaxIndent;
 };
 
 // The process-wide printer on standard output.
