@@ -1,5 +1,6 @@
 #include "propprover/prop.h"
 
+#include <algorithm>
 #include <climits>
 #include <deque>
 #include <unordered_map>
@@ -15,6 +16,7 @@ struct Node {
   std::string name;   // Atom only
   std::size_t hash;   // structural: depends on kinds and bytes only
   int size;
+  int depth;
 };
 
 namespace {
@@ -86,13 +88,16 @@ Formula make(Kind kind, const Formula* l, const Formula* r, const std::string* n
   auto it = b.table.find(key);
   if (it != b.table.end()) return Formula(it->second);
   int size = 1;
+  int depth = 1;
   if (l != nullptr && r != nullptr) {
     size = add_sizes(l->size(), r->size());
+    depth = 1 + std::max(l->depth(), r->depth());
   } else if (l != nullptr) {
     size = add_sizes(l->size(), 0);
+    depth = 1 + l->depth();
   }
   Node& n = b.nodes.emplace_back(
-      Node{kind, ln, rn, kind == Kind::Atom ? *name : std::string(), h, size});
+      Node{kind, ln, rn, kind == Kind::Atom ? *name : std::string(), h, size, depth});
   // The key's name points into the stored node, so it stays valid.
   Key stored{kind, ln, rn, &n.name, h};
   b.table.emplace(stored, &n);
@@ -108,6 +113,7 @@ Formula Formula::sub() const { return Formula(n_->l); }
 const std::string& Formula::name() const { return n_->name; }
 int Formula::size() const { return n_->size; }
 std::size_t Formula::hash() const { return n_->hash; }
+int Formula::depth() const { return n_->depth; }
 
 Formula true_() {
   static const Formula t = make(Kind::True, nullptr, nullptr, nullptr);

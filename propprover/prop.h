@@ -33,6 +33,7 @@ class Formula {
   Formula sub() const;    // Not
   const std::string& name() const;  // Atom
   int size() const;                 // cached; saturates at INT_MAX
+  int depth() const;                // cached; constants and atoms have depth 1
   std::size_t hash() const;         // structural, cached
   bool is_binary() const { return kind() >= Kind::Iff && kind() <= Kind::And; }
 

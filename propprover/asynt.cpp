@@ -1,0 +1,131 @@
+#include "propprover/asynt.h"
+
+#include <vector>
+
+#include "propprover/lexuniv.h"
+#include "support/bigstack.h"
+
+namespace prop {
+
+namespace {
+
+// The two failures of a reader: nothing was consumed (another reader may
+// try), or the text is wrong after something was consumed.
+struct NoParse {};
+struct ParseError {};
+
+const Lexuniv& lexer() {
+  static const Lexuniv lex({"vrai", "True", "faux", "False", "(", ")", "non", "~", "et", "&",
+                            "ou", "|", "or", "->", "<->"});
+  return lex;
+}
+
+bool is_mc(const Lexeme* l, std::string_view k) {
+  return l != nullptr && l->kind == Lexeme::Kind::MC && l->text == k;
+}
+
+class Reader {
+ public:
+  explicit Reader(LexemeStream& s) : s_(s) {}
+
+  Formula lire_proposition() {
+    return lire_operation({"<->"}, &Reader::proposition4, &iff);
+  }
+
+ private:
+  using Operand = Formula (Reader::*)();
+  using Builder = Formula (*)(const Formula&, const Formula&);
+
+  Formula proposition4() { return lire_operation({"->"}, &Reader::proposition3, &imp); }
+  Formula proposition3() { return lire_operation({"ou", "|", "or"}, &Reader::proposition2, &or_); }
+  Formula proposition2() { return lire_operation({"et", "&"}, &Reader::proposition1, &and_); }
+
+  Formula proposition1() {
+    const Lexeme* l = s_.peek();
+    if (is_mc(l, "non") || is_mc(l, "~")) {
+      s_.junk();
+      return neg(after_consumed(&Reader::proposition0));
+    }
+    return proposition0();
+  }
+
+  Formula proposition0() {
+    const Lexeme* l = s_.peek();
+    if (l == nullptr) throw NoParse{};
+    if (l->kind == Lexeme::Kind::Ident) {
+      Formula f = atom(l->text);
+      s_.junk();
+      return f;
+    }
+    if (is_mc(l, "vrai") || is_mc(l, "True")) {
+      s_.junk();
+      return true_();
+    }
+    if (is_mc(l, "faux") || is_mc(l, "False")) {
+      s_.junk();
+      return false_();
+    }
+    if (is_mc(l, "(")) {
+      s_.junk();
+      // Brackets are the only way readers recurse: bound them.
+      if (++depth_ > support::kMaxNesting) throw ParseError{};
+      Formula f = after_consumed(&Reader::lire_proposition);
+      if (!is_mc(s_.peek(), ")")) throw ParseError{};
+      s_.junk();
+      --depth_;
+      return f;
+    }
+    throw NoParse{};
+  }
+
+  // A reader run after a lexeme was consumed: nothing readable is an error.
+  Formula after_consumed(Operand read) {
+    try {
+      return (this->*read)();
+    } catch (const NoParse&) {
+      throw ParseError{};
+    }
+  }
+
+  // lire_opération and lire_reste, as a loop: operands are collected left
+  // to right and folded from the right, so chains associate to the right.
+  Formula lire_operation(std::initializer_list<std::string_view> ops, Operand operand,
+                         Builder build) {
+    Formula e1 = (this->*operand)();
+    std::vector<Formula> rest;
+    for (;;) {
+      const Lexeme* l = s_.peek();
+      bool is_op = false;
+      for (std::string_view op : ops) is_op = is_op || is_mc(l, op);
+      if (!is_op) break;
+      s_.junk();
+      rest.push_back(after_consumed(operand));
+    }
+    if (rest.empty()) return e1;
+    Formula acc = rest.back();
+    for (std::size_t i = rest.size() - 1; i-- > 0;) acc = build(rest[i], acc);
+    return build(e1, acc);
+  }
+
+  LexemeStream& s_;
+  long depth_ = 0;
+};
+
+}  // namespace
+
+std::optional<Formula> analyse_proposition(std::string_view text) {
+  LexemeStream s = lexer().analyseur(text);
+  try {
+    Formula f = Reader(s).lire_proposition();
+    if (f.depth() > support::kMaxNesting) return std::nullopt;
+    return f;
+  } catch (const NoParse&) {
+    return std::nullopt;
+  } catch (const ParseError&) {
+    return std::nullopt;
+  } catch (const LexError&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace prop

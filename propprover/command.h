@@ -1,0 +1,29 @@
+// One command line of prop_prover, as the parser builds it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/prover.h"
+#include "propprover/prop.h"
+
+namespace prop {
+
+using Hyp = engine::Hypothesis<PropLogic>;
+
+struct Command {
+  enum class Kind { Init, Exit, Nothing, Axiom, Prove_mode, Prove, Set_int, Set_bool };
+  enum class IntSetting { verbose, maxcndts, pdsmax_global };
+  enum class BoolSetting { splitting, check_subcase, trace_proof };
+
+  Kind kind = Kind::Nothing;
+  std::string mode;            // Prove_mode: "nhr" or "phr"
+  std::vector<Hyp> hyps;       // Prove_mode, Prove; Axiom holds its one hypothesis here
+  Formula formula;             // Prove_mode, Prove
+  IntSetting int_setting = IntSetting::verbose;
+  int int_value = 0;
+  BoolSetting bool_setting = BoolSetting::splitting;
+  bool bool_value = false;
+};
+
+}  // namespace prop

@@ -1,0 +1,18 @@
+// The command grammar of prop_prover: one line gives one command.
+#pragma once
+
+#include <string_view>
+
+#include "propprover/command.h"
+
+namespace prop {
+
+// The line does not follow the grammar ("Erreur de commande").
+struct SyntaxError {};
+
+// Reads one line. Throws SyntaxError, or what the lexer throws (ErrForm,
+// Failure); tokens are read only as the grammar needs them, so the first
+// fault from the left is the one reported.
+Command parse_command(std::string_view line);
+
+}  // namespace prop
