@@ -13,6 +13,7 @@ enum class Stop { None, Alarm, Interrupt };
 void catch_interrupt();
 bool interrupt_caught();   // catch_interrupt() has been called
 void clear_interrupt();
+bool interrupt_flag();     // a SIGINT has arrived since the last clear_interrupt()
 
 // One-shot alarm of `seconds` (clamped to the timer's largest value).
 void arm_alarm(long long seconds);
