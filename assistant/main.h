@@ -1,0 +1,70 @@
+// The state of fol_assistant, shared by its command loop, its goal display
+// and its proof-language checker for the life of the process: the engine
+// bound to the full first-order logic, the settings handed to every proof
+// attempt, the proof mode, and the two name generators.
+//
+//   Main m;                     // binds the engine; every setting absent
+//   m.prover.prove(m.settings(), hyps, goal);
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "assistant/base.h"
+#include "assistant/parsernc.h"
+#include "engine/prover.h"
+#include "fol/fol.h"
+
+namespace assistant {
+
+// The proof-language checker's rejection; its diagnostic is already printed.
+struct NCErreur {};
+
+class Main {
+ public:
+  Main();
+  Main(const Main&) = delete;
+  Main& operator=(const Main&) = delete;
+
+  // The engine instance on the full first-order logic (keyed formulas,
+  // constraints, existential variables).
+  fol::FolLogic logic;
+  engine::Prover<fol::FolLogic> prover;
+
+  // Settings 1-10, in the order of prove's arguments. Absent: the engine's
+  // default (the current weight limit for pdsmax_global). Once set by
+  // "pset", a value stays for the rest of the run.
+  std::optional<std::string> resolution_method;  // never set by a command
+  std::optional<bool> lazy_decomposition;        // never set by a command
+  std::optional<int> verbose;
+  std::optional<int> step_prompt;                // never set by a command
+  std::optional<int> maxcndts;
+  std::optional<bool> splitting;
+  std::optional<bool> check_subcase;
+  std::optional<bool> trace_proof;
+  std::optional<int> timemax;                    // seconds
+  std::optional<int> pdsmax_global;
+
+  bool proof_in_progress = false;
+  // The phrase read on this line; the empty proof once any other command
+  // is given during a proof, so a phrase is checked exactly once.
+  parsernc::ProofPtr pending_proof = parsernc::empty_proof();
+  GoalList new_goals;        // the checker's open goals, newest first
+  int new_goal_count = 0;    // goals made by the last step, as print_goals shows
+
+  Base base;                 // the goal stack and its history
+
+  // Keys of existential variables: "1", "2", ... (never reset).
+  std::string next_number();
+  // "#1", "#2", ... with a counter of its own (never reset).
+  std::string next_hyp_name();
+
+  // Cells 1-10 as the settings of one proof attempt.
+  engine::ProveSettings settings() const;
+
+ private:
+  long long number_counter_ = 0;
+  long long hyp_name_counter_ = 0;
+};
+
+}  // namespace assistant

@@ -1,0 +1,69 @@
+// The command language of fol_assistant: the command values and the grammar.
+//
+//   parsermain::Command c = parsermain::parse_line("prove nhr {$p$ #3 %2; $q$} $p & q$");
+//   // Prove_mode{"nhr", {{p, 3, {}, 2}, {q, -, {}, 1}}, p & q}
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "assistant/lexermain.h"
+#include "engine/prover.h"
+#include "fol/fol.h"
+
+namespace assistant::parsermain {
+
+// A formula with its hints: weight after "#", index after "%" (1 when
+// absent); the constraints are always empty. Also the argument of `axiom`.
+using Hypothesis = engine::Hypothesis<fol::FolLogic>;
+
+enum class IntSetting { verbose, maxcndts, pdsmax_global, timemax };
+enum class BoolSetting { splitting, check_subcase, trace_proof };
+
+struct Init {};
+struct Undo {};
+struct Abort {};
+struct Exit {};
+struct Help {};
+struct Nothing {};  // the empty line
+struct Axiom {
+  Hypothesis hyp;
+};
+struct Prove_mode {
+  std::string method;  // "nhr" or "phr"
+  std::vector<Hypothesis> hyps;
+  fol::KFormula formula;
+};
+struct Prove {
+  std::vector<Hypothesis> hyps;  // written order; empty without braces
+  fol::KFormula formula;
+};
+struct Goal {
+  fol::KFormula formula;
+};
+struct Set_int {
+  IntSetting setting;
+  int value;
+};
+struct Set_bool {
+  BoolSetting setting;
+  bool value;
+};
+struct Select {
+  std::string name;
+};
+
+using Command = std::variant<Init, Undo, Abort, Exit, Help, Nothing, Axiom, Prove_mode, Prove, Goal,
+                             Set_int, Set_bool, Select>;
+
+// Reads one whole line, pulling tokens one at a time as the grammar asks.
+// Throws ParseError on a syntax error, and whatever the lexer throws.
+Command main(lexermain::Lexer& lexer);
+inline Command parse_line(std::string_view line) {
+  lexermain::Lexer lexer(line);
+  return main(lexer);
+}
+
+}  // namespace assistant::parsermain
