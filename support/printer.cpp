@@ -206,7 +206,9 @@ void Printer::open_box_gen(int indent, BoxKind kind) {
 
 void Printer::flush_queue(bool end_with_newline) {
   while (curr_depth_ > 1) close_box();
-  right_total_ = kInfinity;
+  // Everything pending counts as too wide; relative to left_total_ so that
+  // very long output between two flushes still drains completely.
+  right_total_ = std::max(right_total_, left_total_) + kInfinity;
   advance_left();
   if (end_with_newline) output_newline();
   rinit();

@@ -289,6 +289,21 @@ TEST(Printer, SetOutputFlushesPendingText) {
   EXPECT_EQ(b.str(), "two");
 }
 
+// More than a billion columns between two flushes must not lose the tail.
+TEST(Printer, HugeColumnTotalsKeepPendingText) {
+  std::ostringstream os;
+  Printer p(&os);
+  p.print_as(600000000, "a");
+  p.force_newline();
+  p.print_as(600000000, "b");
+  p.force_newline();
+  p.print_string("c");
+  p.print_space();
+  p.print_string("d");
+  p.print_flush();
+  EXPECT_EQ(os.str(), "a\nb\nc\nd");
+}
+
 TEST(Printer, LongOutputIsComplete) {
   std::ostringstream os;
   Printer p(&os);
