@@ -1,6 +1,8 @@
 // Line input from standard input, one line at a time, without a limit on
-// the line's length. The line ends at '\n', which is not kept. An interrupt
-// that arrives while waiting is reported instead of a line.
+// the line's length. The line ends at '\n', which is not kept; NUL bytes are
+// ordinary bytes; a last line without '\n' is still a line. An interrupt that
+// arrives while waiting is reported instead of a line, and its flag stays
+// set (see signals.h); other signals do not end the wait.
 #pragma once
 
 #include <string>

@@ -11,6 +11,10 @@
 //
 // Newline characters inside printed text are not interpreted: they count as
 // ordinary characters. Only the printer's own newlines reset the column.
+// As in Format: text wider than the line is printed whole, past the margin
+// (the next hint in its box then breaks); a line joined by break hints ends
+// by column 77; and a hint of the root box still pending at a flush counts
+// as too wide and breaks, so put text whose hints should stay spaces in a box.
 #pragma once
 
 #include <cstdint>

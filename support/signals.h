@@ -1,7 +1,7 @@
 // The one-shot alarm and the interrupt key. Handlers only set flags
 // (volatile std::sig_atomic_t); the search polls them at safe points and
-// raises its own exceptions. Arming resets the flags, so an old expiry never
-// ends a later attempt.
+// raises its own exceptions. Arming resets the alarm flag, so an old expiry
+// never ends a later attempt.
 #pragma once
 
 namespace support {
