@@ -3,10 +3,11 @@
 // handlers interrupt its reads.
 #include "support/bigstack.h"
 
+#include <pthread.h>
+
 #include <csignal>
 #include <cstdio>
 #include <exception>
-#include <pthread.h>
 
 namespace support {
 

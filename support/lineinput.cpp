@@ -2,12 +2,13 @@
 // NUL bytes kept, and an interrupt key press reported instead of a line.
 #include "support/lineinput.h"
 
+#include <poll.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <iostream>
-#include <poll.h>
-#include <unistd.h>
 
 #include "support/printer.h"
 #include "support/signals.h"
@@ -18,7 +19,7 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 16;
 
-std::string g_buf;         // bytes read but not yet returned; g_buf[g_start..] pending
+std::string g_buf;  // bytes read but not yet returned; g_buf[g_start..] pending
 std::size_t g_start = 0;
 std::size_t g_scanned = 0;  // g_buf[g_start..g_scanned) holds no '\n'
 
@@ -33,7 +34,9 @@ Fill fill() {
   pthread_sigmask(SIG_BLOCK, &block, &saved);
   Fill result = Fill::Eof;
   for (;;) {
-    struct pollfd pfd {0, POLLIN, 0};
+    struct pollfd pfd {
+      0, POLLIN, 0
+    };
     int r = ppoll(&pfd, 1, nullptr, &saved);
     if (r < 0) {
       if (errno != EINTR) break;

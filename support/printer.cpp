@@ -261,7 +261,9 @@ void Printer::print_break(int width, int offset) {
   scan_push(true, std::move(t));
 }
 
-void Printer::force_newline() { enqueue_advance(Token{TokKind::Newline, 0, 0, 0, 0, BoxKind::HOV, {}}); }
+void Printer::force_newline() {
+  enqueue_advance(Token{TokKind::Newline, 0, 0, 0, 0, BoxKind::HOV, {}});
+}
 
 void Printer::print_flush() {
   flush_queue(false);

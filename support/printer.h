@@ -107,17 +107,17 @@ class Printer {
   void drain_buffer(bool flush_stream);
 
   std::ostream* out_;
-  std::string buf_;                    // bytes laid out but not yet written to out_
-  std::deque<Token> queue_;            // pending tokens; queue_[0] has absolute index base_
-  std::size_t base_ = 0;               // absolute index of queue_.front()
-  std::vector<ScanEntry> scan_stack_;  // never empty: bottom is an obsolete dummy
+  std::string buf_;                       // bytes laid out but not yet written to out_
+  std::deque<Token> queue_;               // pending tokens; queue_[0] has absolute index base_
+  std::size_t base_ = 0;                  // absolute index of queue_.front()
+  std::vector<ScanEntry> scan_stack_;     // never empty: bottom is an obsolete dummy
   std::vector<FrameEntry> format_stack_;  // boxes being laid out
-  long long space_left_ = kMargin;     // columns left on the current line (may go negative)
-  long long current_indent_ = 0;       // indentation of the current line
-  bool is_new_line_ = true;            // nothing but a break since the last newline
-  long long left_total_ = 1;           // total length of tokens laid out
-  long long right_total_ = 1;          // total length of tokens queued
-  int curr_depth_ = 0;                 // open boxes, root box included
+  long long space_left_ = kMargin;        // columns left on the current line (may go negative)
+  long long current_indent_ = 0;          // indentation of the current line
+  bool is_new_line_ = true;               // nothing but a break since the last newline
+  long long left_total_ = 1;              // total length of tokens laid out
+  long long right_total_ = 1;             // total length of tokens queued
+  int curr_depth_ = 0;                    // open boxes, root box included
   long long margin_ = kMargin;
   long long max_indent_ = kMaxIndent;
 };

@@ -2,9 +2,10 @@
 // search's safe points (see poll()).
 #include "support/signals.h"
 
+#include <unistd.h>
+
 #include <climits>
 #include <csignal>
-#include <unistd.h>
 
 namespace support {
 

@@ -188,8 +188,8 @@ TEST(Printer, StructuralBoxBreaksWhenTheIndentationGoesBack) {
     p.print_string("c");
     p.close_box();
     p.print_flush();
-    std::string head = "aaaa\n" + std::string(10, ' ') + std::string(74, 'b') + "\n" +
-                       std::string(10, ' ') + "d";
+    std::string head =
+        "aaaa\n" + std::string(10, ' ') + std::string(74, 'b') + "\n" + std::string(10, ' ') + "d";
     EXPECT_EQ(os.str(), head + (structural ? "\nc" : " c"));
   }
 }
@@ -245,7 +245,8 @@ TEST(Printer, NewlineInsideTextCountsAsColumns) {
   p.print_space();
   p.print_string(std::string(10, 'c'));
   p.print_flush();
-  EXPECT_EQ(os.str(), std::string(40, 'a') + "\n" + std::string(30, 'b') + "\n" + std::string(10, 'c'));
+  EXPECT_EQ(os.str(),
+            std::string(40, 'a') + "\n" + std::string(30, 'b') + "\n" + std::string(10, 'c'));
 }
 
 TEST(Printer, UnbreakableTextOverflowsTheMargin) {

@@ -1,16 +1,16 @@
 // Signals, line input and the big-stack thread.
 #include <gtest/gtest.h>
+#include <pthread.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <climits>
 #include <csignal>
 #include <iostream>
-#include <pthread.h>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
-#include <unistd.h>
 
 #include "support/bigstack.h"
 #include "support/lineinput.h"
