@@ -91,6 +91,8 @@ class TermNode {
   bool has_var() const { return has_var_; }    // a Var occurs outside Cst dependencies
   bool has_evar() const { return has_evar_; }  // an Evar occurs outside Cst dependencies
   bool has_bvar() const { return has_bvar_; }  // a Bvar occurs outside Cst dependencies
+  std::size_t alpha_hash() const { return ahash_; }  // ignores Var names
+  int structural_size() const { return size_; }  // size with every Evar counted 1
 
  private:
   friend class Ref<TermNode>;
@@ -98,9 +100,10 @@ class TermNode {
   static void release(const TermNode* n);
   TermKind kind_;
   bool has_var_ = false, has_evar_ = false, has_bvar_ = false;
+  int size_ = 1;  // Evar counted 1; saturates
   std::string name_, key_;
   std::vector<Term> args_;
-  std::size_t hash_ = 0;
+  std::size_t hash_ = 0, ahash_ = 0;  // ahash_ ignores Var names
   mutable std::size_t rc_ = 0;
 };
 
@@ -117,6 +120,7 @@ class FormNode {
   bool has_var() const { return has_var_; }     // some Var occurs (free or not)
   bool has_evar() const { return has_evar_; }
   bool has_bvar() const { return has_bvar_; }
+  int structural_size() const { return size_; }  // size with every Evar counted 1
   // Free variables, sorted byte by byte; computed once per node.
   const std::vector<std::string>& free_vars() const;
 
@@ -126,6 +130,7 @@ class FormNode {
   static void release(const FormNode* n);
   FormKind kind_;
   bool has_var_ = false, has_evar_ = false, has_bvar_ = false;
+  int size_ = 1;  // Evar counted 1; saturates
   std::string name_;
   std::vector<Term> args_;
   Formula a_, b_;
@@ -168,6 +173,10 @@ struct BankStats {
   std::size_t cst_evar_made = 0;
 };
 BankStats bank_stats();
+
+// An internal inconsistency (a Bvar where none can be): throws
+// engine::InternalError naming the file "fol".
+[[noreturn]] void assert_failure();
 
 // ---- Keyed formulas, constraints ----
 

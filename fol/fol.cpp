@@ -1,0 +1,455 @@
+// The node bank (hash-consing), the structural order, the store of
+// existential-variable values, free variables and substitution.
+#include "fol/fol.h"
+
+#include <algorithm>
+#include <climits>
+#include <unordered_map>
+
+namespace fol {
+
+namespace {
+
+// Address-free hashing: FNV-1a on names, a 64-bit mixer on combinations.
+std::size_t hash_str(const std::string& s) {
+  std::uint64_t h = 1469598103934665603ULL;
+  for (unsigned char c : s) {
+    h ^= c;
+    h *= 1099511628211ULL;
+  }
+  return static_cast<std::size_t>(h);
+}
+std::size_t mix(std::size_t h, std::size_t v) {
+  std::uint64_t x = static_cast<std::uint64_t>(h) ^ (static_cast<std::uint64_t>(v) + 0x9e3779b97f4a7c15ULL +
+                                                      (static_cast<std::uint64_t>(h) << 6) +
+                                                      (static_cast<std::uint64_t>(h) >> 2));
+  x ^= x >> 31;
+  x *= 0xbf58476d1ce4e5b9ULL;
+  x ^= x >> 29;
+  return static_cast<std::size_t>(x);
+}
+int sat_add(int a, int b) { return (a > INT_MAX - b) ? INT_MAX : a + b; }
+
+}  // namespace
+
+// The bank: live nodes by structural hash. Only lookups by hash, never
+// iterated, so its layout cannot reach any output.
+struct Bank {
+  std::unordered_multimap<std::size_t, const TermNode*> terms;
+  std::unordered_multimap<std::size_t, const FormNode*> forms;
+  std::size_t cst_evar_made = 0;
+
+  static Bank& get() {
+    static Bank* b = new Bank;  // never destroyed: static handles may outlive main
+    return *b;
+  }
+
+  static bool same_args(const std::vector<Term>& a, const std::vector<Term>& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      if (!(a[i] == b[i])) return false;
+    return true;
+  }
+
+  Term term(TermKind k, const std::string& name, const std::string& key, std::vector<Term> args) {
+    std::size_t h = mix(mix(static_cast<std::size_t>(k) + 1, hash_str(name)), hash_str(key));
+    for (const Term& a : args) h = mix(h, a->hash());
+    auto range = terms.equal_range(h);
+    for (auto it = range.first; it != range.second; ++it) {
+      const TermNode* n = it->second;
+      if (n->kind_ == k && n->name_ == name && n->key_ == key && same_args(n->args_, args)) return Term(n);
+    }
+    auto* n = new TermNode;
+    n->kind_ = k;
+    n->name_ = name;
+    n->key_ = key;
+    n->hash_ = h;
+    std::size_t ah = mix(static_cast<std::size_t>(k) + 1, k == TermKind::Var ? 0 : mix(hash_str(name), hash_str(key)));
+    int sz = 1;
+    if (k == TermKind::Fn) {
+      for (const Term& a : args) {
+        n->has_var_ |= a->has_var_;
+        n->has_evar_ |= a->has_evar_;
+        n->has_bvar_ |= a->has_bvar_;
+        sz = sat_add(sz, a->size_);
+      }
+    }
+    for (const Term& a : args) ah = mix(ah, a->ahash_);
+    n->has_var_ |= k == TermKind::Var;
+    n->has_evar_ |= k == TermKind::Evar;
+    n->has_bvar_ |= k == TermKind::Bvar;
+    n->size_ = sz;
+    n->ahash_ = ah;
+    n->args_ = std::move(args);
+    if (k == TermKind::Cst || k == TermKind::Evar) ++cst_evar_made;
+    terms.emplace(h, n);
+    return Term(n);
+  }
+
+  Formula form(FormKind k, const std::string& name, std::vector<Term> args, Formula a, Formula b) {
+    std::size_t h = mix(static_cast<std::size_t>(k) + 101, hash_str(name));
+    for (const Term& t : args) h = mix(h, t->hash());
+    if (a) h = mix(h, a->hash());
+    if (b) h = mix(h, b->hash());
+    auto range = forms.equal_range(h);
+    for (auto it = range.first; it != range.second; ++it) {
+      const FormNode* n = it->second;
+      if (n->kind_ == k && n->name_ == name && n->a_ == a && n->b_ == b && same_args(n->args_, args))
+        return Formula(n);
+    }
+    auto* n = new FormNode;
+    n->kind_ = k;
+    n->name_ = name;
+    n->hash_ = h;
+    bool quant = k == FormKind::Forall || k == FormKind::Exists;
+    std::size_t ah = mix(static_cast<std::size_t>(k) + 101, quant ? 0 : hash_str(name));
+    int sz = 1;
+    for (const Term& t : args) {
+      ah = mix(ah, t->ahash_);
+      n->has_var_ |= t->has_var_;
+      n->has_evar_ |= t->has_evar_;
+      n->has_bvar_ |= t->has_bvar_;
+      sz = sat_add(sz, t->size_);
+    }
+    for (const Formula* c : {&a, &b}) {
+      if (!*c) continue;
+      const FormNode* cn = c->get();
+      ah = mix(ah, cn->ahash_);
+      n->has_var_ |= cn->has_var_;
+      n->has_evar_ |= cn->has_evar_;
+      n->has_bvar_ |= cn->has_bvar_;
+      sz = sat_add(sz, cn->size_);
+    }
+    n->size_ = sz;
+    n->ahash_ = ah;
+    n->args_ = std::move(args);
+    n->a_ = std::move(a);
+    n->b_ = std::move(b);
+    forms.emplace(h, n);
+    return Formula(n);
+  }
+
+  template <class N, class M>
+  static void erase(M& m, const N* n) {
+    auto range = m.equal_range(n->hash());
+    for (auto it = range.first; it != range.second; ++it)
+      if (it->second == n) {
+        m.erase(it);
+        return;
+      }
+  }
+};
+
+void TermNode::release(const TermNode* n) {
+  Bank::erase(Bank::get().terms, n);
+  delete n;
+}
+void FormNode::release(const FormNode* n) {
+  Bank::erase(Bank::get().forms, n);
+  delete n;
+}
+
+BankStats bank_stats() {
+  Bank& b = Bank::get();
+  return {b.terms.size(), b.forms.size(), b.cst_evar_made};
+}
+
+// ---- Construction ----
+
+Term mk_var(const std::string& x) { return Bank::get().term(TermKind::Var, x, "", {}); }
+Term mk_fn(const std::string& f, std::vector<Term> args) {
+  return Bank::get().term(TermKind::Fn, f, "", std::move(args));
+}
+Term mk_bvar(const std::string& x) { return Bank::get().term(TermKind::Bvar, x, "", {}); }
+Term mk_cst(const std::string& c, std::vector<Term> deps) {
+  return Bank::get().term(TermKind::Cst, c, "", std::move(deps));
+}
+Term mk_evar(const std::string& key, const std::string& name) {
+  return Bank::get().term(TermKind::Evar, name, key, {});
+}
+
+Formula mk_false() {
+  static const Formula f = Bank::get().form(FormKind::False, "", {}, {}, {});
+  return f;
+}
+Formula mk_true() {
+  static const Formula f = Bank::get().form(FormKind::True, "", {}, {}, {});
+  return f;
+}
+Formula mk_atom(const std::string& p, std::vector<Term> args) {
+  return Bank::get().form(FormKind::Atom, p, std::move(args), {}, {});
+}
+Formula mk_not(Formula p) { return Bank::get().form(FormKind::Not, "", {}, std::move(p), {}); }
+Formula mk_binary(FormKind k, Formula p, Formula q) {
+  return Bank::get().form(k, "", {}, std::move(p), std::move(q));
+}
+Formula mk_and(Formula p, Formula q) { return mk_binary(FormKind::And, std::move(p), std::move(q)); }
+Formula mk_or(Formula p, Formula q) { return mk_binary(FormKind::Or, std::move(p), std::move(q)); }
+Formula mk_imp(Formula p, Formula q) { return mk_binary(FormKind::Imp, std::move(p), std::move(q)); }
+Formula mk_iff(Formula p, Formula q) { return mk_binary(FormKind::Iff, std::move(p), std::move(q)); }
+Formula mk_quant(FormKind k, const std::string& x, Formula p) {
+  return Bank::get().form(k, x, {}, std::move(p), {});
+}
+Formula mk_forall(const std::string& x, Formula p) { return mk_quant(FormKind::Forall, x, std::move(p)); }
+Formula mk_exists(const std::string& x, Formula p) { return mk_quant(FormKind::Exists, x, std::move(p)); }
+
+// ---- Structural order ----
+
+namespace {
+int cmp_str(const std::string& a, const std::string& b) {
+  int c = a.compare(b);  // char_traits<char>::compare is unsigned, byte by byte
+  return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+int cmp_args(const std::vector<Term>& a, const std::vector<Term>& b) {
+  std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i)
+    if (int c = compare(a[i], b[i])) return c;
+  return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+}  // namespace
+
+int compare(const Term& a, const Term& b) {
+  if (a == b) return 0;
+  if (a->kind() != b->kind()) return a->kind() < b->kind() ? -1 : 1;
+  switch (a->kind()) {
+    case TermKind::Var:
+    case TermKind::Bvar:
+      return cmp_str(a->name(), b->name());
+    case TermKind::Fn:
+    case TermKind::Cst:
+      if (int c = cmp_str(a->name(), b->name())) return c;
+      return cmp_args(a->args(), b->args());
+    case TermKind::Evar:
+      if (int c = cmp_str(a->key(), b->key())) return c;
+      return cmp_str(a->name(), b->name());
+  }
+  return 0;
+}
+
+int compare(const Formula& a, const Formula& b) {
+  if (a == b) return 0;
+  if (a->kind() != b->kind()) return a->kind() < b->kind() ? -1 : 1;
+  switch (a->kind()) {
+    case FormKind::False:
+    case FormKind::True:
+      return 0;
+    case FormKind::Atom:
+      if (int c = cmp_str(a->name(), b->name())) return c;
+      return cmp_args(a->args(), b->args());
+    case FormKind::Not:
+      return compare(a->left(), b->left());
+    case FormKind::And:
+    case FormKind::Or:
+    case FormKind::Imp:
+    case FormKind::Iff:
+      if (int c = compare(a->left(), b->left())) return c;
+      return compare(a->right(), b->right());
+    case FormKind::Forall:
+    case FormKind::Exists:
+      if (int c = cmp_str(a->name(), b->name())) return c;
+      return compare(a->body(), b->body());
+  }
+  return 0;
+}
+
+// ---- Existential-variable values ----
+
+namespace {
+EvarVals& store() {  // oldest first: the most recent pair is at the back
+  static EvarVals* s = new EvarVals;
+  return *s;
+}
+const Term* raw_value(const std::string& key) {
+  const EvarVals& s = store();
+  for (auto it = s.rbegin(); it != s.rend(); ++it)
+    if (it->first == key) return &it->second;
+  return nullptr;
+}
+}  // namespace
+
+void set_evar_val(const EvarVals& vals) { store().assign(vals.rbegin(), vals.rend()); }
+EvarVals give_evar_val() {
+  const EvarVals& s = store();
+  return EvarVals(s.rbegin(), s.rend());
+}
+void add_evar_val(const std::string& key, const Term& t) { store().emplace_back(key, t); }
+
+// A chain of values that are bare existential variables and comes back to
+// where it started (e set to itself) is read as no value, so that every walk
+// through stored values ends. Cycles through a function symbol are refused
+// before storing (`exists_cycles`).
+const Term* evar_value(const std::string& key) {
+  const Term* v = raw_value(key);
+  if (!v) return nullptr;
+  const Term* cur = v;
+  std::vector<const std::string*> seen{&key};
+  while ((*cur)->kind() == TermKind::Evar) {
+    const std::string& k = (*cur)->key();
+    for (const std::string* s : seen)
+      if (*s == k) return nullptr;
+    seen.push_back(&k);
+    cur = raw_value(k);
+    if (!cur) break;
+  }
+  return v;
+}
+
+// ---- Free variables ----
+
+namespace {
+void collect_vars(const Term& t, Names& out) {
+  if (!t->has_var()) return;
+  if (t->kind() == TermKind::Var) out.push_back(t->name());
+  else if (t->kind() == TermKind::Fn)
+    for (const Term& a : t->args()) collect_vars(a, out);
+}
+Names to_set(Names v) {
+  std::sort(v.begin(), v.end());
+  v.erase(std::unique(v.begin(), v.end()), v.end());
+  return v;
+}
+}  // namespace
+
+Names fvt(const Term& t) {
+  Names v;
+  collect_vars(t, v);
+  return to_set(std::move(v));
+}
+
+const Names& FormNode::free_vars() const {
+  if (fv_) return *fv_;
+  Names r;
+  switch (kind_) {
+    case FormKind::False:
+    case FormKind::True:
+      break;
+    case FormKind::Atom:
+      for (const Term& t : args_) collect_vars(t, r);
+      r = to_set(std::move(r));
+      break;
+    case FormKind::Not:
+      r = a_->free_vars();
+      break;
+    case FormKind::And:
+    case FormKind::Or:
+    case FormKind::Imp:
+    case FormKind::Iff: {
+      const Names &x = a_->free_vars(), &y = b_->free_vars();
+      r.reserve(x.size() + y.size());
+      std::set_union(x.begin(), x.end(), y.begin(), y.end(), std::back_inserter(r));
+      break;
+    }
+    case FormKind::Forall:
+    case FormKind::Exists:
+      for (const std::string& v : a_->free_vars())
+        if (v != name_) r.push_back(v);
+      break;
+  }
+  fv_ = std::move(r);
+  return *fv_;
+}
+
+Names free_vars(const Formula& f) { return f->free_vars(); }
+
+std::string variant(std::string x, const Names& vars) {
+  while (std::find(vars.begin(), vars.end(), x) != vars.end()) x += '\'';
+  return x;
+}
+
+// ---- Substitution ----
+
+Term termsubst(const Subst& s, const Term& t) {
+  if (!t->has_evar() && (s.empty() || !t->has_var())) return t;
+  switch (t->kind()) {
+    case TermKind::Var: {
+      const Term* v = s.find(t->name());
+      return v ? *v : t;
+    }
+    case TermKind::Fn: {
+      std::vector<Term> args;
+      bool changed = false;
+      args.reserve(t->args().size());
+      for (const Term& a : t->args()) {
+        args.push_back(termsubst(s, a));
+        changed |= !(args.back() == a);
+      }
+      return changed ? mk_fn(t->name(), std::move(args)) : t;
+    }
+    case TermKind::Bvar:
+    case TermKind::Cst:
+      return t;
+    case TermKind::Evar: {
+      if (const Term* v = evar_value(t->key())) return termsubst(s, *v);
+      const Term* b = s.find(t->key());
+      return b ? *b : t;
+    }
+  }
+  return t;
+}
+
+Formula formsubst(const Subst& s, const Formula& f) {
+  if (!f->has_evar() && (s.empty() || !f->has_var())) return f;
+  switch (f->kind()) {
+    case FormKind::False:
+    case FormKind::True:
+      return f;
+    case FormKind::Atom: {
+      std::vector<Term> args;
+      bool changed = false;
+      args.reserve(f->args().size());
+      for (const Term& a : f->args()) {
+        args.push_back(termsubst(s, a));
+        changed |= !(args.back() == a);
+      }
+      return changed ? mk_atom(f->name(), std::move(args)) : f;
+    }
+    case FormKind::Not: {
+      Formula p = formsubst(s, f->left());
+      return p == f->left() ? f : mk_not(std::move(p));
+    }
+    case FormKind::And:
+    case FormKind::Or:
+    case FormKind::Imp:
+    case FormKind::Iff: {
+      Formula p = formsubst(s, f->left());
+      Formula q = formsubst(s, f->right());
+      return (p == f->left() && q == f->right()) ? f : mk_binary(f->kind(), std::move(p), std::move(q));
+    }
+    case FormKind::Forall:
+    case FormKind::Exists: {
+      Formula r = formsubstq(s, f->kind(), f->name(), f->body());
+      return r->name() == f->name() && r->body() == f->body() ? f : r;
+    }
+  }
+  return f;
+}
+
+namespace {
+bool term_has_var(const Term& t, const std::string& x) {
+  if (!t->has_var()) return false;
+  if (t->kind() == TermKind::Var) return t->name() == x;
+  if (t->kind() == TermKind::Fn)
+    for (const Term& a : t->args())
+      if (term_has_var(a, x)) return true;
+  return false;
+}
+}  // namespace
+
+Formula formsubstq(const Subst& s, FormKind q, const std::string& x, const Formula& p) {
+  Subst s1 = s.remove(x);
+  bool capture = false;
+  for (const std::string& y : p->free_vars()) {
+    if (y == x) continue;
+    if (const Term* img = s1.find(y); img && term_has_var(*img, x)) {
+      capture = true;
+      break;
+    }
+  }
+  if (!capture) return mk_quant(q, x, formsubst(s1, p));
+  std::string x1 = variant(x, formsubst(s1, p)->free_vars());
+  return mk_quant(q, x1, formsubst(s.add(x, mk_var(x1)), p));
+}
+
+KFormula apply_subst(const Subst& s, const KFormula& f) { return {formsubst(s, f.f), f.key}; }
+
+}  // namespace fol

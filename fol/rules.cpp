@@ -1,0 +1,427 @@
+// Size, signs, fresh renaming, variable sets, decomposition rules with Skolem
+// terms and hint instances, equality up to bound names and head symbols.
+#include <string>
+
+#include "engine/ptypes.h"
+#include "fol/fol.h"
+
+namespace fol {
+
+namespace {
+int renaming_counter = 0;  // var-n names; process-wide, never reset
+int constant_counter = 0;  // x_cst_n Skolem names; process-wide, never reset
+
+int sat_add(int a, int b) { return (a > INT_MAX - b) ? INT_MAX : a + b; }
+}  // namespace
+
+void assert_failure() { throw engine::InternalError{"fol"}; }
+
+// ---- Size ----
+
+int term_size(const Term& t) {
+  if (!t->has_evar()) return t->structural_size();
+  switch (t->kind()) {
+    case TermKind::Fn: {
+      int s = 1;
+      for (const Term& a : t->args()) s = sat_add(s, term_size(a));
+      return s;
+    }
+    case TermKind::Evar:
+      if (const Term* v = evar_value(t->key())) return term_size(*v);
+      return 1;
+    default:
+      return 1;
+  }
+}
+
+int size(const Formula& f) {
+  if (!f->has_evar()) return f->structural_size();
+  switch (f->kind()) {
+    case FormKind::False:
+    case FormKind::True:
+      return 1;
+    case FormKind::Atom: {
+      int s = 1;
+      for (const Term& a : f->args()) s = sat_add(s, term_size(a));
+      return s;
+    }
+    case FormKind::Not:
+    case FormKind::Forall:
+    case FormKind::Exists:
+      return sat_add(size(f->left()), 1);
+    default:
+      return sat_add(sat_add(size(f->left()), size(f->right())), 1);
+  }
+}
+
+// ---- Signs ----
+
+bool is_true(const Formula& f) { return f->kind() == FormKind::True; }
+
+bool negative_formula(const Formula& f0) {
+  bool neg = false;
+  const FormNode* f = f0.get();
+  while (f->kind() == FormKind::Not) {
+    neg = !neg;
+    f = f->left().get();
+  }
+  return f->kind() == FormKind::False ? !neg : neg;
+}
+
+Formula negate_formula(const Formula& f) {
+  if (f->kind() == FormKind::False) return mk_true();
+  if (f->kind() == FormKind::True) return mk_false();
+  return mk_not(f);
+}
+
+Formula elim_all_neg(const Formula& f0) {
+  const Formula* f = &f0;
+  while ((*f)->kind() == FormKind::Not) f = &(*f)->left();
+  return (*f)->kind() == FormKind::False ? mk_true() : *f;
+}
+
+// ---- Renaming ----
+
+namespace {
+
+using Bound = std::vector<const std::string*>;
+bool is_bound(const Bound& b, const std::string& x) {
+  for (const std::string* s : b)
+    if (*s == x) return true;
+  return false;
+}
+
+void renaming_term(Subst& r, const Bound& bound, const Term& t) {
+  switch (t->kind()) {
+    case TermKind::Var:
+      if (!is_bound(bound, t->name()) && !r.defined(t->name()))
+        r = r.add(t->name(), mk_var("var" + std::to_string(++renaming_counter)));
+      return;
+    case TermKind::Fn:
+      for (const Term& a : t->args()) renaming_term(r, bound, a);
+      return;
+    case TermKind::Cst:
+      return;
+    case TermKind::Evar:
+      if (const Term* v = evar_value(t->key())) {
+        Subst saved = r;
+        try {
+          renaming_term(r, bound, *v);
+        } catch (const engine::InternalError&) {
+          r = saved;
+        }
+      }
+      return;
+    case TermKind::Bvar:
+      assert_failure();
+  }
+}
+
+void renaming_form(Subst& r, Bound& bound, const Formula& f) {
+  if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return;
+  switch (f->kind()) {
+    case FormKind::False:
+    case FormKind::True:
+      return;
+    case FormKind::Atom:
+      for (const Term& a : f->args()) renaming_term(r, bound, a);
+      return;
+    case FormKind::Not:
+      renaming_form(r, bound, f->left());
+      return;
+    case FormKind::Forall:
+    case FormKind::Exists:
+      bound.push_back(&f->name());
+      renaming_form(r, bound, f->body());
+      bound.pop_back();
+      return;
+    default:
+      renaming_form(r, bound, f->left());
+      renaming_form(r, bound, f->right());
+      return;
+  }
+}
+
+Term rename_term(const Subst& r, const Bound& bound, const Term& t) {
+  switch (t->kind()) {
+    case TermKind::Var: {
+      if (is_bound(bound, t->name())) return t;
+      const Term* v = r.find(t->name());
+      return v ? *v : t;
+    }
+    case TermKind::Fn: {
+      if (!t->has_var() && !t->has_evar() && !t->has_bvar()) return t;
+      std::vector<Term> args;
+      args.reserve(t->args().size());
+      bool changed = false;
+      for (const Term& a : t->args()) {
+        args.push_back(rename_term(r, bound, a));
+        changed |= !(args.back() == a);
+      }
+      return changed ? mk_fn(t->name(), std::move(args)) : t;
+    }
+    case TermKind::Cst:
+      return t;
+    case TermKind::Evar:
+      if (const Term* v = evar_value(t->key())) return rename_term(r, bound, *v);
+      return t;
+    case TermKind::Bvar:
+      assert_failure();
+  }
+  return t;
+}
+
+Formula rename_form(const Subst& r, Bound& bound, const Formula& f) {
+  if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return f;
+  switch (f->kind()) {
+    case FormKind::False:
+    case FormKind::True:
+      return f;
+    case FormKind::Atom: {
+      std::vector<Term> args;
+      args.reserve(f->args().size());
+      bool changed = false;
+      for (const Term& a : f->args()) {
+        args.push_back(rename_term(r, bound, a));
+        changed |= !(args.back() == a);
+      }
+      return changed ? mk_atom(f->name(), std::move(args)) : f;
+    }
+    case FormKind::Not: {
+      Formula p = rename_form(r, bound, f->left());
+      return p == f->left() ? f : mk_not(std::move(p));
+    }
+    case FormKind::Forall:
+    case FormKind::Exists: {
+      bound.push_back(&f->name());
+      Formula p = rename_form(r, bound, f->body());
+      bound.pop_back();
+      return p == f->body() ? f : mk_quant(f->kind(), f->name(), std::move(p));
+    }
+    default: {
+      Formula p = rename_form(r, bound, f->left());
+      Formula q = rename_form(r, bound, f->right());
+      return (p == f->left() && q == f->right()) ? f : mk_binary(f->kind(), std::move(p), std::move(q));
+    }
+  }
+}
+
+}  // namespace
+
+Subst get_renaming_formula(const Subst& r0, const Formula& f) {
+  Subst r = r0;
+  Bound bound;
+  renaming_form(r, bound, f);
+  return r;
+}
+
+Formula rename_formula(const Subst& r, const Formula& f) {
+  if (r.empty() && !f->has_evar() && !f->has_bvar()) return f;
+  Bound bound;
+  return rename_form(r, bound, f);
+}
+
+Subst vars_to_constants(const Names& vars) {
+  Subst r;
+  for (const std::string& x : vars) r = r.add(x, mk_fn(x + "_cst", {}));
+  return r;
+}
+
+bool is_empty_inter_varset(const Names& a, const Names& b) { return intersect(a, b).empty(); }
+Names union_varset(const Names& a, const Names& b) { return set_union(a, b); }
+
+// ---- Decomposition rules ----
+
+namespace {
+
+FolRule rule(const char* name, int kind, const Constraints& c, std::vector<KFormula> lits) {
+  return FolRule{name, kind, Subst(), c, std::move(lits)};
+}
+
+Term skolem_term(const Formula& whole, const std::string& x) {
+  std::vector<Term> args;
+  for (const std::string& v : whole->free_vars()) args.push_back(mk_var(v));
+  return mk_fn(x + "_cst_" + std::to_string(++constant_counter), std::move(args));
+}
+
+// The instances of a positive Forall (or a negative Exists): the generic one,
+// then one per instance item of the formula's key in the instantiation table.
+std::vector<FolRule> instances(const Constraints& c, const KFormula& f, bool universal, bool hints) {
+  const std::string& x = f.f->name();
+  const Formula& p = f.f->body();
+  std::vector<FolRule> rules;
+  rules.push_back(rule("+fa", 3, c, {{universal ? p : mk_not(p), f.key}}));
+  if (!hints) return rules;
+  const TableEntry* entry = nullptr;
+  for (const TableEntry& e : c.table)
+    if (e.key == f.key) {
+      entry = &e;
+      break;
+    }
+  if (!entry) return rules;
+  try {
+    std::vector<FolRule> more;
+    for (const Group& g : entry->groups)
+      for (const ConstraintItem& it : g) {
+        const InstanceItem* inst = std::get_if<InstanceItem>(&it);
+        if (!inst || inst->var != x) continue;
+        Formula q = formsubst(Subst().add(x, inst->term), universal ? p : mk_not(p));
+        more.push_back(rule("+fa", universal ? 0 : 3, c, {{q, f.key}}));
+      }
+    for (FolRule& r : more) rules.push_back(std::move(r));
+  } catch (...) {
+  }
+  return rules;
+}
+
+}  // namespace
+
+std::vector<FolRule> get_rules(const Constraints& c, const KFormula& kf, bool sign, bool hints) {
+  const Formula& f = kf.f;
+  const int k = kf.key;
+  auto K = [k](Formula g) { return KFormula{std::move(g), k}; };
+  switch (f->kind()) {
+    case FormKind::False:
+    case FormKind::True:
+    case FormKind::Atom:
+    case FormKind::Not:
+      return {};
+    case FormKind::And: {
+      const Formula &p = f->left(), &q = f->right();
+      if (sign) return {rule("+and", 1, c, {K(p)}), rule("+and", 1, c, {K(q)})};
+      return {rule("-and", 1, c, {K(mk_not(p)), K(mk_not(q))})};
+    }
+    case FormKind::Or: {
+      const Formula &p = f->left(), &q = f->right();
+      if (sign) return {rule("or", 1, c, {K(p), K(q)})};
+      return {rule("-or", 1, c, {K(mk_not(p))}), rule("-or", 1, c, {K(mk_not(q))})};
+    }
+    case FormKind::Imp: {
+      const Formula &p = f->left(), &q = f->right();
+      if (sign) return {rule("+imp", 1, c, {K(mk_not(p)), K(q)})};
+      return {rule("-imp", 1, c, {K(p)}), rule("-imp", 1, c, {K(mk_not(q))})};
+    }
+    case FormKind::Iff: {
+      const Formula &p = f->left(), &q = f->right();
+      if (sign) return {rule("+iffl", 1, c, {K(mk_imp(p, q))}), rule("+iffr", 1, c, {K(mk_imp(q, p))})};
+      return {rule("-iff", 1, c, {K(mk_not(mk_imp(p, q))), K(mk_not(mk_imp(q, p)))})};
+    }
+    case FormKind::Forall:
+      if (sign) return instances(c, kf, true, hints);
+      return {rule("-fa", 3, c, {K(formsubst(Subst().add(f->name(), skolem_term(f, f->name())), mk_not(f->body())))})};
+    case FormKind::Exists:
+      if (!sign) return instances(c, kf, false, hints);
+      return {rule("-fa", 3, c, {K(formsubst(Subst().add(f->name(), skolem_term(f, f->name())), f->body()))})};
+  }
+  return {};
+}
+
+engine::Indice indice_regle(const std::string&) { return std::nullopt; }
+
+std::vector<engine::Decomposition<Formula, Subst, int>> FolBatchLogic::get_rules(const int&, const Formula& f,
+                                                                                  bool sign) {
+  std::vector<engine::Decomposition<Formula, Subst, int>> out;
+  for (FolRule& r : fol::get_rules(Constraints{}, KFormula{f, 0}, sign, false)) {
+    std::vector<Formula> lits;
+    lits.reserve(r.formulas.size());
+    for (KFormula& k : r.formulas) lits.push_back(std::move(k.f));
+    out.push_back({std::move(r.rule), r.kind, std::move(r.subst), 0, std::move(lits)});
+  }
+  return out;
+}
+
+// ---- Equality up to bound names, head symbols ----
+
+namespace {
+
+// Binder pairs crossed so far, innermost last. A variable bound on one side
+// must be bound by the matching binder on the other; free ones compare by
+// name. This is comparison with a fresh name for each pair of binders.
+struct Binders {
+  std::vector<std::pair<const std::string*, const std::string*>> pairs;
+  int renamed = 0;  // pairs with different names: while 0, identical nodes are equal
+};
+
+int binder_index(const Binders& b, const std::string& x, bool left) {
+  for (int i = static_cast<int>(b.pairs.size()) - 1; i >= 0; --i)
+    if (*(left ? b.pairs[i].first : b.pairs[i].second) == x) return i;
+  return -1;
+}
+
+bool eq_term(const Binders& b, const Term& s, const Term& t) {
+  if (s == t && (b.renamed == 0 || !s->has_var())) return true;
+  if (s->kind() != t->kind()) return false;
+  switch (s->kind()) {
+    case TermKind::Var: {
+      int i = binder_index(b, s->name(), true), j = binder_index(b, t->name(), false);
+      return i == j && (i >= 0 || s->name() == t->name());
+    }
+    case TermKind::Fn: {
+      if (s->name() != t->name() || s->args().size() != t->args().size()) return false;
+      for (std::size_t i = 0; i < s->args().size(); ++i)
+        if (!eq_term(b, s->args()[i], t->args()[i])) return false;
+      return true;
+    }
+    default:  // Bvar by name, Cst by name and dependencies, Evar by key and name
+      return s == t;
+  }
+}
+
+bool eq_form(Binders& b, const Formula& p, const Formula& q) {
+  if (p == q && b.renamed == 0) return true;
+  if (p->kind() != q->kind()) return false;
+  switch (p->kind()) {
+    case FormKind::False:
+    case FormKind::True:
+      return true;
+    case FormKind::Atom: {
+      if (p->name() != q->name() || p->args().size() != q->args().size()) return false;
+      for (std::size_t i = 0; i < p->args().size(); ++i)
+        if (!eq_term(b, p->args()[i], q->args()[i])) return false;
+      return true;
+    }
+    case FormKind::Not:
+      return eq_form(b, p->left(), q->left());
+    case FormKind::Forall:
+    case FormKind::Exists: {
+      bool diff = p->name() != q->name();
+      b.pairs.emplace_back(&p->name(), &q->name());
+      b.renamed += diff;
+      bool r = eq_form(b, p->body(), q->body());
+      b.renamed -= diff;
+      b.pairs.pop_back();
+      return r;
+    }
+    default:
+      return eq_form(b, p->left(), q->left()) && eq_form(b, p->right(), q->right());
+  }
+}
+
+}  // namespace
+
+bool equal_formula(const Formula& a, const Formula& b) {
+  if (a == b) return true;
+  if (a->alpha_hash() != b->alpha_hash()) return false;
+  Binders bs;
+  return eq_form(bs, a, b);
+}
+
+Formula head_symbol(const Formula& f) {
+  static const Formula H = mk_atom("head_symb", {});
+  switch (f->kind()) {
+    case FormKind::False:
+    case FormKind::True:
+      return f;
+    case FormKind::Atom:
+      return f->args().empty() ? f : mk_atom(f->name(), {});
+    case FormKind::Not:
+      return mk_not(H);
+    case FormKind::Forall:
+    case FormKind::Exists:
+      return mk_quant(f->kind(), "varhs", H);
+    default:
+      return mk_binary(f->kind(), H, H);
+  }
+}
+
+}  // namespace fol
