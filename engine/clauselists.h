@@ -1,0 +1,474 @@
+// Operations on literal lists and clause histories shared by decomposition,
+// resolution and splitting: sorted merges without duplicates, removal of one
+// literal, classification by sign, substitution, renaming, histories, the
+// split-context tests, clause splitting, and the clause and axiom tables.
+//
+//   auto cmp = lit_cmp(core);
+//   auto pos = merge_perso(cmp, new_lits, rest.pos);   // of two equal literals the new one stays
+//
+// Every walk is a loop: lists grow without bound during a search.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/logic.h"
+#include "engine/ptypes.h"
+
+namespace engine {
+
+// ---- Orders ----
+
+inline int int_compare(int a, int b) { return a < b ? -1 : (a > b ? 1 : 0); }
+inline int string_compare(const std::string& a, const std::string& b) {
+  int c = a.compare(b);  // byte by byte, a prefix first
+  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+}
+inline int key_compare(int a, int b) { return int_compare(a, b); }
+inline int key_compare(const std::string& a, const std::string& b) { return string_compare(a, b); }
+
+// compare_litteral of the engine, as a callable.
+template <Logic L>
+auto lit_cmp(const Core<L>& core) {
+  return [&core](const Literal<L>& a, const Literal<L>& b) { return core.compare_litteral(a, b); };
+}
+
+// ---- Sorted merges ----
+
+// Sorted merge of l1 and l2; of two elements that compare equal, the one of l1 is kept.
+template <class T, class Cmp>
+std::vector<T> merge_perso(Cmp&& cmp, const std::vector<T>& l1, const std::vector<T>& l2) {
+  if (l1.empty()) return l2;
+  if (l2.empty()) return l1;
+  std::vector<T> out;
+  out.reserve(l1.size() + l2.size());
+  std::size_t i = 0, j = 0;
+  while (i < l1.size() && j < l2.size()) {
+    int c = cmp(l1[i], l2[j]);
+    if (c == -1) {
+      out.push_back(l1[i++]);
+    } else if (c == 1) {
+      out.push_back(l2[j++]);
+    } else {
+      out.push_back(l1[i++]);
+      ++j;
+    }
+  }
+  out.insert(out.end(), l1.begin() + i, l1.end());
+  out.insert(out.end(), l2.begin() + j, l2.end());
+  return out;
+}
+
+// l without its first element equal to x; the walk stops at the first element above x.
+template <class T, class Cmp>
+std::vector<T> except(Cmp&& cmp, const T& x, const std::vector<T>& l) {
+  std::vector<T> out;
+  out.reserve(l.size());
+  std::size_t i = 0;
+  for (; i < l.size(); ++i) {
+    int c = cmp(l[i], x);
+    if (c == -1) {
+      out.push_back(l[i]);
+      continue;
+    }
+    if (c == 0) ++i;
+    break;
+  }
+  out.insert(out.end(), l.begin() + i, l.end());
+  return out;
+}
+
+// merge_perso of l1 and l2 with one element equal to x removed from each.
+template <class T, class Cmp>
+std::vector<T> merge_except(Cmp&& cmp, const T& x, const std::vector<T>& l1, const std::vector<T>& l2) {
+  std::vector<T> out;
+  out.reserve(l1.size() + l2.size());
+  std::size_t i = 0, j = 0;
+  auto tail_except = [&](const std::vector<T>& l, std::size_t from) {
+    std::vector<T> rest(l.begin() + from, l.end());
+    std::vector<T> r = except(cmp, x, rest);
+    out.insert(out.end(), r.begin(), r.end());
+  };
+  while (true) {
+    if (i == l1.size()) {
+      tail_except(l2, j);
+      return out;
+    }
+    if (j == l2.size()) {
+      tail_except(l1, i);
+      return out;
+    }
+    bool e1 = cmp(l1[i], x) == 0;
+    bool e2 = cmp(l2[j], x) == 0;
+    if (e1 && e2) {
+      std::vector<T> r1(l1.begin() + i + 1, l1.end()), r2(l2.begin() + j + 1, l2.end());
+      std::vector<T> r = merge_perso(cmp, r1, r2);
+      out.insert(out.end(), r.begin(), r.end());
+      return out;
+    }
+    if (e1) {
+      ++i;
+      continue;
+    }
+    if (e2) {
+      ++j;
+      continue;
+    }
+    int c = cmp(l1[i], l2[j]);
+    if (c == -1) {
+      out.push_back(l1[i++]);
+    } else if (c == 1) {
+      out.push_back(l2[j++]);
+    } else {
+      out.push_back(l1[i++]);
+      ++j;
+    }
+  }
+}
+
+// Sorted merge of three literal lists without duplicates, by compare_litteral.
+// On a tie the head of the earlier list is output and the equal heads dropped.
+template <Logic L>
+std::vector<Literal<L>> merge_3(const Core<L>& core, const std::vector<Literal<L>>& l1,
+                                const std::vector<Literal<L>>& l2, const std::vector<Literal<L>>& l3) {
+  auto cmp = lit_cmp(core);
+  std::vector<Literal<L>> out;
+  out.reserve(l1.size() + l2.size() + l3.size());
+  std::size_t i = 0, j = 0, k = 0;
+  while (i < l1.size() && j < l2.size() && k < l3.size()) {
+    int c12 = cmp(l1[i], l2[j]);
+    const Literal<L>& best12 = c12 <= 0 ? l1[i] : l2[j];
+    int c3 = cmp(best12, l3[k]);
+    if (c3 <= 0) {
+      out.push_back(best12);
+      if (c12 <= 0) ++i;
+      if (c12 >= 0) ++j;
+      if (c3 == 0) ++k;
+    } else {
+      out.push_back(l3[k++]);
+    }
+  }
+  auto rest = [](const std::vector<Literal<L>>& l, std::size_t from) {
+    return std::vector<Literal<L>>(l.begin() + from, l.end());
+  };
+  std::vector<Literal<L>> tail;
+  if (i == l1.size())
+    tail = merge_perso(cmp, rest(l2, j), rest(l3, k));
+  else if (j == l2.size())
+    tail = merge_perso(cmp, rest(l1, i), rest(l3, k));
+  else
+    tail = merge_perso(cmp, rest(l1, i), rest(l2, j));
+  out.insert(out.end(), tail.begin(), tail.end());
+  return out;
+}
+
+// Inserts x into a sorted list, replacing an equal element: merge_perso of [x] and l.
+template <class T, class Cmp>
+void insert_sorted(Cmp&& cmp, std::vector<T>& l, T x) {
+  std::size_t lo = 0, hi = l.size();
+  while (lo < hi) {  // first element not below x
+    std::size_t mid = lo + (hi - lo) / 2;
+    if (cmp(l[mid], x) == -1)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  if (lo < l.size() && cmp(l[lo], x) == 0)
+    l[lo] = std::move(x);
+  else
+    l.insert(l.begin() + static_cast<std::ptrdiff_t>(lo), std::move(x));
+}
+
+// ---- Small list operations ----
+
+// (l without its n-th element, that element); nullopt when l is shorter (Not_found).
+template <class T>
+std::optional<std::pair<std::vector<T>, T>> list_delete_nth(const std::vector<T>& l, std::size_t n) {
+  if (n >= l.size()) return std::nullopt;
+  std::vector<T> rest;
+  rest.reserve(l.size() - 1);
+  rest.insert(rest.end(), l.begin(), l.begin() + static_cast<std::ptrdiff_t>(n));
+  rest.insert(rest.end(), l.begin() + static_cast<std::ptrdiff_t>(n) + 1, l.end());
+  return std::make_pair(std::move(rest), l[n]);
+}
+
+// The first n elements of l (all of it when shorter).
+template <class T>
+std::vector<T> list_sub(const std::vector<T>& l, std::size_t n) {
+  return std::vector<T>(l.begin(), l.begin() + static_cast<std::ptrdiff_t>(n < l.size() ? n : l.size()));
+}
+
+// ---- Literals by sign ----
+
+template <Logic L>
+struct PosNegList {
+  std::vector<Literal<L>> pos, neg, autres;
+};
+
+// Classifies literals: negated ones go to `neg` with their negations removed,
+// the others to `pos` likewise, those whose sign the logic cannot tell to
+// `autres` unchanged. A new literal replaces an equal one already filed.
+template <Logic L>
+PosNegList<L> pos_neg_list(const Core<L>& core, const std::vector<Literal<L>>& l) {
+  PosNegList<L> r;
+  auto cmp = lit_cmp(core);
+  for (const auto& lit : l) {
+    try {
+      bool negative = core.logic.negative_formula(lit.formule);
+      Literal<L> body{core.logic.elim_all_neg(lit.formule), lit.marque, lit.num_lit};
+      insert_sorted(cmp, negative ? r.neg : r.pos, std::move(body));
+    } catch (const typename L::Metavar&) {
+      insert_sorted(cmp, r.autres, lit);
+    }
+  }
+  return r;
+}
+
+// The clause with s applied to every literal; `autres` literals whose sign
+// becomes known move to `pos` or `neg`. The constraints cell is shared.
+template <Logic L>
+Clause<L> apply_subst_clause(const Core<L>& core, const typename L::substitution& s, const Clause<L>& c) {
+  auto subst = [&](const std::vector<Literal<L>>& l) {
+    std::vector<Literal<L>> out;
+    out.reserve(l.size());
+    for (const auto& lit : l) out.push_back(Literal<L>{core.logic.apply_subst(s, lit.formule), lit.marque, lit.num_lit});
+    return out;
+  };
+  Clause<L> r = c;
+  std::vector<Literal<L>> p = subst(c.pos), n = subst(c.neg), a = subst(c.autres);
+  PosNegList<L> k = pos_neg_list(core, a);
+  auto cmp = lit_cmp(core);
+  r.pos = merge_perso(cmp, k.pos, p);
+  r.neg = merge_perso(cmp, k.neg, n);
+  r.autres = std::move(k.autres);
+  return r;
+}
+
+template <Logic L>
+typename L::renaming get_renaming_formula_list(const Core<L>& core, typename L::renaming r,
+                                               const std::vector<Literal<L>>& l) {
+  for (const auto& lit : l) r = core.logic.get_renaming_formula(r, lit.formule);
+  return r;
+}
+
+// ---- Histories: (key, (index, count)), keys descending, one entry per key ----
+
+namespace detail {
+template <class K>
+void add_hist(std::vector<std::pair<K, std::pair<Indice, int>>>& h, const K& key, const Indice& ind) {
+  std::size_t i = 0;
+  while (i < h.size() && key_compare(h[i].first, key) > 0) ++i;
+  if (i < h.size() && key_compare(h[i].first, key) == 0) {
+    if (h[i].second.second < 2147483647) ++h[i].second.second;  // saturate, never overflow
+    return;
+  }
+  h.insert(h.begin() + static_cast<std::ptrdiff_t>(i), {key, {ind, 1}});
+}
+}  // namespace detail
+
+// The rule history with rule r counted once more.
+template <Logic L>
+RuleHistory add_hist_r(const Core<L>& core, RuleHistory h, const std::string& r) {
+  detail::add_hist(h, r, Typespoids::indice_of_int(Typespoids::int_of_indice(core.logic.indice_regle(r))));
+  return h;
+}
+
+// The clause history with clause c counted once more.
+template <Logic L>
+ClauseHistory add_hist_c(ClauseHistory h, const Clause<L>& c) {
+  detail::add_hist(h, c.num, c.indice);
+  return h;
+}
+
+// Merge by key, descending: equal keys keep h1's index and add the counts.
+template <class K>
+std::vector<std::pair<K, std::pair<Indice, int>>> merge_hist(const std::vector<std::pair<K, std::pair<Indice, int>>>& h1,
+                                                          const std::vector<std::pair<K, std::pair<Indice, int>>>& h2) {
+  std::vector<std::pair<K, std::pair<Indice, int>>> out;
+  out.reserve(h1.size() + h2.size());
+  std::size_t i = 0, j = 0;
+  while (i < h1.size() && j < h2.size()) {
+    int c = key_compare(h1[i].first, h2[j].first);
+    if (c > 0) {
+      out.push_back(h1[i++]);
+    } else if (c < 0) {
+      out.push_back(h2[j++]);
+    } else {
+      long long n = static_cast<long long>(h1[i].second.second) + h2[j].second.second;
+      if (n > 2147483647LL) n = 2147483647LL;
+      out.push_back({h1[i].first, {h1[i].second.first, static_cast<int>(n)}});
+      ++i;
+      ++j;
+    }
+  }
+  out.insert(out.end(), h1.begin() + i, h1.end());
+  out.insert(out.end(), h2.begin() + j, h2.end());
+  return out;
+}
+
+// ---- Split-context inclusion ----
+
+// True when l1 is a subsequence of l2.
+inline bool fst_sub_snd(const std::vector<int>& l1, const std::vector<int>& l2) {
+  std::size_t i = 0, j = 0;
+  while (i < l1.size()) {
+    if (j == l2.size()) return false;
+    if (l1[i] == l2[j]) ++i;
+    ++j;
+  }
+  return true;
+}
+
+// "1" when l1 is included in l2, "2" the reverse, "both" when equal, else "none".
+inline std::string which_one_sub(const std::vector<int>& l1, const std::vector<int>& l2) {
+  std::size_t i = 0, j = 0;
+  while (true) {
+    bool e1 = i == l1.size(), e2 = j == l2.size();
+    if (e1 && e2) return "both";
+    if (e1) return "1";
+    if (e2) return "2";
+    if (l1[i] == l2[j]) {
+      ++i;
+      ++j;
+      continue;
+    }
+    std::vector<int> r1(l1.begin() + i, l1.end()), r2(l2.begin() + j, l2.end());
+    if (fst_sub_snd(r1, std::vector<int>(r2.begin() + 1, r2.end()))) return "1";
+    if (fst_sub_snd(r2, std::vector<int>(r1.begin() + 1, r1.end()))) return "2";
+    return "none";
+  }
+}
+
+// ---- Clause splitting ----
+
+// A group of literals sharing variables, with the union of their variables.
+template <Logic L>
+struct Fragment {
+  std::vector<Literal<L>> pos, neg, autres;
+  typename L::varset vars;
+};
+
+// Absorbs into f every fragment of `frags` that shares a variable with it
+// (the test uses the growing variable set). The merged fragment comes first,
+// the untouched ones follow in reverse order.
+template <Logic L>
+std::vector<Fragment<L>> enroleur(const Core<L>& core, Fragment<L> f, const std::vector<Fragment<L>>& frags) {
+  auto cmp = lit_cmp(core);
+  std::vector<const Fragment<L>*> acc;
+  for (const auto& g : frags) {
+    if (core.logic.is_empty_inter_varset(f.vars, g.vars)) {
+      acc.push_back(&g);
+    } else {
+      f.vars = core.logic.union_varset(f.vars, g.vars);
+      f.autres = merge_perso(cmp, f.autres, g.autres);
+      f.neg = merge_perso(cmp, f.neg, g.neg);
+      f.pos = merge_perso(cmp, f.pos, g.pos);
+    }
+  }
+  std::vector<Fragment<L>> out;
+  out.reserve(acc.size() + 1);
+  out.push_back(std::move(f));
+  for (auto it = acc.rbegin(); it != acc.rend(); ++it) out.push_back(**it);
+  return out;
+}
+
+// Adds each literal to the fragments: kind 3 when is_autres, else 1 when is_pos, else 2.
+template <Logic L>
+std::vector<Fragment<L>> fait_morceaux(const Core<L>& core, std::vector<Fragment<L>> frags,
+                                       const std::vector<Literal<L>>& lits, bool is_pos, bool is_autres) {
+  for (const auto& x : lits) {
+    Fragment<L> f{{}, {}, {}, core.logic.vars_of_formula(x.formule)};
+    if (is_autres)
+      f.autres.push_back(x);
+    else if (is_pos)
+      f.pos.push_back(x);
+    else
+      f.neg.push_back(x);
+    frags = enroleur(core, std::move(f), frags);
+  }
+  return frags;
+}
+
+// Turns the fragments of c into clauses linked by split literals, the first
+// fragment at position k. A lone literal is named through the split-name map,
+// keyed by its formula and the list it stands in, so that a literal and its
+// negation never share a name.
+// Side effects: takes split names and clause numbers; files every new clause
+// in the clause table.
+template <Logic L>
+std::vector<Clause<L>> make_clauses(Core<L>& core, const Clause<L>& c, const std::vector<Fragment<L>>& frags,
+                                    int k, int previous) {
+  if (frags.empty()) throw InternalError{"prover"};
+  if (k == 1 && frags.size() == 1) return {c};
+  auto name_of = [&core](const Fragment<L>& f) {
+    std::size_t total = f.pos.size() + f.neg.size() + f.autres.size();
+    if (total != 1) return core.splitting_st.new_litname();
+    typename Core<L>::SplitKey key = !f.pos.empty()   ? typename Core<L>::SplitKey{f.pos[0].formule, 1}
+                                     : !f.neg.empty() ? typename Core<L>::SplitKey{f.neg[0].formule, 2}
+                                                      : typename Core<L>::SplitKey{f.autres[0].formule, 3};
+    auto it = core.split_names.find(key);
+    if (it != core.split_names.end()) return it->second;
+    int s = core.splitting_st.new_litname();
+    core.split_names.emplace(std::move(key), s);
+    return s;
+  };
+  std::vector<Clause<L>> out;
+  out.reserve(frags.size());
+  for (std::size_t i = 0; i < frags.size(); ++i, ++k) {
+    const Fragment<L>& f = frags[i];
+    bool last = i + 1 == frags.size();
+    Clause<L> d;
+    d.pos = f.pos;
+    d.neg = f.neg;
+    d.autres = f.autres;
+    d.split_neg = c.split_neg;
+    d.split_pos = c.split_pos;
+    if (!last) {
+      int s = name_of(f);
+      d.split_neg = merge_perso(int_compare, c.split_neg, std::vector<int>{s});
+      if (i > 0) d.split_pos = merge_perso(int_compare, c.split_pos, std::vector<int>{previous});
+      previous = s;
+    } else {
+      d.split_pos = merge_perso(int_compare, c.split_pos, std::vector<int>{previous});
+    }
+    d.poids = c.poids;
+    d.contraintes = c.contraintes;
+    d.indice = c.indice;
+    d.indices_a = c.indices_a;
+    d.indices_b = c.indices_b;
+    d.num = core.next_clause_number();
+    d.origine = make_origine<L>(SplitOrigine<L>{c.num, c.origine, k});
+    core.clause_table.insert_or_assign(d.num, d);
+    out.push_back(std::move(d));
+  }
+  return out;
+}
+
+// Cuts c into variable-disjoint fragments: [c] itself when there is only one.
+template <Logic L>
+std::vector<Clause<L>> split_clause(Core<L>& core, const Clause<L>& c) {
+  int previous = core.splitting_st.current_litname();
+  std::vector<Fragment<L>> frags = fait_morceaux(core, {}, c.pos, true, false);
+  frags = fait_morceaux(core, std::move(frags), c.neg, false, false);
+  frags = fait_morceaux(core, std::move(frags), c.autres, false, true);
+  return make_clauses(core, c, frags, 1, previous);
+}
+
+// ---- Tables ----
+
+// Files c in the table of all clauses under num (a later clause shadows an earlier one).
+template <Logic L>
+void add_clause_table(Core<L>& core, int num, const Clause<L>& c) {
+  core.clause_table.insert_or_assign(num, c);
+}
+
+// Forgets the axioms: their already-seen list and their table.
+template <Logic L>
+void init(Core<L>& core) {
+  core.axiom_djvues.clear();
+  core.axiom_table.clear();
+}
+
+}  // namespace engine
