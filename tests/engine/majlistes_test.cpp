@@ -1,0 +1,209 @@
+// Tautology, subsumption and the upkeep of candidates, seen clauses and deferred literals.
+#include "engine/majlistes.h"
+
+#include <gtest/gtest.h>
+
+#include "propprover/prop.h"
+#include "tests/engine/tcore.h"
+
+namespace {
+
+using engine::Majlistes;
+using tcore::Cl;
+using tcore::Fixture;
+using tcore::TL;
+
+std::vector<double> weights(const std::vector<Cl>& l) {
+  std::vector<double> w;
+  for (const auto& c : l) w.push_back(c.poids);
+  return w;
+}
+
+struct Upkeep : Fixture {
+  Majlistes<TL> m{core};
+};
+
+TEST(Tautology, PosAgainstNegOnly) {
+  Upkeep f;
+  EXPECT_TRUE(f.m.tauto(f.clause({"P", "Q"}, {"P"})));
+  EXPECT_FALSE(f.m.tauto(f.clause({"P"}, {"Q"})));
+  Cl c = f.clause({"P"});
+  c.autres = f.lits({"P"});
+  EXPECT_FALSE(f.m.tauto(c));  // autres is not consulted
+  EXPECT_FALSE(f.m.tauto(f.clause({"Q"}, {}, 1.0, {3}, {3})));  // nor are split literals
+}
+
+TEST(Subsumption, VariablesFrozenAndOneLiteralEach) {
+  Upkeep f;
+  EXPECT_TRUE(f.m.subsume(f.clause({"P(x)"}), f.clause({"P(a)", "Q"})));
+  EXPECT_FALSE(f.m.subsume(f.clause({"P(a)"}), f.clause({"P(x)"})));
+  EXPECT_TRUE(f.m.subsume(f.clause({"P(x)"}), f.clause({"P(y)"})));
+  // The substitution of the first match constrains the next ones; backtracking finds the good pairing.
+  EXPECT_TRUE(f.m.subsume(f.clause({"P(x)", "Q(x)"}), f.clause({"P(a)", "P(b)", "Q(b)"})));
+  EXPECT_FALSE(f.m.subsume(f.clause({"P(x)", "Q(x)"}), f.clause({"P(a)", "Q(b)"})));
+  // Each literal of the subsumed clause serves once.
+  EXPECT_FALSE(f.m.subsume(f.clause({"P(x)", "P(y)"}), f.clause({"P(a)"})));
+  EXPECT_TRUE(f.m.subsume(f.clause({}, {"R(x)"}), f.clause({"S"}, {"R(c)"})));
+  EXPECT_FALSE(f.m.subsume(f.clause({"R(x)"}), f.clause({}, {"R(c)"})));
+  // The empty clause subsumes everything without split literals.
+  EXPECT_TRUE(f.m.subsume(f.clause({}), f.clause({"A"}, {"B"})));
+}
+
+TEST(Subsumption, SplitLiteralsMustBeContained) {
+  Upkeep f;
+  EXPECT_FALSE(f.m.subsume(f.clause({"P"}, {}, 1.0, {3}), f.clause({"P"})));
+  EXPECT_TRUE(f.m.subsume(f.clause({"P"}), f.clause({"P"}, {}, 1.0, {3})));
+  EXPECT_TRUE(f.m.subsume(f.clause({"P"}, {}, 1.0, {3}, {5}), f.clause({"P", "Q"}, {}, 1.0, {1, 3}, {5, 6})));
+  EXPECT_FALSE(f.m.subsume(f.clause({"P"}, {}, 1.0, {}, {5}), f.clause({"P"}, {}, 1.0, {5}, {})));
+  // An empty clause with split literals subsumes only clauses carrying them.
+  Cl e = f.clause({}, {}, 1.0, {2});
+  EXPECT_TRUE(f.m.subsume(e, f.clause({}, {}, 1.0, {1, 2})));
+  EXPECT_FALSE(f.m.subsume(e, f.clause({}, {}, 1.0, {1})));
+}
+
+TEST(Majcndats, EmptyClauses) {
+  Upkeep f;
+  Cl e = f.clause({});
+  EXPECT_THROW(f.m.majcndats(e, {}, {}), engine::Proved);
+  EXPECT_EQ(f.core.empty_clause_number, e.num);
+  Cl s = f.clause({}, {}, 1.0, {}, {4});
+  EXPECT_THROW(f.m.majcndats(s, {}, {}), engine::EmptySplit);
+  EXPECT_EQ(f.core.empty_clause_number, s.num);
+  Cl a = f.clause({});
+  a.autres = f.lits({"?m"});  // autres does not count
+  EXPECT_THROW(f.m.majcndats(a, {}, {}), engine::Proved);
+}
+
+TEST(Majcndats, RefusesTautologiesHeavyAndSubsumed) {
+  Upkeep f;
+  std::vector<Cl> none;
+  EXPECT_TRUE(f.m.majcndats(f.clause({"P"}, {"P"}), none, {}).empty());
+  Cl pa = f.clause({"P"});
+  pa.autres = f.lits({"P"});
+  EXPECT_EQ(f.m.majcndats(pa, none, {}).size(), 1u);
+  f.core.taillecndats = 0;
+  EXPECT_TRUE(f.m.majcndats(f.clause({"Q"}, {}, 600.0), none, {}).empty());  // above pdsmax_global
+  // An already-seen clause subsumes a lighter newcomer: not added.
+  std::vector<Majlistes<TL>::Decomposed> seen{{f.clause({"R(x)"}, {}, 9.0), f.core.new_lit_table()}};
+  std::vector<Cl> cands{f.clause({"Z"}, {}, 5.0)};
+  f.core.taillecndats = 1;
+  EXPECT_EQ(weights(f.m.majcndats(f.clause({"R(a)"}, {}, 0.5), cands, seen)), (std::vector<double>{5.0}));
+  // A candidate subsumes it: not added either.
+  EXPECT_EQ(weights(f.m.majcndats(f.clause({"Z", "Y"}, {}, 0.5), cands, {})), (std::vector<double>{5.0}));
+  // List full: only clauses no heavier than pdsmax_vu.
+  f.core.current.maxcndts = 1;
+  f.core.weights.pdsmax_vu = 5.0;
+  EXPECT_EQ(weights(f.m.majcndats(f.clause({"W"}, {}, 6.0), cands, {})), (std::vector<double>{5.0}));
+  EXPECT_EQ(weights(f.m.majcndats(f.clause({"W"}, {}, 4.0), cands, {})), (std::vector<double>{4.0}));
+  EXPECT_EQ(f.core.taillecndats, 1);
+}
+
+TEST(Ajoute, CapacityCutsAndKeepsCounters) {
+  Upkeep f;
+  f.core.current.maxcndts = 3;
+  std::vector<Cl> l{f.clause({"A"}, {}, 1.0), f.clause({"B"}, {}, 2.0), f.clause({"C"}, {}, 3.0)};
+  f.core.taillecndats = 3;
+  f.core.weights.pdsmax_vu = 3.0;
+  Cl n = f.clause({"N"}, {}, 1.5);
+  auto r = f.m.majcndats(n, l, {});
+  EXPECT_EQ(weights(r), (std::vector<double>{1.0, 1.5, 2.0}));
+  EXPECT_EQ(r[1].num, n.num);
+  EXPECT_EQ(f.core.taillecndats, 3);
+  EXPECT_EQ(f.core.weights.pdsmax_vu, 2.0);
+}
+
+TEST(Ajoute, EqualWeightGoesAfter) {
+  Upkeep f;
+  std::vector<Cl> l{f.clause({"A"}, {}, 2.0)};
+  f.core.taillecndats = 1;
+  Cl n = f.clause({"B"}, {}, 2.0);
+  auto r = f.m.ajoute(n, l, 40);
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_EQ(r[0].num, l[0].num);
+  EXPECT_EQ(r[1].num, n.num);
+  EXPECT_EQ(f.core.taillecndats, 2);
+  EXPECT_EQ(f.core.weights.pdsmax_vu, 2.0);
+}
+
+TEST(Ajoute, SubsumedCandidatesRemovedBeforeAndAfter) {
+  Upkeep f;
+  std::vector<Cl> l{f.clause({"P(a)", "Q"}, {}, 1.0), f.clause({"X"}, {}, 2.0), f.clause({"P(b)"}, {}, 5.0),
+                    f.clause({"Y"}, {}, 6.0)};
+  f.core.taillecndats = 4;
+  Cl n = f.clause({"P(x)"}, {}, 3.0);
+  auto r = f.m.ajoute(n, l, 40);
+  EXPECT_EQ(weights(r), (std::vector<double>{2.0, 3.0, 6.0}));
+  EXPECT_EQ(f.core.taillecndats, 3);
+  EXPECT_EQ(f.core.weights.pdsmax_vu, 6.0);
+  // Capacity 0: the list is emptied and the count set to maxcndts.
+  EXPECT_TRUE(f.m.ajoute(n, l, 0).empty());
+  EXPECT_EQ(f.core.taillecndats, f.core.current.maxcndts);
+}
+
+TEST(Upkeep, MajdjvuesDropsSubsumedWithTheirEntries) {
+  Upkeep f;
+  Cl a = f.clause({"P(a)", "Q"}), b = f.clause({"R"}), c = f.clause({"P(b)"});
+  std::vector<Majlistes<TL>::Decomposed> seen{{a, f.core.new_lit_table()}, {b, f.core.new_lit_table()},
+                                              {c, f.core.new_lit_table()}};
+  Majlistes<TL>::LitIndex index{{a.num, seen[0].second}, {b.num, seen[1].second}, {c.num, seen[2].second}};
+  std::vector<Majlistes<TL>::Decomposable> decs;
+  Majlistes<TL>::add_decables(decs, a.num, f.clause({"Q"}, {}, 2.0), true, f.lit("P(a)"));
+  Majlistes<TL>::add_decables(decs, b.num, f.clause({}, {}, 1.0), true, f.lit("R"));
+  Majlistes<TL>::add_decables(decs, c.num, f.clause({}, {}, 2.0), true, f.lit("P(b)"));
+  auto r = f.m.majdjvues(f.clause({"P(x)"}), seen, decs, index);
+  ASSERT_EQ(r.djvues.size(), 1u);
+  EXPECT_EQ(r.djvues[0].first.num, b.num);
+  ASSERT_EQ(r.decables.size(), 1u);
+  EXPECT_EQ(r.decables[0].num, b.num);
+  EXPECT_EQ(r.lit_index.size(), 1u);
+  EXPECT_EQ(r.lit_index.count(b.num), 1u);
+  // add_empty_with_split: the same, then the candidates.
+  f.core.taillecndats = 2;
+  Cl e = f.clause({}, {}, 1.0, {1});
+  auto [cands, d] = f.m.add_empty_with_split(e, {f.clause({"S"}, {}, 1.0, {1, 2}), f.clause({"T"}, {}, 4.0)}, seen,
+                                             decs, index);
+  EXPECT_EQ(weights(cands), (std::vector<double>{4.0}));
+  EXPECT_EQ(f.core.taillecndats, 1);
+  EXPECT_EQ(f.core.weights.pdsmax_vu, 4.0);
+  EXPECT_EQ(d.djvues.size(), 3u);
+  // majesclauses changes no counter.
+  auto kept = f.m.majesclauses(e, {f.clause({}, {}, 1.0, {1}), f.clause({}, {}, 1.0, {2})});
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0].split_neg, std::vector<int>{2});
+  EXPECT_EQ(f.core.taillecndats, 1);
+}
+
+TEST(Upkeep, AddDecablesByWeightAfterEqual) {
+  Upkeep f;
+  std::vector<Majlistes<TL>::Decomposable> decs;
+  Majlistes<TL>::add_decables(decs, 1, f.clause({}, {}, 3.0), true, f.lit("A"));
+  Majlistes<TL>::add_decables(decs, 2, f.clause({}, {}, 1.0), false, f.lit("B"));
+  Majlistes<TL>::add_decables(decs, 3, f.clause({}, {}, 3.0), true, f.lit("C"));
+  Majlistes<TL>::add_decables(decs, 4, f.clause({}, {}, 2.0), true, f.lit("D"));
+  std::vector<int> nums;
+  for (const auto& e : decs) nums.push_back(e.num);
+  EXPECT_EQ(nums, (std::vector<int>{2, 4, 1, 3}));
+  EXPECT_FALSE(decs[0].sign);
+  EXPECT_EQ(decs[0].lit.formule, "B");
+}
+
+TEST(Upkeep, PropositionalSubsumption) {
+  prop::PropLogic logic;
+  engine::Core<prop::PropLogic> core(logic);
+  Majlistes<prop::PropLogic> m(core);
+  auto P = prop::atom("P"), Q = prop::atom("Q");
+  auto mk = [&](std::vector<prop::Formula> pos, std::vector<prop::Formula> neg, std::vector<int> sn = {}) {
+    engine::Clause<prop::PropLogic> c;
+    for (auto& f : pos) engine::insert_sorted(engine::lit_cmp(core), c.pos, engine::Literal<prop::PropLogic>{f, {}, 0});
+    for (auto& f : neg) engine::insert_sorted(engine::lit_cmp(core), c.neg, engine::Literal<prop::PropLogic>{f, {}, 0});
+    c.split_neg = sn;
+    return c;
+  };
+  EXPECT_TRUE(m.subsume(mk({P}, {}), mk({P, Q}, {})));
+  EXPECT_FALSE(m.subsume(mk({P}, {}), mk({}, {P})));
+  EXPECT_TRUE(m.subsume(mk({}, {prop::or_(P, Q)}), mk({Q}, {prop::or_(P, Q)}, {7})));
+  EXPECT_FALSE(m.subsume(mk({P}, {}, {7}), mk({P}, {})));
+  EXPECT_TRUE(m.tauto(mk({prop::and_(P, Q)}, {prop::and_(P, Q)})));
+}
+
+}  // namespace
