@@ -19,6 +19,10 @@ namespace engine {
 // The one failure that leaves `prove`; its message is already printed.
 struct ProveFails {};
 
+// End of standard input while the step question waited for an answer. It
+// leaves `prove` unchanged; the front-end decides what end of input means.
+struct EndOfInput {};
+
 // A hypothesis or axiom: formula, weight hint ("#"), constraints, index hint ("%", 1 when absent).
 template <Logic L>
 struct Hypothesis {

@@ -1,0 +1,1133 @@
+// The engine instance: axioms, decomposition, resolution, the given-clause
+// loop and the proof attempt. Heavy template bodies; a logic's folder
+// instantiates them once:
+//
+//   template class engine::Prover<prop::PropLogic>;
+//
+// Control flow: a found proof, an exhausted search, a user stop, the time
+// limit and the interrupt key are C++ exceptions (once per attempt). The
+// inner loop (unification, method and split checks) fails by value.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "engine/affichage.h"
+#include "engine/clauselists.h"
+#include "engine/majlistes.h"
+#include "engine/oldeduction.h"
+#include "engine/prover.h"
+#include "engine/ptypes.h"
+#include "support/lineinput.h"
+#include "support/printer.h"
+#include "support/signals.h"
+
+namespace engine {
+
+// Internal ends of an attempt; `prove` turns each into its message.
+struct TimeOut {};     // the time limit expired ("Temps imparti ecoule" already printed)
+struct Sortie {};      // the user answered "exit" at the step question
+struct BreakSearch {}; // the interrupt key
+
+template <Logic L>
+class ProverImpl {
+ public:
+  using F = typename L::formula;
+  using Lit = Literal<L>;
+  using Cl = Clause<L>;
+  using CoreT = Core<L>;
+  using LitTable = typename CoreT::LitTable;
+  using LitTableCell = typename CoreT::LitTableCell;
+  using Decomposed = typename CoreT::Decomposed;
+  using Decomposable = typename CoreT::Decomposable;
+  using HeadKey = typename CoreT::HeadKey;
+  using Dec = DecompositionOf<L>;
+
+  explicit ProverImpl(L& logic);
+
+  // ---- The instance's entries ----
+  void axiom(const Hypothesis<L>& h);
+  void init();
+  void prove(const ProveSettings& s, const std::vector<Hypothesis<L>>& hyps, const F& goal);
+
+  // ---- Steps (public for tests) ----
+  // Side effects of all: advance the clause counter, update the lists of
+  // `core`; may raise Proved.
+  Decomposed decompose_clause(const Cl& c);
+  void decompose_litteral(const Lit& l, bool sign, const Cl& rest, LitTable& table);
+  Decomposed lazy_decompose_clause(const Cl& c);
+  void add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps);
+  void premajcndats(const Cl& c);
+  void add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
+  void all_resol(const Decomposed& e);
+  [[noreturn]] void res();
+
+  CoreT core;
+  Majlistes<L> majlistes;
+  Affichage<L> affichage;
+  Oldeduction<L> oldeduction;
+  Cl root;  // number 0, no literals: the parent of nothing, shown for a true goal
+
+ private:
+  // Where the literals of a decomposition go: into the clause's own table and
+  // on to further decomposition (full), or into the table of new clauses and
+  // the decomposables list of a lazy step.
+  struct LazyTarget {
+    LitTable* new_clauses;
+    int k;  // number of the clause whose literal is decomposed
+  };
+
+  void decomposition_to_clause(const Cl& r, const Lit& l, const Dec& d, LitTable* full,
+                               const LazyTarget* lazy);
+  std::vector<Dec> rules_for(const Cl& r, const Lit& l, bool sign);
+  void one_step();
+  void one_step_plain();
+  void one_step_lazy();
+  std::vector<Cl> split_or_keep(const Cl& c);
+  void take_decomposable();
+  void end_of_step();
+  void build_goal(const F& goal);
+  void show_proof();
+
+  // Resolution helpers
+  bool refused_by_method(const Cl& c1, const Cl& c2) const;
+  bool split_tautology(const Cl& c1, const Cl& c2) const;
+  bool split_subcase(const Cl& c1, const Cl& c2) const;
+  void trace_refusal(const char* what) const;
+  struct FactorState {
+    Lit cur;
+    typename L::constraints cons;
+    Cl c1, c2;
+    std::vector<Lit> a, b, c;
+  };
+  struct Factor {
+    Lit lit;
+    Cl c1, c2;
+    typename L::constraints cons;
+    std::vector<Lit> a, b, c;
+  };
+  void factor_search(const FactorState& s, std::vector<Lit> l1, std::vector<Lit> l2,
+                     std::vector<Factor>& out);
+  Lit subst_lit(const typename L::substitution& s, const Lit& l);
+  std::vector<Lit> subst_lits(const typename L::substitution& s, const std::vector<Lit>& l);
+
+  // Time limit and interrupt: checked at safe points during an attempt.
+  void check_stop();
+  void tick() {
+    if (++ticks_ >= 256) {
+      ticks_ = 0;
+      check_stop();
+    }
+  }
+
+  void record(const Cl& c) {
+    if (core.current.trace_proof || core.current.splitting) core.clause_table[c.num] = c;
+  }
+  int lit_cmp(const Lit& a, const Lit& b) const { return core.compare_litteral(a, b); }
+  static std::size_t length(const Cl& c) { return c.pos.size() + c.neg.size() + c.autres.size(); }
+
+  bool in_attempt_ = false;     // polling only while an attempt runs
+  bool filing_axiom_ = false;   // decomposition clauses go to the axiom table
+  unsigned ticks_ = 0;
+};
+
+// ===================================================================
+// Instance
+
+template <Logic L>
+ProverImpl<L>::ProverImpl(L& logic)
+    : core(logic), majlistes(core), affichage(core), oldeduction(core) {
+  root.poids = core.weights.initpoids(0);
+  root.origine = make_origine<L>(Parentless<L>{});
+  root.num = 0;
+  root.contraintes = std::make_shared<typename L::constraints>(logic.empty_constraints());
+  root.indice = Indice{2.0};
+}
+
+template <Logic L>
+void ProverImpl<L>::check_stop() {
+  if (!in_attempt_) return;
+  switch (support::poll()) {
+    case support::Stop::None:
+      return;
+    case support::Stop::Alarm: {
+      auto& p = support::pp();
+      p.print_flush();
+      p.print_string("Temps imparti ecoule");
+      p.print_newline();
+      throw TimeOut{};
+    }
+    case support::Stop::Interrupt:
+      support::clear_interrupt();
+      throw BreakSearch{};
+  }
+}
+
+template <Logic L>
+void ProverImpl<L>::init() {
+  engine::init(core);
+}
+
+// ===================================================================
+// Axioms and decomposition
+
+// Side effects: on success, the axiom's decomposed clause goes to the front of
+// the axioms' already-seen list and the clause to the axiom table. A refused
+// axiom leaves every counter and table as it found them.
+template <Logic L>
+void ProverImpl<L>::axiom(const Hypothesis<L>& h) {
+  L& lg = core.logic;
+  auto& p = support::pp();
+  auto refuse = [&](const char* msg) {
+    p.print_string(msg);
+    p.print_newline();
+  };
+  bool negative;
+  F b;
+  try {
+    negative = lg.negative_formula(h.formula);
+    b = lg.elim_all_neg(h.formula);
+    if (lg.is_true(b)) {
+      refuse(negative ? "Ce ne peut pas etre un axiome" : "Vrai ne peut etre ajoutee");
+      return;
+    }
+  } catch (const typename L::Metavar&) {
+    refuse("Ce ne peut pas etre un axiome");
+    return;
+  }
+
+  // What a refusal after decomposition must put back.
+  const int saved_clause = core.clause_counter;
+  const int saved_literal = core.literal_counter;
+  std::vector<Cl> saved_cndats = core.cndats;
+  const int saved_taille = core.taillecndats;
+  const double saved_vu = core.weights.pdsmax_vu;
+  const int saved_empty = core.empty_clause_number;
+
+  Cl c;
+  c.poids = core.weights.initpoids(h.poids);
+  c.indice = core.weights.indice_of_int(h.indice);
+  c.num = core.next_clause_number();
+  c.contraintes = std::make_shared<typename L::constraints>(h.constraints);
+  c.origine = make_origine<L>(Parentless<L>{});
+  Lit l{b, Marque{}, core.next_literal_number()};
+  (negative ? c.neg : c.pos).push_back(l);
+
+  filing_axiom_ = true;
+  try {
+    Decomposed d = decompose_clause(c);
+    filing_axiom_ = false;
+    core.axiom_djvues.insert(core.axiom_djvues.begin(), std::move(d));
+    core.axiom_table[c.num] = c;
+  } catch (const Proved&) {
+    // Its decomposition yields the empty clause: it cannot be an axiom.
+    filing_axiom_ = false;
+    for (auto it = core.clause_table.upper_bound(saved_clause); it != core.clause_table.end();)
+      it = core.clause_table.erase(it);
+    for (auto it = core.axiom_table.upper_bound(saved_clause); it != core.axiom_table.end();)
+      it = core.axiom_table.erase(it);
+    core.clause_counter = saved_clause;
+    core.literal_counter = saved_literal;
+    core.cndats = std::move(saved_cndats);
+    core.taillecndats = saved_taille;
+    core.weights.pdsmax_vu = saved_vu;
+    core.empty_clause_number = saved_empty;
+    refuse("Ce ne peut pas etre un axiome");
+  } catch (...) {
+    filing_axiom_ = false;
+    throw;
+  }
+}
+
+template <Logic L>
+typename ProverImpl<L>::Decomposed ProverImpl<L>::decompose_clause(const Cl& c) {
+  auto& p = support::pp();
+  LitTableCell table = core.new_lit_table();
+  if (core.current.verbose >= 4) {
+    p.print_string("Les decompositions :");
+    p.print_newline();
+    p.print_newline();
+  }
+  for (std::size_t i = 0; i < c.pos.size(); ++i) {
+    Cl rest = c;
+    rest.pos.erase(rest.pos.begin() + static_cast<std::ptrdiff_t>(i));
+    decompose_litteral(c.pos[i], true, rest, *table);
+  }
+  for (std::size_t i = 0; i < c.neg.size(); ++i) {
+    Cl rest = c;
+    rest.neg.erase(rest.neg.begin() + static_cast<std::ptrdiff_t>(i));
+    decompose_litteral(c.neg[i], false, rest, *table);
+  }
+  if (core.current.verbose >= 2) p.print_newline();
+  return {c, table};
+}
+
+// The logic's rules for a signed literal, their formulas made literals that
+// keep the decomposed literal's hint and number.
+template <Logic L>
+std::vector<typename ProverImpl<L>::Dec> ProverImpl<L>::rules_for(const Cl& r, const Lit& l,
+                                                                  bool sign) {
+  return core.logic.get_rules(*r.contraintes, l.formule, sign);
+}
+
+template <Logic L>
+void ProverImpl<L>::decompose_litteral(const Lit& l, bool sign, const Cl& rest, LitTable& table) {
+  check_stop();
+  if (rest.poids > core.weights.pdsmax_global) return;
+  if (rest.poids > core.weights.pdsmax_vu && core.taillecndats >= core.current.maxcndts - 1) return;
+  table.add(HeadKey{core.logic.head_symbol(l.formule), sign}, {rest, l});
+  auto& p = support::pp();
+  if (core.current.verbose >= 2) {
+    p.print_string("{");
+    p.print_flush();
+  }
+  std::vector<Dec> ds = rules_for(rest, l, sign);
+  if (core.current.verbose >= 2) {
+    p.print_string("}");
+    p.print_flush();
+  }
+  for (const Dec& d : ds) decomposition_to_clause(rest, l, d, &table, nullptr);
+}
+
+// Builds the clause that decomposition d of literal l makes from rest r, and
+// either offers it to the candidates (no new literal) or hands each new
+// literal on with its own rest clause.
+// Side effects: advances the clause counter; files the clause in the tables;
+// may raise Proved through the candidate update.
+template <Logic L>
+void ProverImpl<L>::decomposition_to_clause(const Cl& r, const Lit& l, const Dec& d, LitTable* full,
+                                            const LazyTarget* lazy) {
+  L& lg = core.logic;
+  std::vector<Lit> lits;
+  lits.reserve(d.formulas.size());
+  for (const F& f : d.formulas) lits.push_back(Lit{f, l.marque, l.num_lit});
+  auto [a, b, c] = pos_neg_list(core, lits);
+  for (const Lit& x : a)
+    if (lg.is_true(x.formule)) return;
+  std::vector<Lit> bp;
+  bp.reserve(b.size());
+  for (Lit& x : b)
+    if (!lg.is_true(x.formule)) bp.push_back(std::move(x));
+
+  RuleHistory hb = add_hist_r(core, r.indices_b, d.rule);
+  Indice ri;
+  int rn = 0;
+  for (const auto& e : hb)
+    if (e.first == d.rule) {
+      ri = e.second.first;
+      rn = e.second.second;
+      break;
+    }
+  const double poids = core.weights.pds_rule(ri, d.kind, rn, r.indice, r.poids);
+  const Indice indice = core.weights.indice_of_int(core.weights.indice_rule(r.indice, hb));
+  Cl rp = apply_subst_clause(core, d.subst, r);
+
+  auto cmp = [this](const Lit& x, const Lit& y) { return lit_cmp(x, y); };
+  Cl k0;
+  k0.pos = std::move(rp.pos);
+  k0.neg = std::move(rp.neg);
+  k0.autres = merge_perso(cmp, c, rp.autres);
+  k0.split_neg = std::move(rp.split_neg);
+  k0.split_pos = std::move(rp.split_pos);
+  k0.indices_a = std::move(rp.indices_a);
+  k0.poids = poids;
+  k0.contraintes = std::make_shared<typename L::constraints>(d.constraints);
+  k0.num = core.next_clause_number();
+  k0.origine = make_origine<L>(DecOrigine<L>{r.num, r.origine, l, d.rule});
+  k0.indice = indice;
+  k0.indices_b = std::move(hb);
+
+  Cl k = k0;
+  k.pos = merge_perso(cmp, a, k0.pos);
+  k.neg = merge_perso(cmp, bp, k0.neg);
+  auto& p = support::pp();
+  if (core.current.verbose >= 4) {
+    affichage.print_clause(k);
+    p.print_newline();
+  }
+  if (core.current.trace_proof || core.current.splitting) {
+    core.clause_table[k.num] = k;
+    // Only an axiom's clauses outlive the attempt; a clause of an attempt
+    // is never looked up by a later one.
+    if (filing_axiom_) core.axiom_table[k.num] = k;
+  }
+  if (a.empty() && bp.empty()) {
+    premajcndats(k0);
+    return;
+  }
+
+  auto pass_on = [&](const Lit& x, bool sign, const Cl& rest) {
+    if (lazy) {
+      lazy->new_clauses->add(HeadKey{lg.head_symbol(x.formule), sign}, {rest, x});
+      Majlistes<L>::add_decables(core.decables, lazy->k, rest, sign, x);
+    } else {
+      decompose_litteral(x, sign, rest, *full);
+    }
+  };
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    Cl rest = k0;
+    rest.neg = merge_perso(cmp, bp, k0.neg);
+    std::vector<Lit> others = a;
+    others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
+    rest.pos = merge_except(cmp, a[i], others, k0.pos);
+    pass_on(a[i], true, rest);
+  }
+  for (std::size_t i = 0; i < bp.size(); ++i) {
+    Cl rest = k0;
+    rest.pos = merge_perso(cmp, a, k0.pos);
+    std::vector<Lit> others = bp;
+    others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
+    rest.neg = merge_except(cmp, bp[i], others, k0.neg);
+    pass_on(bp[i], false, rest);
+  }
+}
+
+// Files every literal for later decomposition, asking the logic nothing.
+template <Logic L>
+typename ProverImpl<L>::Decomposed ProverImpl<L>::lazy_decompose_clause(const Cl& c) {
+  LitTableCell table = core.new_lit_table();
+  auto file = [&](const std::vector<Lit>& side, bool sign) {
+    for (std::size_t i = 0; i < side.size(); ++i) {
+      Cl rest = c;
+      auto& rs = sign ? rest.pos : rest.neg;
+      rs.erase(rs.begin() + static_cast<std::ptrdiff_t>(i));
+      table->add(HeadKey{core.logic.head_symbol(side[i].formule), sign}, {rest, side[i]});
+      Majlistes<L>::add_decables(core.decables, c.num, rest, sign, side[i]);
+    }
+  };
+  file(c.pos, true);
+  file(c.neg, false);
+  core.lit_index[c.num] = table;
+  return {c, table};
+}
+
+// ===================================================================
+// Hypotheses and the candidate gate
+
+template <Logic L>
+void ProverImpl<L>::add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps) {
+  L& lg = core.logic;
+  for (const Hypothesis<L>& h : hyps) {
+    Cl c;
+    c.poids = core.weights.initpoids(h.poids);
+    c.origine = make_origine<L>(Parentless<L>{});
+    c.contraintes = std::make_shared<typename L::constraints>(h.constraints);
+    try {
+      const bool negative = lg.negative_formula(h.formula);
+      F g = lg.elim_all_neg(h.formula);
+      if (lg.is_true(g)) {
+        if (negative) throw Proved{};
+        continue;
+      }
+      c.num = core.next_clause_number();
+      c.indice = core.weights.indice_of_int(h.indice);
+      (negative ? c.neg : c.pos).push_back(Lit{std::move(g), Marque{}, core.next_literal_number()});
+    } catch (const typename L::Metavar&) {
+      c.num = core.next_clause_number();
+      c.indice = Indice{2.0};
+      c.autres.push_back(Lit{h.formula, Marque{}, core.next_literal_number()});
+    }
+    record(c);
+    core.cndats = majlistes.majcndats(c, core.cndats, core.djvues);
+    if (c.poids > core.weights.pdsmax_vu) core.weights.pdsmax_vu = c.poids;
+  }
+}
+
+// Side effects: updates the candidates; an empty clause that still depends
+// on split literals closes its split cases and prunes the lists.
+template <Logic L>
+void ProverImpl<L>::premajcndats(const Cl& c) {
+  try {
+    core.cndats = majlistes.majcndats(c, core.cndats, core.djvues);
+    return;
+  } catch (const EmptySplit&) {
+  }
+  for (const Cl& e : core.empty_split_clauses)
+    if (majlistes.subsume(e, c)) return;
+  std::vector<SplitLit> lits;
+  lits.reserve(c.split_neg.size() + c.split_pos.size());
+  for (int n : c.split_neg) lits.push_back(Splitting::mklit(n, true));
+  for (int n : c.split_pos) lits.push_back(Splitting::mklit(n, false));
+  try {
+    core.splitting_st.split_add(lits);
+  } catch (const Insat&) {
+    throw Proved{};
+  }
+  std::vector<Cl> kept = majlistes.majesclauses(c, core.empty_split_clauses);
+  kept.insert(kept.begin(), c);
+  core.empty_split_clauses = std::move(kept);
+  auto [cands, rest] = majlistes.add_empty_with_split(c, core.cndats, std::move(core.djvues),
+                                                      std::move(core.decables),
+                                                      std::move(core.lit_index));
+  core.cndats = std::move(cands);
+  core.djvues = std::move(rest.djvues);
+  core.decables = std::move(rest.decables);
+  core.lit_index = std::move(rest.lit_index);
+}
+
+// ===================================================================
+// Resolution
+
+template <Logic L>
+bool ProverImpl<L>::refused_by_method(const Cl& c1, const Cl& c2) const {
+  const std::string& m = core.current.resolution_method;
+  if (m == "nhr" && !c2.pos.empty()) return true;
+  if (m == "phr" && !c1.neg.empty()) return true;
+  return false;
+}
+
+template <Logic L>
+bool ProverImpl<L>::split_tautology(const Cl& c1, const Cl& c2) const {
+  auto has = [](const std::vector<int>& v, int n) {
+    for (int x : v)
+      if (x == n) return true;
+    return false;
+  };
+  for (const auto* negs : {&c1.split_neg, &c2.split_neg})
+    for (int n : *negs)
+      if (has(c1.split_pos, n) || has(c2.split_pos, n)) return true;
+  return false;
+}
+
+// Run only when both clauses carry a split literal: two clauses without any
+// would otherwise count as a sub-case, and no two unsplit clauses would ever
+// resolve.
+template <Logic L>
+bool ProverImpl<L>::split_subcase(const Cl& c1, const Cl& c2) const {
+  auto split = [](const Cl& c) { return !c.split_neg.empty() || !c.split_pos.empty(); };
+  if (!split(c1) || !split(c2)) return false;
+  const std::string w = which_one_sub(c1.split_neg, c2.split_neg);
+  if (w == "both") return which_one_sub(c1.split_pos, c2.split_pos) != "none";
+  if (w == "1") return fst_sub_snd(c1.split_pos, c2.split_pos);
+  if (w == "2") return fst_sub_snd(c2.split_pos, c1.split_pos);
+  return false;
+}
+
+template <Logic L>
+void ProverImpl<L>::trace_refusal(const char* what) const {
+  if (core.current.verbose >= 2) {
+    auto& p = support::pp();
+    p.print_newline();
+    p.print_string(what);
+    p.print_newline();
+  }
+}
+
+template <Logic L>
+typename ProverImpl<L>::Lit ProverImpl<L>::subst_lit(const typename L::substitution& s, const Lit& l) {
+  return Lit{core.logic.apply_subst(s, l.formule), l.marque, l.num_lit};
+}
+
+template <Logic L>
+std::vector<typename ProverImpl<L>::Lit> ProverImpl<L>::subst_lits(const typename L::substitution& s,
+                                                                   const std::vector<Lit>& l) {
+  std::vector<Lit> out;
+  out.reserve(l.size());
+  for (const Lit& x : l) out.push_back(subst_lit(s, x));
+  return out;
+}
+
+// Resolves positive literal l1 (rest c1) with negative literal l2 (rest c2).
+// A pair that does not resolve ends quietly. Side effects: advances the
+// clause counter, records and offers the resolvent and its factors; may
+// raise Proved.
+template <Logic L>
+void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2) {
+  check_stop();
+  L& lg = core.logic;
+  auto& p = support::pp();
+  const int verbose = core.current.verbose;
+
+  if (refused_by_method(c1, c2)) return trace_refusal("Methode : Une resolution empechee");
+  if (core.current.splitting) {
+    if (split_tautology(c1, c2)) return trace_refusal("Splitting : Tautologie detectee");
+    if (core.current.check_subcase && split_subcase(c1, c2))
+      return trace_refusal("Splitting : Sous-cas detecte");
+  }
+  if (verbose >= 5) {
+    p.print_string("On tente l'unif de '");
+    lg.print_formula(l1.formule);
+    p.print_string("' et '");
+    lg.print_formula(l2.formule);
+    p.print_string("'");
+    p.print_newline();
+    p.print_string("Le reste des clauses :");
+    p.print_newline();
+    p.print_string("c1 = ");
+    affichage.print_clause(c1);
+    p.print_newline();
+    p.print_string("c2 = ");
+    affichage.print_clause(c2);
+    p.print_newline();
+  }
+
+  // Rename clause 2 apart from clause 1.
+  auto r = lg.get_renaming_formula(lg.empty_renaming(), l1.formule);
+  r = get_renaming_formula_list(core, r, c1.neg);
+  r = get_renaming_formula_list(core, r, c1.pos);
+  r = get_renaming_formula_list(core, r, c1.autres);
+  r = lg.get_renaming_constraints(r, *c1.contraintes);
+  const F l2f = lg.rename_formula(r, l2.formule);
+  auto k2 = lg.rename_constraints(r, *c2.contraintes);
+  if (verbose >= 5) {
+    p.print_string("l2 devient ");
+    lg.print_formula(l2f);
+    p.print_string("'");
+    p.print_newline();
+  }
+
+  if (verbose >= 2) {
+    p.print_string("[");
+    p.print_flush();
+  }
+  auto u = lg.unif(ConstraintArgOf<L>{TwoConstraints<typename L::constraints>{*c1.contraintes, k2}},
+                   l1.formule, l2f);
+  if (!u) {
+    if (verbose >= 2) {
+      p.print_string("]");
+      p.print_newline();
+    }
+    return;
+  }
+  if (verbose >= 2) {
+    p.print_string("]");
+    p.print_flush();
+  }
+  auto* two = std::get_if<TwoConstraints<typename L::constraints>>(&u->outcome);
+  if (!two) throw InternalError{"prover"};
+
+  const Lit l{u->unified, l1.marque, l1.num_lit};
+  std::vector<Lit> extra;
+  for (const F& f : u->extra) extra.push_back(Lit{f, Marque{}, 0});
+  auto [ea, eb, ec] = pos_neg_list(core, extra);
+
+  Cl c2p = c2;
+  for (auto* side : {&c2p.pos, &c2p.neg, &c2p.autres})
+    for (Lit& x : *side) x.formule = lg.rename_formula(r, x.formule);
+  c2p.contraintes = std::make_shared<typename L::constraints>(k2);
+  if (verbose >= 5) {
+    p.print_string("c2 est devenue ");
+    p.print_newline();
+    affichage.print_clause(c2p);
+    p.print_newline();
+  }
+  Cl c1s = apply_subst_clause(core, u->subst, c1);
+  *c1s.contraintes = two->c1;  // c1's own cell, as the logic asks
+  Cl c2s = apply_subst_clause(core, u->subst, c2p);
+  *c2s.contraintes = two->c2;
+  if (verbose >= 4) {
+    p.print_string("\nunification reussie\n");
+    p.print_string("l = ");
+    lg.print_formula(l.formule);
+    p.print_newline();
+    p.print_string("c1 = ");
+    affichage.print_clause(c1s);
+    p.print_newline();
+    p.print_string("c2 = ");
+    affichage.print_clause(c2s);
+    p.print_newline();
+  }
+
+  auto cmp = [this](const Lit& x, const Lit& y) { return lit_cmp(x, y); };
+  Cl res;
+  res.split_neg = merge_perso(int_compare, c1s.split_neg, c2s.split_neg);
+  res.split_pos = merge_perso(int_compare, c1s.split_pos, c2s.split_pos);
+  res.autres = merge_3(core, ec, c1s.autres, c2s.autres);
+  res.neg = merge_3(core, eb, c1s.neg, except(cmp, l, c2s.neg));
+  res.pos = merge_3(core, ea, except(cmp, l, c1s.pos), c2s.pos);
+  res.indices_b = merge_hist(c1s.indices_b, c2s.indices_b);
+  res.indices_a = add_hist_c(add_hist_c(merge_hist(c1s.indices_a, c2s.indices_a), c1s), c2s);
+  res.poids = core.weights.pds_res(u->depth, c1s.indice, res.indices_b, res.indices_a, c1s.poids,
+                                   static_cast<int>(length(c1s)), c2s.indice, c2s.poids,
+                                   static_cast<int>(length(c2s)), lg.size(l.formule));
+  res.indice = core.weights.indice_res(c1s.indice, c2s.indice, res.indices_b, res.indices_a);
+  res.num = core.next_clause_number();
+  res.contraintes = std::make_shared<typename L::constraints>(u->constraints);
+  res.origine = make_origine<L>(ResOrigine<L>{c1s.num, c1s.origine, c2s.num, c2s.origine, l});
+  record(res);
+  if (verbose >= 4) {
+    p.print_string("clause obtenue = ");
+    affichage.print_clause(res);
+    p.print_newline();
+  }
+  premajcndats(res);
+
+  // Factors: further literals of clause 1's positives and clause 2's
+  // negatives that unify with the resolved literal.
+  std::vector<Factor> factors;
+  FactorState s0{l, u->constraints, c1s, c2s, {}, {}, {}};
+  factor_search(s0, c1s.pos, c2s.neg, factors);
+  for (Factor& f : factors) {
+    Cl fc;
+    fc.split_pos = merge_perso(int_compare, f.c1.split_pos, f.c2.split_pos);
+    fc.split_neg = merge_perso(int_compare, f.c1.split_neg, f.c2.split_neg);
+    fc.autres = merge_3(core, f.c, f.c1.autres, f.c2.autres);
+    fc.neg = merge_3(core, f.b, f.c1.neg, except(cmp, f.lit, f.c2.neg));
+    fc.pos = merge_3(core, f.a, except(cmp, f.lit, f.c1.pos), f.c2.pos);
+    fc.poids = res.poids;
+    fc.indice = res.indice;
+    fc.indices_b = res.indices_b;
+    fc.indices_a = add_hist_c(res.indices_a, res);
+    fc.num = core.next_clause_number();
+    fc.contraintes = std::make_shared<typename L::constraints>(f.cons);
+    fc.origine = make_origine<L>(ContrOrigine<L>{res.num, res.origine, f.lit});
+    record(fc);
+    premajcndats(fc);
+  }
+}
+
+// Every chain of candidates, in list order, that unifies step by step with
+// the current literal gives one factor; chains taking an earlier candidate
+// come first. The loop walks the candidates; the recursion follows one
+// chain, so its depth is bounded by the clause's length.
+template <Logic L>
+void ProverImpl<L>::factor_search(const FactorState& s, std::vector<Lit> l1, std::vector<Lit> l2,
+                                  std::vector<Factor>& out) {
+  L& lg = core.logic;
+  auto cmp = [this](const Lit& x, const Lit& y) { return lit_cmp(x, y); };
+  const std::size_t total = l1.size() + l2.size();
+  for (std::size_t i = 0; i < total; ++i) {
+    tick();
+    const bool from1 = i < l1.size();
+    const Lit& m = from1 ? l1[i] : l2[i - l1.size()];
+    auto w = lg.unif(ConstraintArgOf<L>{OneConstraint<typename L::constraints>{s.cons}},
+                     s.cur.formule, m.formule);
+    if (!w) continue;
+    if (!std::holds_alternative<OneConstraint<typename L::constraints>>(w->outcome))
+      throw InternalError{"prover"};
+    const Lit lp{w->unified, s.cur.marque, s.cur.num_lit};
+    std::vector<Lit> extra;
+    for (const F& f : w->extra) extra.push_back(Lit{f, Marque{}, 0});
+    auto [wa, wb, wc] = pos_neg_list(core, extra);
+    // The candidates after m: the rest of l1 then all of l2, or the rest of l2.
+    std::vector<Lit> n1, n2;
+    if (from1) {
+      n1.assign(l1.begin() + static_cast<std::ptrdiff_t>(i) + 1, l1.end());
+      n2 = l2;
+    } else {
+      n2.assign(l2.begin() + static_cast<std::ptrdiff_t>(i - l1.size()) + 1, l2.end());
+    }
+    FactorState sp{lp,
+                   w->constraints,
+                   apply_subst_clause(core, w->subst, s.c1),
+                   apply_subst_clause(core, w->subst, s.c2),
+                   merge_perso(cmp, wa, subst_lits(w->subst, s.a)),
+                   merge_perso(cmp, wb, subst_lits(w->subst, s.b)),
+                   merge_perso(cmp, wc, subst_lits(w->subst, s.c))};
+    out.push_back(Factor{lp, sp.c1, sp.c2, sp.cons, sp.a, sp.b, sp.c});
+    std::vector<Lit> m1 = except(cmp, lp, subst_lits(w->subst, n1));
+    std::vector<Lit> m2 = except(cmp, lp, subst_lits(w->subst, n2));
+    factor_search(sp, std::move(m1), std::move(m2), out);
+  }
+}
+
+// Resolves every literal of the newly seen clause against the clause itself
+// (positive side) and every earlier seen clause.
+template <Logic L>
+void ProverImpl<L>::all_resol(const Decomposed& e) {
+  check_stop();
+  auto kept = majlistes.majdjvues(e.first, std::move(core.djvues), std::move(core.decables),
+                                  std::move(core.lit_index));
+  core.djvues = std::move(kept.djvues);
+  core.decables = std::move(kept.decables);
+  core.lit_index = std::move(kept.lit_index);
+  core.djvues.insert(core.djvues.begin(), e);
+  // The walk visits the seen clauses as they stand now; upkeep during the
+  // walk (an empty split clause pruning the lists) does not change that.
+  std::vector<LitTableCell> seen;
+  seen.reserve(core.djvues.size());
+  for (std::size_t i = 1; i < core.djvues.size(); ++i) seen.push_back(core.djvues[i].second);
+  const LitTable& t = *e.second;
+  t.for_each([&](const HeadKey& key, const std::pair<Cl, Lit>& v) {
+    const Cl& rest = v.first;
+    const Lit& lit = v.second;
+    if (key.sign) {
+      const auto own = t.find_all(HeadKey{key.head, false});
+      for (const auto& w : own) add_resol(rest, lit, w.first, w.second);
+      const HeadKey other{key.head, false};
+      for (const LitTableCell& st : seen) {
+        tick();
+        const auto& ws = st->find_all(other);
+        for (std::size_t j = 0; j < ws.size(); ++j) add_resol(rest, lit, ws[j].first, ws[j].second);
+      }
+    } else {
+      const HeadKey other{key.head, true};
+      for (const LitTableCell& st : seen) {
+        tick();
+        const auto& ws = st->find_all(other);
+        for (std::size_t j = 0; j < ws.size(); ++j) add_resol(ws[j].first, ws[j].second, rest, lit);
+      }
+    }
+  });
+}
+
+// ===================================================================
+// The search loop
+
+template <Logic L>
+void ProverImpl<L>::res() {
+  for (;;) {
+    check_stop();
+    one_step();
+    end_of_step();
+  }
+}
+
+template <Logic L>
+void ProverImpl<L>::one_step() {
+  if (core.current.lazy_decomposition)
+    one_step_lazy();
+  else
+    one_step_plain();
+}
+
+// Splits C when splitting is on, with the traces of level 3.
+template <Logic L>
+std::vector<typename ProverImpl<L>::Cl> ProverImpl<L>::split_or_keep(const Cl& c) {
+  auto& p = support::pp();
+  if (core.current.verbose >= 3) {
+    p.print_string("La clause ajoutee :");
+    p.print_newline();
+    p.print_newline();
+    affichage.print_clause(c);
+    p.print_newline();
+    p.print_newline();
+  }
+  if (!core.current.splitting) return {c};
+  std::vector<Cl> subs = split_clause(core, c);
+  if (core.current.verbose >= 3) {
+    if (subs.size() > 1) {
+      p.print_string("Le splitting de la clause donne :");
+      p.print_newline();
+      p.print_newline();
+      affichage.print_clause_list(subs);
+      p.print_newline();
+      p.print_newline();
+    } else {
+      p.print_string("Clause non splittee");
+      p.print_newline();
+      p.print_newline();
+    }
+  }
+  return subs;
+}
+
+template <Logic L>
+void ProverImpl<L>::one_step_plain() {
+  if (core.cndats.empty()) throw ProveFail{};
+  Cl c = std::move(core.cndats.front());
+  core.cndats.erase(core.cndats.begin());
+  --core.taillecndats;
+  std::vector<Cl> subs = split_or_keep(c);
+  std::vector<Decomposed> ds;
+  ds.reserve(subs.size());
+  for (const Cl& s : subs) ds.push_back(decompose_clause(s));
+  for (const Decomposed& d : ds) all_resol(d);
+}
+
+template <Logic L>
+void ProverImpl<L>::one_step_lazy() {
+  if (core.cndats.empty() && core.decables.empty()) throw ProveFail{};
+  const bool take_decable =
+      core.cndats.empty() ||
+      (!core.decables.empty() && core.cndats.front().poids > core.decables.front().rest.poids);
+  if (take_decable) return take_decomposable();
+  Cl c = std::move(core.cndats.front());
+  core.cndats.erase(core.cndats.begin());
+  --core.taillecndats;
+  if (core.current.verbose >= 2) {
+    support::pp().print_string("On prend une clause");
+    support::pp().print_newline();
+  }
+  std::vector<Cl> subs = split_or_keep(c);
+  std::vector<Decomposed> ds;
+  ds.reserve(subs.size());
+  for (const Cl& s : subs) ds.push_back(lazy_decompose_clause(s));
+  for (const Decomposed& d : ds) all_resol(d);
+}
+
+// Decomposes one deferred literal and resolves the literals it brings.
+template <Logic L>
+void ProverImpl<L>::take_decomposable() {
+  L& lg = core.logic;
+  auto& p = support::pp();
+  Decomposable dec = std::move(core.decables.front());
+  core.decables.erase(core.decables.begin());
+  LitTableCell cell;
+  if (auto it = core.lit_index.find(dec.num); it != core.lit_index.end()) cell = it->second;
+  else cell = core.new_lit_table();  // the upkeep drops both together; never taken
+  LitTableCell fresh_cell = core.new_lit_table();
+  LitTable& fresh = *fresh_cell;
+  if (core.current.verbose >= 2) {
+    p.print_string("On decompose un litteral");
+    p.print_newline();
+    p.print_string("Le litteral :");
+    p.print_newline();
+    lg.print_formula(dec.sign ? dec.lit.formule : lg.negate_formula(dec.lit.formule));
+    p.print_newline();
+    p.print_string("Le reste de la clause :");
+    affichage.print_clause(dec.rest);
+    p.print_newline();
+    p.print_string("{");
+    p.print_flush();
+  }
+  std::vector<Dec> ds = rules_for(dec.rest, dec.lit, dec.sign);
+  if (core.current.verbose >= 2) {
+    p.print_string("}");
+    p.print_flush();
+  }
+  if (core.current.verbose >= 4) {
+    p.print_string("Les decompositions :");
+    p.print_newline();
+    p.print_newline();
+  }
+  const LazyTarget target{&fresh, dec.num};
+  for (const Dec& d : ds) decomposition_to_clause(dec.rest, dec.lit, d, nullptr, &target);
+
+  // One snapshot of the seen clauses, head included.
+  std::vector<LitTableCell> seen;
+  seen.reserve(core.djvues.size());
+  for (const Decomposed& d : core.djvues) seen.push_back(d.second);
+  fresh.for_each([&](const HeadKey& key, const std::pair<Cl, Lit>& v) {
+    const Cl& rest = v.first;
+    const Lit& lit = v.second;
+    if (key.sign) {
+      const HeadKey other{key.head, false};
+      const auto own = fresh.find_all(other);
+      for (const auto& w : own) add_resol(rest, lit, w.first, w.second);
+      for (const LitTableCell& st : seen) {
+        tick();
+        const auto& ws = st->find_all(other);
+        for (std::size_t j = 0; j < ws.size(); ++j) add_resol(rest, lit, ws[j].first, ws[j].second);
+      }
+    } else {
+      const HeadKey other{key.head, true};
+      for (const LitTableCell& st : seen) {
+        tick();
+        const auto& ws = st->find_all(other);
+        for (std::size_t j = 0; j < ws.size(); ++j) add_resol(ws[j].first, ws[j].second, rest, lit);
+      }
+    }
+  });
+  fresh.for_each([&](const HeadKey& key, const std::pair<Cl, Lit>& v) { cell->add(key, v); });
+}
+
+template <Logic L>
+void ProverImpl<L>::end_of_step() {
+  if (core.current.verbose < 2) return;
+  auto& p = support::pp();
+  p.print_string("\n\nLes clauses deja vues :");
+  p.print_newline();
+  p.print_newline();
+  {
+    std::vector<Cl> first;
+    for (std::size_t i = 0; i < core.djvues.size() && i < 10; ++i) first.push_back(core.djvues[i].first);
+    affichage.print_clause_list(first);
+  }
+  p.print_newline();
+  p.print_newline();
+  p.print_string("Les clauses candidates :");
+  p.print_newline();
+  p.print_newline();
+  affichage.print_clause_list(list_sub(core.cndats, 10));
+  p.print_newline();
+  p.print_newline();
+  p.print_string("La liste des decomposables :\n");
+  affichage.print_dec_list(list_sub(core.decables, 10));
+  p.print_newline();
+  p.print_string("taille !djvues : ");
+  p.print_int(static_cast<long long>(core.djvues.size()));
+  p.print_newline();
+  p.print_string("taille taillecndats : ");
+  p.print_int(core.taillecndats);
+  p.print_newline();
+  p.print_newline();
+  if (core.current.step_prompt == 0) return;
+  p.print_string("?(exit pour arreter - c pour ne plus arreter - entree sinon) ");
+  p.print_flush();
+  std::string line;
+  switch (support::read_line(line)) {
+    case support::ReadStatus::Eof:
+      throw EndOfInput{};
+    case support::ReadStatus::Interrupted:
+      support::clear_interrupt();
+      throw BreakSearch{};
+    case support::ReadStatus::Line:
+      break;
+  }
+  if (line == "exit") throw Sortie{};
+  if (line == "c") core.current.verbose = 1;
+}
+
+// ===================================================================
+// The proof attempt
+
+template <Logic L>
+void ProverImpl<L>::build_goal(const F& goal) {
+  L& lg = core.logic;
+  Cl c;
+  try {
+    const bool negative = lg.negative_formula(goal);
+    F b = lg.elim_all_neg(goal);
+    if (lg.is_true(b)) {
+      if (negative) return;
+      throw Proved{};
+    }
+    (negative ? c.pos : c.neg).push_back(Lit{std::move(b), Marque{}, core.next_literal_number()});
+  } catch (const typename L::Metavar&) {
+    c.autres.push_back(Lit{goal, Marque{}, core.next_literal_number()});
+  }
+  c.num = core.next_clause_number();
+  c.poids = root.poids;
+  c.contraintes = root.contraintes;
+  c.indice = Indice{2.0};
+  c.origine = make_origine<L>(Parentless<L>{});
+  record(c);
+  core.cndats = majlistes.majcndats(c, core.cndats, core.djvues);
+}
+
+template <Logic L>
+void ProverImpl<L>::show_proof() {
+  auto& p = support::pp();
+  auto sorry = [&] {
+    p.print_string("Desole, pas de preuve :");
+    p.print_newline();
+  };
+  auto it = core.clause_table.find(core.empty_clause_number);
+  if (it == core.clause_table.end()) return sorry();
+  const Cl c = it->second;
+  if (core.current.splitting && core.current.verbose >= 3) {
+    p.print_string("L'ensemble satisfaisable :");
+    p.print_newline();
+    affichage.print_clause_list(core.empty_split_clauses);
+    p.print_string("La clause C :");
+    p.print_newline();
+    affichage.print_clause(c);
+    p.print_newline();
+  }
+  p.print_string("Voici la preuve :");
+  p.print_newline();
+  try {
+    auto tree = oldeduction.proof_search(core.empty_split_clauses, c);
+    affichage.print_proof(tree, core.clause_table);
+  } catch (const Noprinting&) {
+    sorry();
+  }
+}
+
+template <Logic L>
+void ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L>>& hyps,
+                          const F& goal) {
+  Settings& cur = core.current;
+  const Settings& def = core.defaults;
+  cur.resolution_method = s.resolution_method.value_or(def.resolution_method);
+  cur.lazy_decomposition = s.lazy_decomposition.value_or(def.lazy_decomposition);
+  cur.verbose = s.verbose.value_or(def.verbose);
+  cur.step_prompt = s.step_prompt.value_or(def.step_prompt);
+  cur.maxcndts = s.maxcndts.value_or(def.maxcndts);
+  cur.splitting = s.splitting.value_or(def.splitting);
+  cur.check_subcase = s.check_subcase.value_or(def.check_subcase);
+  cur.trace_proof = s.trace_proof.value_or(def.trace_proof);
+  cur.timemax = s.timemax.value_or(def.timemax);
+  if (s.pdsmax_global) core.weights.pdsmax_global = core.weights.make_pdsmax_global(*s.pdsmax_global);
+
+  support::catch_interrupt();
+  support::clear_interrupt();
+  if (cur.verbose < 2 && cur.timemax > 0)
+    support::arm_alarm(cur.timemax);
+  else
+    support::ignore_alarm();
+  const int saved_verbose = cur.verbose;
+  auto& p = support::pp();
+  auto say = [&](const char* msg) {
+    p.print_string(msg);
+    p.print_newline();
+  };
+
+  in_attempt_ = true;
+  ticks_ = 0;
+  try {
+    core.djvues = core.axiom_djvues;
+    core.cndats.clear();
+    core.empty_split_clauses.clear();
+    core.decables.clear();
+    core.taillecndats = 0;
+    core.lit_index.clear();
+    if (cur.trace_proof || cur.splitting) {
+      core.clause_table = core.axiom_table;
+      core.clause_table[0] = root;
+      core.empty_clause_number = 0;
+    }
+    if (cur.splitting) {
+      core.splitting_st.init_lit_state();
+      core.split_names.clear();
+    }
+    add_hyplist_to_cndats(hyps);
+    build_goal(goal);
+    res();
+  } catch (const Sortie&) {
+    in_attempt_ = false;
+    support::ignore_alarm();
+    say("Calcul arrete");
+    cur.verbose = saved_verbose;
+    throw ProveFails{};
+  } catch (const TimeOut&) {
+    in_attempt_ = false;
+    support::ignore_alarm();
+    throw ProveFails{};
+  } catch (const ProveFail&) {
+    in_attempt_ = false;
+    support::ignore_alarm();
+    say("La formule n'est pas prouvee (plus de candidats)");
+    cur.verbose = saved_verbose;
+    throw ProveFails{};
+  } catch (const Proved&) {
+    in_attempt_ = false;
+    support::ignore_alarm();
+    say("La formule est vraie");
+    cur.verbose = saved_verbose;
+    if (cur.verbose >= 1 && cur.trace_proof) show_proof();
+    return;
+  } catch (const BreakSearch&) {
+    in_attempt_ = false;
+    support::ignore_alarm();
+    say("Preuve annulee");
+    throw ProveFails{};
+  } catch (...) {
+    in_attempt_ = false;
+    support::ignore_alarm();
+    throw;
+  }
+}
+
+// ===================================================================
+// The public face
+
+template <Logic L>
+Prover<L>::Prover(L& logic) : impl_(std::make_unique<ProverImpl<L>>(logic)) {}
+
+template <Logic L>
+Prover<L>::~Prover() = default;
+
+template <Logic L>
+void Prover<L>::axiom(const Hypothesis<L>& h) {
+  impl_->axiom(h);
+}
+
+template <Logic L>
+void Prover<L>::init() {
+  impl_->init();
+}
+
+template <Logic L>
+void Prover<L>::prove(const ProveSettings& settings, const std::vector<Hypothesis<L>>& hyps,
+                      const typename L::formula& goal) {
+  impl_->prove(settings, hyps, goal);
+}
+
+}  // namespace engine
