@@ -1,0 +1,142 @@
+// Proof reconstruction over split literals.
+#include "engine/oldeduction.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/engine/tcore.h"
+
+namespace {
+
+using engine::Oldeduction;
+using tcore::Capture;
+using tcore::Cl;
+using tcore::Fixture;
+using tcore::TL;
+using Tree = engine::ProofTree<TL>;
+using OD = Oldeduction<TL>;
+using V = std::vector<int>;
+
+struct Search : Fixture {
+  OD od{core};
+  Cl split(V sn, V sp) {
+    Cl c = clause({}, {}, 1.0, sn, sp);
+    core.clause_table[c.num] = c;
+    return c;
+  }
+};
+
+int deferred_num(const engine::ProofTreePtr<TL>& t) { return std::get<Tree::Deferred>(t->v).c.num; }
+
+TEST(Oldeduction, DefaultClauseAndConversions) {
+  Search s;
+  const Cl& d = s.od.default_clause();
+  EXPECT_EQ(d.num, -1);
+  EXPECT_EQ(d.poids, 1.0);
+  EXPECT_EQ(d.indice, engine::Indice(2.0));
+  EXPECT_TRUE(d.pos.empty() && d.split_neg.empty());
+  Cl c = s.split({1, 4}, {2});
+  OD::OClause k = OD::to_oclause(c);
+  EXPECT_EQ(k.num, c.num);
+  EXPECT_EQ(k.lits, (std::vector<OD::OLiteral>{{false, 1, true}, {false, 4, true}, {false, 2, false}}));
+  Cl back = s.od.to_clause({{{false, 3, false}, {true, 1, true}, {false, 5, true}}, -1});
+  EXPECT_EQ(back.split_neg, V{5});
+  EXPECT_EQ(back.split_pos, V{3});
+  EXPECT_EQ(back.contraintes, d.contraintes);
+}
+
+TEST(Oldeduction, SimplifyAndRedundancy) {
+  // The last occurrence of each entry stays; leading framed entries go.
+  auto k = OD::simplify({{{false, 1, true}, {true, 2, true}, {false, 1, true}}, -1});
+  ASSERT_TRUE(k);
+  EXPECT_EQ(k->lits, (std::vector<OD::OLiteral>{{false, 1, true}}));
+  EXPECT_FALSE(OD::simplify({{{true, 1, true}, {true, 2, false}}, -1}));
+  EXPECT_TRUE(OD::cont({{1, true}, {2, false}, {3, true}}, {{1, true}, {3, true}}));
+  EXPECT_FALSE(OD::cont({{1, true}}, {{1, false}}));
+  Search s;
+  EXPECT_TRUE(s.od.is_redundant_or_change({{{false, 1, true}, {false, 1, false}}, -1}));
+  EXPECT_TRUE(s.od.pending().empty());
+  EXPECT_FALSE(s.od.is_redundant_or_change({{{false, 2, true}}, -1}));
+  EXPECT_TRUE(s.od.is_redundant_or_change({{{false, 3, false}, {true, 9, true}, {false, 2, true}}, -1}));
+  s.od.eliminate({{{false, 2, true}, {true, 7, true}}, -1});
+  EXPECT_TRUE(s.od.pending().empty());
+}
+
+TEST(Oldeduction, WithoutSplitLiteralsTheClauseItself) {
+  Search s;
+  Cl c = s.split({}, {});
+  auto t = s.od.proof_search({s.split({1}, {})}, c);
+  EXPECT_EQ(deferred_num(t), c.num);
+}
+
+TEST(Oldeduction, OneResolution) {
+  Search s;
+  Cl c = s.split({1}, {});
+  Cl x = s.split({}, {1});
+  auto t = s.od.proof_search({x}, c);
+  const auto& r = std::get<Tree::Res_split>(t->v);
+  EXPECT_EQ(r.c.num, -1);
+  EXPECT_EQ(r.name, 1);
+  EXPECT_EQ(deferred_num(r.t1), x.num);
+  EXPECT_EQ(deferred_num(r.t2), c.num);
+  Capture cap;
+  engine::Affichage<TL>(s.core).print_proof(t, s.core.clause_table);
+  EXPECT_EQ(cap.text(),
+            "\\(-1) :  #1. %2. $res sp1\n"
+            " \\(" + std::to_string(x.num) + ")sp1 :  #1.\n"
+            " \\(" + std::to_string(c.num) + ")~sp1 :  #1.\n");
+}
+
+TEST(Oldeduction, ExtensionsThenReduction) {
+  Search s;
+  Cl c = s.split({1}, {});
+  Cl x1 = s.split({}, {1, 2});
+  Cl x2 = s.split({2}, {1});
+  auto t = s.od.proof_search({x1, x2}, c);
+  const auto& root = std::get<Tree::Center>(t->v);
+  EXPECT_EQ(root.c.num, -1);
+  EXPECT_EQ(root.name, 1);
+  const auto& t2 = std::get<Tree::Res_split>(root.t->v);
+  EXPECT_EQ(t2.c.split_pos, V{1});
+  EXPECT_TRUE(t2.c.split_neg.empty());
+  EXPECT_EQ(t2.name, 2);
+  EXPECT_EQ(deferred_num(t2.t1), x1.num);
+  const auto& t1 = std::get<Tree::Res_split>(t2.t2->v);
+  EXPECT_EQ(t1.c.split_neg, V{2});
+  EXPECT_EQ(t1.name, 1);
+  EXPECT_EQ(deferred_num(t1.t1), x2.num);
+  EXPECT_EQ(deferred_num(t1.t2), c.num);
+  Capture cap;
+  engine::Affichage<TL>(s.core).print_proof(t, s.core.clause_table);
+  std::string n = std::to_string(c.num), n1 = std::to_string(x1.num), n2 = std::to_string(x2.num);
+  EXPECT_EQ(cap.text(),
+            "\\(-1) :  #1. %2. $center sp1\n"
+            " \\(-1)sp1 :  #1. %2. $res sp2\n"
+            "  \\(" + n1 + ")sp1, sp2 :  #1.\n"
+            "  \\(-1)~sp2 :  #1. %2. $res sp1\n"
+            "   \\(" + n2 + ")~sp2, sp1 :  #1.\n"
+            "   \\(" + n + ")~sp1 :  #1.\n");
+}
+
+TEST(Oldeduction, NoRefutation) {
+  Search s;
+  Cl c = s.split({1}, {});
+  // No complement anywhere, or only a chain that leads nowhere.
+  EXPECT_THROW(s.od.proof_search({s.split({2}, {})}, c), engine::Noprinting);
+  EXPECT_THROW(s.od.proof_search({s.split({}, {1, 3})}, c), engine::Noprinting);
+  EXPECT_THROW(s.od.proof_search({}, c), engine::Noprinting);
+}
+
+TEST(Oldeduction, WiderRefutationFound) {
+  // ~1 with (1 | 2), (1 | ~2 | 3), (~3): needs several levels.
+  Search s;
+  Cl c = s.split({1}, {});
+  std::vector<Cl> l{s.split({}, {1, 2}), s.split({2}, {1, 3}), s.split({3}, {})};
+  auto t = s.od.proof_search(l, c);
+  EXPECT_EQ(std::visit([](const auto& n) { return n.c.num; }, t->v), -1);
+  Capture cap;
+  engine::Affichage<TL>(s.core).print_proof(t, s.core.clause_table);
+  std::string out = cap.text();
+  for (const auto& x : l) EXPECT_NE(out.find("(" + std::to_string(x.num) + ")"), std::string::npos);
+}
+
+}  // namespace
