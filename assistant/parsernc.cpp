@@ -157,6 +157,12 @@ bool starts_proof(Tok k) {
 // the phrase, before any later text is lexed. Optional proof parts are taken
 // exactly when the next token can start a proof. Chains ("then", lists of
 // names) are read with loops; `depth_` bounds the nesting of the tree built.
+//
+// Nesting beyond what the readers accept is refused like a bad formula. The
+// refusal is not thrown from the depth where it is found: the reader stops
+// lexing, sees the end of the phrase everywhere, unwinds by returning, and
+// throws from the top (a throw across a very deep stack is slow to unwind
+// and confuses stack-checking tools).
 class Parser {
  public:
   explicit Parser(lexernc::Lexer& lx) : lx_(lx) {}
@@ -165,28 +171,35 @@ class Parser {
     if (peek().kind == Tok::FIN) return empty_proof();
     ProofPtr p = proof();
     expect(Tok::FIN);
+    if (too_deep_) throw lexernc::ErrForm{};
     return p;
   }
 
  private:
   const Token& peek() {
+    if (too_deep_) return end_;
     if (!la_) la_ = lx_.token();
     return *la_;
   }
   Token take() {
+    if (too_deep_) return end_;
     peek();
     Token t = std::move(*la_);
     la_.reset();
     return t;
   }
   Token expect(Tok k) {
+    if (too_deep_) return end_;
     if (peek().kind != k) throw ParseError{};
     return take();
   }
-  // Nesting beyond what the readers accept is refused like a bad formula.
+  // A syntax error, or nothing once the phrase is known to be too deep.
+  void syntax_error() {
+    if (!too_deep_) throw ParseError{};
+  }
   void enter(std::size_t n) {
     depth_ += n;
-    if (depth_ > static_cast<std::size_t>(support::kMaxNesting)) throw lexernc::ErrForm{};
+    if (depth_ > static_cast<std::size_t>(support::kMaxNesting)) too_deep_ = true;
   }
   void leave(std::size_t n) { depth_ -= n; }
 
@@ -334,7 +347,9 @@ class Parser {
           break;
         }
         default:
-          throw ParseError{};
+          syntax_error();
+          base = block_of(Proof{empty_proof()});
+          break;
       }
     }
     for (std::size_t i = prefixes.size(); i-- > 0;) {
@@ -387,7 +402,8 @@ class Parser {
         }
         [[fallthrough]];
       default:
-        throw ParseError{};
+        syntax_error();
+        return Hyp{};
     }
   }
 
@@ -411,6 +427,8 @@ class Parser {
   lexernc::Lexer& lx_;
   std::optional<Token> la_;
   std::size_t depth_ = 0;
+  bool too_deep_ = false;
+  const Token end_{};  // FIN, what a too deep phrase reads from then on
 };
 
 }  // namespace

@@ -140,6 +140,7 @@ TEST(ParserncTest, SyntaxErrors) {
            "label",
            "set trivial",
            "assume [h]",
+           "by [h]",                      // hints need a step
        })
     EXPECT_THROW(parse_phrase(bad), ParseError) << bad;
 }
