@@ -43,7 +43,9 @@ void Base::add_goal_historic(const GoalList& goals) { goal_history_.push_back(go
 
 void Base::add_evar_val_historic(const fol::EvarVals& vals) { value_history_.push_back(vals); }
 
-void Base::add_goal_list(const GoalList& goals) { goals_.insert(goals_.end(), goals.begin(), goals.end()); }
+void Base::add_goal_list(const GoalList& goals) {
+  goals_.insert(goals_.end(), goals.begin(), goals.end());
+}
 
 void Base::rm_goal() {
   if (goals_.empty()) throw fol::Failure("no goal");

@@ -20,11 +20,12 @@
 namespace assistant {
 
 struct Goal {
-  std::vector<std::pair<std::string, fol::Formula>> hyps;  // (name, formula), newest first; name may be ""
-  fol::Formula concl;                                      // still to prove
-  std::vector<std::pair<std::string, std::string>> evars;  // (name, existential key)
+  std::vector<std::pair<std::string, fol::Formula>>
+      hyps;            // (name, formula), newest first; name may be ""
+  fol::Formula concl;  // still to prove
+  std::vector<std::pair<std::string, std::string>> evars;            // (name, existential key)
   std::vector<std::pair<std::string, std::vector<fol::Term>>> csts;  // (name, dependencies)
-  std::string name;                                        // "" for the first goal of a proof
+  std::string name;  // "" for the first goal of a proof
 };
 
 using GoalList = std::vector<Goal>;  // the current goal is the last one
@@ -63,8 +64,9 @@ class Base {
 
  private:
   GoalList goals_;
-  std::vector<GoalList> goal_history_;        // newest last; its last element == goals_ after a step
-  std::vector<fol::EvarVals> value_history_;  // newest last; as long as goal_history_ during a proof
+  std::vector<GoalList> goal_history_;  // newest last; its last element == goals_ after a step
+  std::vector<fol::EvarVals>
+      value_history_;  // newest last; as long as goal_history_ during a proof
 };
 
 }  // namespace assistant

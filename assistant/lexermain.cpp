@@ -79,12 +79,28 @@ Token Lexer::token() {
   if (pos_ == s_.size()) return t;  // FIN
   const char c = s_[pos_];
   switch (c) {
-    case '{': ++pos_; t.kind = Tok::CG; return t;
-    case '}': ++pos_; t.kind = Tok::CD; return t;
-    case ';': ++pos_; t.kind = Tok::PVIRG; return t;
-    case '#': ++pos_; t.kind = Tok::DZ; return t;
-    case '%': ++pos_; t.kind = Tok::IND; return t;
-    default: break;
+    case '{':
+      ++pos_;
+      t.kind = Tok::CG;
+      return t;
+    case '}':
+      ++pos_;
+      t.kind = Tok::CD;
+      return t;
+    case ';':
+      ++pos_;
+      t.kind = Tok::PVIRG;
+      return t;
+    case '#':
+      ++pos_;
+      t.kind = Tok::DZ;
+      return t;
+    case '%':
+      ++pos_;
+      t.kind = Tok::IND;
+      return t;
+    default:
+      break;
   }
   if (c == '$') {
     const std::size_t q = s_.find('$', pos_ + 1);

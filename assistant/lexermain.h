@@ -19,15 +19,38 @@ namespace assistant::lexermain {
 struct ErrForm {};
 
 enum class Tok {
-  FORMULA, HYPNAME, ID, INT, FLT, BOOL,  // with a value
-  FIN, INIT, AXIOM, PROVE, GOAL, SET, EXIT, HELP, NHR, PHR,
+  // The first six carry a value.
+  FORMULA,
+  HYPNAME,
+  ID,
+  INT,
+  FLT,
+  BOOL,
+  FIN,
+  INIT,
+  AXIOM,
+  PROVE,
+  GOAL,
+  SET,
+  EXIT,
+  HELP,
+  NHR,
+  PHR,
   CG,     // "{"
   DZ,     // "#"
   IND,    // "%"
   PVIRG,  // ";"
   CD,     // "}"
-  VERBOSE, MAXCNDTS, PDSMAXGLOBAL, TIMEMAX, SPLITTING, CHECKSUBCASE, TRACEPROOF,
-  SELECT, UNDO, ABORT,
+  VERBOSE,
+  MAXCNDTS,
+  PDSMAXGLOBAL,
+  TIMEMAX,
+  SPLITTING,
+  CHECKSUBCASE,
+  TRACEPROOF,
+  SELECT,
+  UNDO,
+  ABORT,
 };
 
 struct Token {

@@ -11,14 +11,29 @@ namespace {
 const std::unordered_map<std::string_view, Tok>& keywords() {
   // Looked up only, never walked.
   static const std::unordered_map<std::string_view, Tok> table = {
-      {"Let", Tok::MYLET},       {"let", Tok::MYLET},       {"Search", Tok::SEARCH},
-      {"search", Tok::SEARCH},   {"set", Tok::SET},         {"assume", Tok::ASSUME},
-      {"deduce", Tok::DEDUCE},   {"trivial", Tok::TRIVIAL}, {"Prove", Tok::PROVE},
-      {"show", Tok::SHOW},       {"shown", Tok::SHOWN},     {"begin", Tok::PBEGIN},
-      {"end", Tok::PEND},        {"then", Tok::MYTHEN},     {"By", Tok::BY},
-      {"by", Tok::BY},           {"with", Tok::MYWITH},     {"and", Tok::MYAND},
-      {"in", Tok::MYIN},         {"proof", Tok::PROOF},     {"endproof", Tok::ENDPROOF},
-      {"by_absurd", Tok::BYABSURD}, {"label", Tok::LABEL},
+      {"Let", Tok::MYLET},
+      {"let", Tok::MYLET},
+      {"Search", Tok::SEARCH},
+      {"search", Tok::SEARCH},
+      {"set", Tok::SET},
+      {"assume", Tok::ASSUME},
+      {"deduce", Tok::DEDUCE},
+      {"trivial", Tok::TRIVIAL},
+      {"Prove", Tok::PROVE},
+      {"show", Tok::SHOW},
+      {"shown", Tok::SHOWN},
+      {"begin", Tok::PBEGIN},
+      {"end", Tok::PEND},
+      {"then", Tok::MYTHEN},
+      {"By", Tok::BY},
+      {"by", Tok::BY},
+      {"with", Tok::MYWITH},
+      {"and", Tok::MYAND},
+      {"in", Tok::MYIN},
+      {"proof", Tok::PROOF},
+      {"endproof", Tok::ENDPROOF},
+      {"by_absurd", Tok::BYABSURD},
+      {"label", Tok::LABEL},
   };
   return table;
 }

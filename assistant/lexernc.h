@@ -20,15 +20,33 @@ namespace assistant::lexernc {
 struct ErrForm {};
 
 enum class Tok {
-  EQUAL,     // {x=t}: name and the atom Term(t)
-  FORMULA,   // $...$
-  NAME,      // identifier that is no keyword
-  HYPNAME,   // [...]
-  STAR,      // *n (no production uses it)
+  EQUAL,    // {x=t}: name and the atom Term(t)
+  FORMULA,  // $...$
+  NAME,     // identifier that is no keyword
+  HYPNAME,  // [...]
+  STAR,     // *n (no production uses it)
   FIN,
-  LABEL, MYLET, SEARCH, ASSUME, DEDUCE, TRIVIAL, PROVE, SET, BYABSURD, SHOW, SHOWN,
-  PROOF, ENDPROOF, PBEGIN, PEND, MYTHEN, BY, MYWITH, MYAND, VIRG,
-  MYIN,      // "in" (no production uses it)
+  LABEL,
+  MYLET,
+  SEARCH,
+  ASSUME,
+  DEDUCE,
+  TRIVIAL,
+  PROVE,
+  SET,
+  BYABSURD,
+  SHOW,
+  SHOWN,
+  PROOF,
+  ENDPROOF,
+  PBEGIN,
+  PEND,
+  MYTHEN,
+  BY,
+  MYWITH,
+  MYAND,
+  VIRG,
+  MYIN,  // "in" (no production uses it)
 };
 
 struct Token {

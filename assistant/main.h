@@ -37,22 +37,22 @@ class Main {
   std::optional<std::string> resolution_method;  // never set by a command
   std::optional<bool> lazy_decomposition;        // never set by a command
   std::optional<int> verbose;
-  std::optional<int> step_prompt;                // never set by a command
+  std::optional<int> step_prompt;  // never set by a command
   std::optional<int> maxcndts;
   std::optional<bool> splitting;
   std::optional<bool> check_subcase;
   std::optional<bool> trace_proof;
-  std::optional<int> timemax;                    // seconds
+  std::optional<int> timemax;  // seconds
   std::optional<int> pdsmax_global;
 
   bool proof_in_progress = false;
   // The phrase read on this line; the empty proof once any other command
   // is given during a proof, so a phrase is checked exactly once.
   parsernc::ProofPtr pending_proof = parsernc::empty_proof();
-  GoalList new_goals;        // the checker's open goals, newest first
-  int new_goal_count = 0;    // goals made by the last step, as print_goals shows
+  GoalList new_goals;      // the checker's open goals, newest first
+  int new_goal_count = 0;  // goals made by the last step, as print_goals shows
 
-  Base base;                 // the goal stack and its history
+  Base base;  // the goal stack and its history
 
   // Keys of existential variables: "1", "2", ... (never reset).
   std::string next_number();

@@ -42,17 +42,28 @@ class Parser {
 
   Command command() {
     switch (take().kind) {
-      case Tok::AXIOM: return Axiom{hyp()};
-      case Tok::INIT: return Init{};
-      case Tok::PROVE: return prove_arg();
-      case Tok::GOAL: return Goal{expect(Tok::FORMULA).formula};
-      case Tok::SET: return set_arg();
-      case Tok::UNDO: return Undo{};
-      case Tok::ABORT: return Abort{};
-      case Tok::EXIT: return Exit{};
-      case Tok::HELP: return Help{};
-      case Tok::SELECT: return Select{expect(Tok::HYPNAME).text};
-      default: throw ParseError{};
+      case Tok::AXIOM:
+        return Axiom{hyp()};
+      case Tok::INIT:
+        return Init{};
+      case Tok::PROVE:
+        return prove_arg();
+      case Tok::GOAL:
+        return Goal{expect(Tok::FORMULA).formula};
+      case Tok::SET:
+        return set_arg();
+      case Tok::UNDO:
+        return Undo{};
+      case Tok::ABORT:
+        return Abort{};
+      case Tok::EXIT:
+        return Exit{};
+      case Tok::HELP:
+        return Help{};
+      case Tok::SELECT:
+        return Select{expect(Tok::HYPNAME).text};
+      default:
+        throw ParseError{};
     }
   }
 
@@ -91,14 +102,22 @@ class Parser {
 
   Command set_arg() {
     switch (take().kind) {
-      case Tok::VERBOSE: return Set_int{IntSetting::verbose, expect(Tok::INT).number};
-      case Tok::MAXCNDTS: return Set_int{IntSetting::maxcndts, expect(Tok::INT).number};
-      case Tok::PDSMAXGLOBAL: return Set_int{IntSetting::pdsmax_global, expect(Tok::INT).number};
-      case Tok::TIMEMAX: return Set_int{IntSetting::timemax, expect(Tok::INT).number};
-      case Tok::SPLITTING: return Set_bool{BoolSetting::splitting, expect(Tok::BOOL).boolean};
-      case Tok::CHECKSUBCASE: return Set_bool{BoolSetting::check_subcase, expect(Tok::BOOL).boolean};
-      case Tok::TRACEPROOF: return Set_bool{BoolSetting::trace_proof, expect(Tok::BOOL).boolean};
-      default: throw ParseError{};
+      case Tok::VERBOSE:
+        return Set_int{IntSetting::verbose, expect(Tok::INT).number};
+      case Tok::MAXCNDTS:
+        return Set_int{IntSetting::maxcndts, expect(Tok::INT).number};
+      case Tok::PDSMAXGLOBAL:
+        return Set_int{IntSetting::pdsmax_global, expect(Tok::INT).number};
+      case Tok::TIMEMAX:
+        return Set_int{IntSetting::timemax, expect(Tok::INT).number};
+      case Tok::SPLITTING:
+        return Set_bool{BoolSetting::splitting, expect(Tok::BOOL).boolean};
+      case Tok::CHECKSUBCASE:
+        return Set_bool{BoolSetting::check_subcase, expect(Tok::BOOL).boolean};
+      case Tok::TRACEPROOF:
+        return Set_bool{BoolSetting::trace_proof, expect(Tok::BOOL).boolean};
+      default:
+        throw ParseError{};
     }
   }
 

@@ -134,7 +134,11 @@ StepPtr step_of(T v) {
 
 bool starts_block(Tok k) {
   switch (k) {
-    case Tok::MYLET: case Tok::SEARCH: case Tok::ASSUME: case Tok::SHOW: case Tok::PROOF:
+    case Tok::MYLET:
+    case Tok::SEARCH:
+    case Tok::ASSUME:
+    case Tok::SHOW:
+    case Tok::PROOF:
     case Tok::PBEGIN:
       return true;
     default:
@@ -144,8 +148,13 @@ bool starts_block(Tok k) {
 
 bool starts_proof(Tok k) {
   switch (k) {
-    case Tok::PROVE: case Tok::BYABSURD: case Tok::SET: case Tok::LABEL: case Tok::BY:
-    case Tok::DEDUCE: case Tok::TRIVIAL:
+    case Tok::PROVE:
+    case Tok::BYABSURD:
+    case Tok::SET:
+    case Tok::LABEL:
+    case Tok::BY:
+    case Tok::DEDUCE:
+    case Tok::TRIVIAL:
       return true;
     default:
       return starts_block(k);
@@ -280,7 +289,8 @@ class Parser {
       parts.push_back(unit());
     }
     BlockPtr r = std::move(parts.back());
-    for (std::size_t i = parts.size() - 1; i-- > 0;) r = block_of(Then{std::move(parts[i]), std::move(r)});
+    for (std::size_t i = parts.size() - 1; i-- > 0;)
+      r = block_of(Then{std::move(parts[i]), std::move(r)});
     leave(parts.size() - 1);
     return r;
   }
@@ -309,7 +319,8 @@ class Parser {
           take();
           std::vector<NamedFormula> l = nlist();
           enter(l.size());
-          for (NamedFormula& n : l) prefixes.push_back({Tok::ASSUME, std::move(n.name), std::move(n.formula)});
+          for (NamedFormula& n : l)
+            prefixes.push_back({Tok::ASSUME, std::move(n.name), std::move(n.formula)});
           if (starts_block(peek().kind)) break;
           if (peek().kind == Tok::LABEL) {
             take();
@@ -354,9 +365,12 @@ class Parser {
     }
     for (std::size_t i = prefixes.size(); i-- > 0;) {
       Prefix& p = prefixes[i];
-      if (p.kind == Tok::MYLET) base = block_of(Let{std::move(p.name), std::move(base)});
-      else if (p.kind == Tok::SEARCH) base = block_of(Search{std::move(p.name), std::move(base)});
-      else base = block_of(Assume{std::move(p.name), std::move(p.formula), std::move(base)});
+      if (p.kind == Tok::MYLET)
+        base = block_of(Let{std::move(p.name), std::move(base)});
+      else if (p.kind == Tok::SEARCH)
+        base = block_of(Search{std::move(p.name), std::move(base)});
+      else
+        base = block_of(Assume{std::move(p.name), std::move(p.formula), std::move(base)});
     }
     leave(prefixes.size());
     return base;

@@ -1,9 +1,10 @@
 // The goal stack with its goal and value histories.
+#include "assistant/base.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "assistant/base.h"
 #include "fol/parserfol.h"
 
 namespace assistant {

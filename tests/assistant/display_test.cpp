@@ -1,10 +1,11 @@
 // The goal display: its substitution and the printed goals.
+#include "assistant/display.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 
-#include "assistant/display.h"
 #include "fol/parserfol.h"
 #include "support/printer.h"
 
@@ -46,7 +47,8 @@ TEST_F(DisplayTest, ExistentialVariableWinsOverConstantOfTheSameName) {
 
 TEST_F(DisplayTest, GoalWithUnnamedEmptyNamedAndNamedHypotheses) {
   // Hypotheses are stored newest first and printed oldest first.
-  Goal g{{{"h", F("p(x) -> q")}, {"", F("r & s")}, {" ", F("t")}}, F("forall y. p(y)"), {}, {}, "g"};
+  Goal g{
+      {{"h", F("p(x) -> q")}, {"", F("r & s")}, {" ", F("t")}}, F("forall y. p(y)"), {}, {}, "g"};
   print_goal(g);
   EXPECT_EQ(printed(), " :t\nr & s\nh:p(x) -> q\n|- /\\ y. p(y)\n\n");
 }

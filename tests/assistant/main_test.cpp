@@ -1,7 +1,7 @@
 // The assistant's start-up state.
-#include <gtest/gtest.h>
-
 #include "assistant/main.h"
+
+#include <gtest/gtest.h>
 
 namespace assistant {
 namespace {

@@ -1,10 +1,11 @@
 // The command reader of fol_assistant: tokens, productions and values.
+#include "assistant/parsermain.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "assistant/errors.h"
-#include "assistant/parsermain.h"
 #include "fol/parserfol.h"
 
 namespace assistant::parsermain {
@@ -26,7 +27,9 @@ std::string failure(const std::string& line) {
   return "no failure";
 }
 
-std::string text(const fol::KFormula& f) { return fol::to_string(f.f) + "/" + std::to_string(f.key); }
+std::string text(const fol::KFormula& f) {
+  return fol::to_string(f.f) + "/" + std::to_string(f.key);
+}
 
 TEST(ParsermainTest, EmptyLinesAndComments) {
   read_as<Nothing>("");

@@ -1,10 +1,11 @@
 // The proof-language reader: tokens, grammar, precedence and values.
+#include "assistant/parsernc.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "assistant/errors.h"
-#include "assistant/parsernc.h"
 #include "fol/parserfol.h"
 #include "support/bigstack.h"
 
@@ -28,19 +29,23 @@ std::string show(const NcStep& s) {
   if (const auto* d = std::get_if<Deduce>(&s.v)) {
     std::string r = "Deduce([";
     for (std::size_t i = 0; i < d->formulas.size(); ++i)
-      r += (i ? "," : "") + std::string("(") + d->formulas[i].name + "," + show(d->formulas[i].formula) + ")";
+      r += (i ? "," : "") + std::string("(") + d->formulas[i].name + "," +
+           show(d->formulas[i].formula) + ")";
     return r + "]," + show(*d->proof) + ")";
   }
   return "Block(" + show(*std::get<Block>(s.v).block) + ")";
 }
 
 std::string show(const NcBlock& b) {
-  if (const auto* x = std::get_if<Then>(&b.v)) return "Then(" + show(*x->left) + "," + show(*x->right) + ")";
+  if (const auto* x = std::get_if<Then>(&b.v))
+    return "Then(" + show(*x->left) + "," + show(*x->right) + ")";
   if (const auto* x = std::get_if<Let>(&b.v)) return "Let(" + x->name + "," + show(*x->block) + ")";
-  if (const auto* x = std::get_if<Search>(&b.v)) return "Search(" + x->name + "," + show(*x->block) + ")";
+  if (const auto* x = std::get_if<Search>(&b.v))
+    return "Search(" + x->name + "," + show(*x->block) + ")";
   if (const auto* x = std::get_if<Assume>(&b.v))
     return "Assume(" + x->name + "," + show(x->formula) + "," + show(*x->block) + ")";
-  if (const auto* x = std::get_if<Show>(&b.v)) return "Show(" + show(x->formula) + "," + show(*x->proof) + ")";
+  if (const auto* x = std::get_if<Show>(&b.v))
+    return "Show(" + show(x->formula) + "," + show(*x->proof) + ")";
   return "Proof(" + show(*std::get<Proof>(b.v).proof) + ")";
 }
 
@@ -56,8 +61,10 @@ std::string show(const NcProof& p) {
     return r + "]," + show(*x->step) + ")";
   }
   if (const auto* x = std::get_if<Prove>(&p.v))
-    return "Prove(" + x->name + "," + show(x->formula) + "," + show(*x->proof) + "," + show(*x->continuation) + ")";
-  if (const auto* x = std::get_if<By_absurd>(&p.v)) return "By_absurd(" + x->name + "," + show(*x->proof) + ")";
+    return "Prove(" + x->name + "," + show(x->formula) + "," + show(*x->proof) + "," +
+           show(*x->continuation) + ")";
+  if (const auto* x = std::get_if<By_absurd>(&p.v))
+    return "By_absurd(" + x->name + "," + show(*x->proof) + ")";
   if (const auto* x = std::get_if<Set>(&p.v))
     return "Set(" + x->name + "," + show(x->term) + "," + show(*x->proof) + ")";
   return "Label(" + std::get<Label>(p.v).name + ")";
@@ -110,12 +117,14 @@ TEST(ParserncTest, ClaimsAbsurdityAndDefinitions) {
 }
 
 TEST(ParserncTest, ThenGroupsToTheRightAndPrefixesEndBeforeIt) {
-  EXPECT_EQ(read("proof trivial endproof then proof trivial endproof then show $C$"),
-            "By([],Block(Then(Proof(By([],Trivial)),Then(Proof(By([],Trivial)),Show(C,Label())))))");
+  EXPECT_EQ(
+      read("proof trivial endproof then proof trivial endproof then show $C$"),
+      "By([],Block(Then(Proof(By([],Trivial)),Then(Proof(By([],Trivial)),Show(C,Label())))))");
   EXPECT_EQ(read("let x assume $A$ then show $B$"),
             "By([],Block(Then(Let(x,Assume( ,A,Proof(Label()))),Show(B,Label()))))");
-  EXPECT_EQ(read("Let x, y search z show $p(x)$ then Search w show $q$"),
-            "By([],Block(Then(Let(x,Let(y,Search(z,Show(p(x),Label())))),Search(w,Show(q,Label())))))");
+  EXPECT_EQ(
+      read("Let x, y search z show $p(x)$ then Search w show $q$"),
+      "By([],Block(Then(Let(x,Let(y,Search(z,Show(p(x),Label())))),Search(w,Show(q,Label())))))");
   EXPECT_EQ(read("begin let x show $A$ then show $B$ end then show $C$"),
             "By([],Block(Then(Then(Let(x,Show(A,Label())),Show(B,Label())),Show(C,Label()))))");
   // A proof after "show" runs to its "shown", "then"s included.
@@ -127,20 +136,16 @@ TEST(ParserncTest, ThenGroupsToTheRightAndPrefixesEndBeforeIt) {
 
 TEST(ParserncTest, SyntaxErrors) {
   for (const char* bad : {
-           "Prove $A$ in trivial",        // "in" is no part of any phrase
-           "prove $A$",                   // the command word, a NAME here
-           "show $A$ then trivial",       // only a block may follow "then"
+           "Prove $A$ in trivial",   // "in" is no part of any phrase
+           "prove $A$",              // the command word, a NAME here
+           "show $A$ then trivial",  // only a block may follow "then"
            "show $A$ then deduce $B$",
-           "show $A$ trivial",            // a proof after "show" needs "shown"
-           "proof trivial",               // ... and one after "proof" needs "endproof"
-           "trivial *3",                  // a star number is no part of any phrase
-           "let show $A$",                // "let" needs a name
-           "begin show $A$",
-           "trivial then show $A$",
-           "label",
-           "set trivial",
-           "assume [h]",
-           "by [h]",                      // hints need a step
+           "show $A$ trivial",  // a proof after "show" needs "shown"
+           "proof trivial",     // ... and one after "proof" needs "endproof"
+           "trivial *3",        // a star number is no part of any phrase
+           "let show $A$",      // "let" needs a name
+           "begin show $A$", "trivial then show $A$", "label", "set trivial", "assume [h]",
+           "by [h]",  // hints need a step
        })
     EXPECT_THROW(parse_phrase(bad), ParseError) << bad;
 }
