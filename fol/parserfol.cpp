@@ -29,38 +29,53 @@ bool is_reserved_name(std::string_view n) {
 
 namespace {
 
-struct Fail {
-  ParseError e;
-};
-
+// Errors are recorded, not thrown: a refusal may come from very deep in the
+// recursion, and every level returns at once when one is recorded.
 class Parser {
  public:
   explicit Parser(std::string_view text) : lx_(text) { advance(); }
 
-  Formula main() {
+  ParseResult main() {
     Formula f = formula();
-    if (cur_.kind != Tok::FIN) syntax();
+    if (!err_ && cur_.kind != Tok::FIN) syntax();
+    if (err_) return *err_;
     return f;
   }
 
  private:
-  [[noreturn]] void syntax() { throw Fail{{ParseErrorKind::Syntax, cur_.pos}}; }
+  void fail(ParseErrorKind k, std::size_t pos) {
+    if (!err_) err_ = ParseError{k, pos};
+  }
+  void syntax() { fail(ParseErrorKind::Syntax, cur_.pos); }
   void advance() {
+    if (err_) return;
     std::optional<Token> t = lx_.token();
-    if (!t) throw Fail{{ParseErrorKind::Lexing, lx_.pos()}};
+    if (!t) {
+      fail(ParseErrorKind::Lexing, lx_.pos());
+      return;
+    }
     cur_ = std::move(*t);
   }
   void expect(Tok k) {
+    if (err_) return;
     if (cur_.kind != k) syntax();
     advance();
   }
-  void enter(long n = 1) {
+  bool enter(long n = 1) {
     depth_ += n;
-    if (depth_ > support::kMaxNesting) throw Fail{{ParseErrorKind::TooDeep, cur_.pos}};
+    if (depth_ > support::kMaxNesting) fail(ParseErrorKind::TooDeep, cur_.pos);
+    return !err_;
   }
   std::string name_checked() {
-    if (cur_.kind != Tok::NAME) syntax();
-    if (is_reserved_name(cur_.text)) throw Fail{{ParseErrorKind::Reserved, cur_.pos}};
+    if (err_) return {};
+    if (cur_.kind != Tok::NAME) {
+      syntax();
+      return {};
+    }
+    if (is_reserved_name(cur_.text)) {
+      fail(ParseErrorKind::Reserved, cur_.pos);
+      return {};
+    }
     std::string n = std::move(cur_.text);
     advance();
     return n;
@@ -70,10 +85,11 @@ class Parser {
   template <class Next>
   Formula chain(Tok op, FormKind k, Next next) {
     std::vector<Formula> parts{next()};
-    while (cur_.kind == op) {
+    while (!err_ && cur_.kind == op) {
       advance();
       parts.push_back(next());
     }
+    if (err_) return {};
     Formula r = std::move(parts.back());
     for (std::size_t i = parts.size() - 1; i-- > 0;) r = mk_binary(k, std::move(parts[i]), std::move(r));
     return r;
@@ -88,6 +104,7 @@ class Parser {
   }
 
   Formula unary() {
+    if (err_) return {};
     switch (cur_.kind) {
       case Tok::FALSE:
         advance();
@@ -98,54 +115,60 @@ class Parser {
       case Tok::NOT: {
         advance();
         long d = depth_;
-        enter();
-        Formula f = mk_not(unary());
+        if (!enter()) return {};
+        Formula f = unary();
         depth_ = d;
-        return f;
+        if (err_) return {};
+        return mk_not(std::move(f));
       }
       case Tok::FORALL:
       case Tok::EXISTS: {
         FormKind k = cur_.kind == Tok::FORALL ? FormKind::Forall : FormKind::Exists;
         advance();
         std::vector<std::string> names{name_checked()};
-        while (cur_.kind == Tok::VIRG) {
+        while (!err_ && cur_.kind == Tok::VIRG) {
           advance();
           names.push_back(name_checked());
         }
         expect(Tok::PT);
         long d = depth_;
-        enter(static_cast<long>(names.size()));
+        if (err_ || !enter(static_cast<long>(names.size()))) return {};
         Formula f = unary();
-        for (std::size_t i = names.size(); i-- > 0;) f = mk_quant(k, names[i], std::move(f));
         depth_ = d;
+        if (err_) return {};
+        for (std::size_t i = names.size(); i-- > 0;) f = mk_quant(k, names[i], std::move(f));
         return f;
       }
       case Tok::PG: {
         advance();
         long d = depth_;
-        enter();
+        if (!enter()) return {};
         Formula f = formula();
         expect(Tok::PD);
         depth_ = d;
+        if (err_) return {};
         return f;
       }
       case Tok::NAME: {
         std::string p = std::move(cur_.text);  // predicate names are never refused
         advance();
+        if (err_) return {};
         if (cur_.kind != Tok::PG) return mk_atom(p, {});
         advance();
         std::vector<Term> args = terms();
         expect(Tok::PD);
+        if (err_) return {};
         return mk_atom(p, std::move(args));
       }
       default:
         syntax();
+        return {};
     }
   }
 
   std::vector<Term> terms() {
     std::vector<Term> ts{term()};
-    while (cur_.kind == Tok::VIRG) {
+    while (!err_ && cur_.kind == Tok::VIRG) {
       advance();
       ts.push_back(term());
     }
@@ -154,34 +177,32 @@ class Parser {
 
   Term term() {
     std::string n = name_checked();
+    if (err_) return {};
     if (cur_.kind != Tok::PG) return mk_var(n);
     advance();
+    if (err_) return {};
     if (cur_.kind == Tok::PD) {
       advance();
       return mk_fn(n, {});
     }
     long d = depth_;
-    enter();
+    if (!enter()) return {};
     std::vector<Term> args = terms();
     expect(Tok::PD);
     depth_ = d;
+    if (err_) return {};
     return mk_fn(n, std::move(args));
   }
 
   Lexer lx_;
   Token cur_{Tok::FIN, {}, 0};
   long depth_ = 0;
+  std::optional<ParseError> err_;
 };
 
 }  // namespace
 
-ParseResult parse_formula(std::string_view text) {
-  try {
-    return Parser(text).main();
-  } catch (const Fail& f) {
-    return f.e;
-  }
-}
+ParseResult parse_formula(std::string_view text) { return Parser(text).main(); }
 
 Formula parse_formula_or_throw(std::string_view text) {
   ParseResult r = parse_formula(text);
