@@ -426,7 +426,10 @@ std::vector<Clause<L>> make_clauses(Core<L>& core, const Clause<L>& c, const std
     d.split_neg = c.split_neg;
     d.split_pos = c.split_pos;
     if (!last) {
-      int s = name_of(f);
+      // Only the first fragment may reuse a name: its split literal stands for
+      // that fragment alone. A middle one stands for every fragment before it
+      // as well, so a shared name would mean two things and prove non-theorems.
+      int s = i == 0 ? name_of(f) : core.splitting_st.new_litname();
       d.split_neg = merge_perso(int_compare, c.split_neg, std::vector<int>{s});
       if (i > 0) d.split_pos = merge_perso(int_compare, c.split_pos, std::vector<int>{previous});
       previous = s;

@@ -65,21 +65,15 @@ class Majlistes {
     return apply_subst_clause(core_.logic.vars_to_constants(v), c2);
   }
 
-  // Does c1 subsume c2?
-  bool subsume(const Cl& c1, const Cl& c2) const { return subsume_frozen(c1, freeze(c2)); }
-
-  // Does c1 subsume the frozen clause c2f (see `freeze`)? Every test here is
-  // pure, so the cheap ones (counts, split names) run first.
-  bool subsume_frozen(const Cl& c1, const Cl& c2f) const {
-    if (c1.pos.size() > c2f.pos.size() || c1.neg.size() > c2f.neg.size()) return false;
-    if (!contained(c1.split_neg, c2f.split_neg) || !contained(c1.split_pos, c2f.split_pos)) return false;
-    std::vector<formula> p1, n1, p2, n2;
-    for (const auto& l : c1.pos) p1.push_back(l.formule);
-    for (const auto& l : c1.neg) n1.push_back(l.formule);
-    for (const auto& l : c2f.pos) p2.push_back(l.formule);
-    for (const auto& l : c2f.neg) n2.push_back(l.formule);
-    return test_sub(p1, n1, p2, n2);
+  // Does c1 subsume c2? The pure count and split-name tests run first, so
+  // most failures cost no allocation.
+  bool subsume(const Cl& c1, const Cl& c2) const {
+    if (!cheap_ok(c1, c2)) return false;
+    return match(c1, freeze(c2));
   }
+
+  // Does c1 subsume the frozen clause c2f (see `freeze`)?
+  bool subsume_frozen(const Cl& c1, const Cl& c2f) const { return cheap_ok(c1, c2f) && match(c1, c2f); }
 
   // Candidate update. Side effects: `taillecndats`, `pdsmax_vu`,
   // `empty_clause_number`. Throws Proved for the empty clause, EmptySplit for
@@ -209,36 +203,52 @@ class Majlistes {
     return true;
   }
 
-  std::vector<formula> substituted(const typename L::substitution& s, const std::vector<formula>& l,
-                                   std::size_t skip) const {
-    std::vector<formula> out;
-    out.reserve(l.size());
-    for (std::size_t i = 0; i < l.size(); ++i)
-      if (i != skip) out.push_back(core_.logic.apply_subst(s, l[i]));
-    return out;
+  // Necessary conditions that freezing does not change: each literal of c2
+  // serves once, and c1's split names must all be c2's.
+  static bool cheap_ok(const Cl& c1, const Cl& c2) {
+    return c1.pos.size() <= c2.pos.size() && c1.neg.size() <= c2.neg.size() &&
+           contained(c1.split_neg, c2.split_neg) && contained(c1.split_pos, c2.split_pos);
   }
-  static std::vector<formula> without(const std::vector<formula>& l, std::size_t skip) {
+
+  bool match(const Cl& c1, const Cl& c2f) const {
+    std::vector<char> usedp(c2f.pos.size(), 0), usedn(c2f.neg.size(), 0);
+    return test_sub(c1.pos, 0, c1.neg, 0, c2f.pos, c2f.neg, usedp, usedn);
+  }
+
+  static const formula& form(const Lit& l) { return l.formule; }
+  static const formula& form(const formula& f) { return f; }
+
+  template <class A>
+  std::vector<formula> substituted(const typename L::substitution& s, const std::vector<A>& l,
+                                   std::size_t from) const {
     std::vector<formula> out;
-    out.reserve(l.size());
-    for (std::size_t i = 0; i < l.size(); ++i)
-      if (i != skip) out.push_back(l[i]);
+    out.reserve(l.size() - std::min(from, l.size()));
+    for (std::size_t i = from; i < l.size(); ++i) out.push_back(core_.logic.apply_subst(s, form(l[i])));
     return out;
   }
 
-  // Backtracking match of c1's literals, one by one, with distinct literals
-  // of c2 of the same sign. Recursion depth: the number of literals of c1.
-  bool test_sub(const std::vector<formula>& p1, const std::vector<formula>& n1, const std::vector<formula>& p2,
-                const std::vector<formula>& n2) const {
-    bool on_pos = !p1.empty();
-    if (!on_pos && n1.empty()) return true;
-    const formula& l1 = on_pos ? p1.front() : n1.front();
-    const std::vector<formula>& side = on_pos ? p2 : n2;
+  // Backtracking match of c1's literals (from positions ip and in), first the
+  // positive then the negative ones, each with a distinct unused literal of
+  // c2 of the same sign; a match's substitution applies to the literals of c1
+  // still to come. Recursion depth: the number of literals of c1.
+  template <class A>
+  bool test_sub(const std::vector<A>& p1, std::size_t ip, const std::vector<A>& n1, std::size_t in,
+                const std::vector<Lit>& p2, const std::vector<Lit>& n2, std::vector<char>& usedp,
+                std::vector<char>& usedn) const {
+    bool on_pos = ip < p1.size();
+    if (!on_pos && in >= n1.size()) return true;
+    const formula& l1 = on_pos ? form(p1[ip]) : form(n1[in]);
+    const std::vector<Lit>& side = on_pos ? p2 : n2;
+    std::vector<char>& used = on_pos ? usedp : usedn;
     for (std::size_t j = 0; j < side.size(); ++j) {
-      auto u = core_.logic.unif(ConstraintArgOf<L>{NoConstraint<typename L::constraints>{}}, l1, side[j]);
+      if (used[j]) continue;
+      auto u = core_.logic.unif(ConstraintArgOf<L>{NoConstraint<typename L::constraints>{}}, l1, side[j].formule);
       if (!u || !u->extra.empty()) continue;
-      std::vector<formula> rp1 = substituted(u->subst, p1, on_pos ? 0 : p1.size());
-      std::vector<formula> rn1 = substituted(u->subst, n1, on_pos ? n1.size() : 0);
-      bool ok = on_pos ? test_sub(rp1, rn1, without(p2, j), n2) : test_sub(rp1, rn1, p2, without(n2, j));
+      std::vector<formula> rp1 = substituted(u->subst, p1, on_pos ? ip + 1 : ip);
+      std::vector<formula> rn1 = substituted(u->subst, n1, on_pos ? in : in + 1);
+      used[j] = 1;
+      bool ok = test_sub(rp1, 0, rn1, 0, p2, n2, usedp, usedn);
+      used[j] = 0;
       if (ok) return true;
     }
     return false;

@@ -186,6 +186,22 @@ TEST(SplitClause, GroundFragmentsOrderNamesAndReuse) {
   EXPECT_EQ(z[0].split_neg, V{1});
 }
 
+TEST(SplitClause, MiddleFragmentsTakeFreshNames) {
+  // A middle name stands for its fragment and every fragment before it:
+  // shared with a lone literal elsewhere, it would prove non-theorems.
+  Fixture fx;
+  auto r = engine::split_clause(fx.core, fx.clause({"A", "B", "C"}));  // C, A, B
+  EXPECT_EQ(r[0].split_neg, V{1});
+  EXPECT_EQ(r[1].split_neg, V{2});
+  auto s = engine::split_clause(fx.core, fx.clause({"0", "A"}));  // A first: not the middle name
+  EXPECT_EQ(Fixture::formulas(s[0].pos), std::vector<std::string>{"A"});
+  EXPECT_EQ(s[0].split_neg, V{3});
+  auto t = engine::split_clause(fx.core, fx.clause({"D", "A", "E"}));  // E, A, D: A in the middle again
+  EXPECT_EQ(Fixture::formulas(t[1].pos), std::vector<std::string>{"A"});
+  EXPECT_EQ(t[1].split_neg, V{5});
+  EXPECT_EQ(t[2].split_pos, V{5});
+}
+
 TEST(SplitClause, ALiteralAndItsNegationNeverShareAName) {
   // Splitting (P | Q) and (~Q | R): Q standing alone positive and Q standing
   // alone negated must get different names, or P & R would follow.
