@@ -79,20 +79,14 @@ class Majlistes {
   // `empty_clause_number`. Throws Proved for the empty clause, EmptySplit for
   // a clause left with split literals only.
   std::vector<Cl> majcndats(const Cl& c, const std::vector<Cl>& cndats, const std::vector<Decomposed>& djvues) {
-    if (c.pos.empty() && c.neg.empty()) {
-      core_.empty_clause_number = c.num;
-      if (c.split_neg.empty() && c.split_pos.empty()) throw Proved{};
-      throw EmptySplit{};
-    }
-    if (tauto(c)) return cndats;
-    if (c.poids > core_.weights.pdsmax_global) return cndats;
-    if (core_.taillecndats >= core_.current.maxcndts && c.poids > core_.weights.pdsmax_vu) return cndats;
-    Cl cf = freeze(c);
-    for (const auto& d : djvues)
-      if (subsume_frozen(d.first, cf)) return cndats;
-    for (const auto& d : cndats)
-      if (subsume_frozen(d, cf)) return cndats;
+    if (!admitted(c, cndats, djvues)) return cndats;
     return ajoute(c, cndats, core_.current.maxcndts);
+  }
+
+  // The same update in place: `cndats` changes only when c is inserted, so a
+  // refused clause costs no copy of the list.
+  void majcndats_inplace(const Cl& c, std::vector<Cl>& cndats, const std::vector<Decomposed>& djvues) {
+    if (admitted(c, cndats, djvues)) cndats = ajoute(c, cndats, core_.current.maxcndts);
   }
 
   // Inserts c after every candidate of weight at most its own, drops the
@@ -104,7 +98,7 @@ class Majlistes {
     bool inserted = false;
     std::size_t i = 0;
     while (true) {
-      if (capacity <= 0) {
+      if (capacity == 0) {  // a negative capacity (maxcndts below 0) never cuts
         core_.taillecndats = core_.current.maxcndts;
         return out;
       }
@@ -200,6 +194,24 @@ class Majlistes {
   static bool contained(const std::vector<int>& a, const std::vector<int>& b) {
     for (int x : a)
       if (std::find(b.begin(), b.end(), x) == b.end()) return false;
+    return true;
+  }
+
+  // Steps 1 to 6 of the candidate update: false when c is not to be inserted.
+  bool admitted(const Cl& c, const std::vector<Cl>& cndats, const std::vector<Decomposed>& djvues) {
+    if (c.pos.empty() && c.neg.empty()) {
+      core_.empty_clause_number = c.num;
+      if (c.split_neg.empty() && c.split_pos.empty()) throw Proved{};
+      throw EmptySplit{};
+    }
+    if (tauto(c)) return false;
+    if (c.poids > core_.weights.pdsmax_global) return false;
+    if (core_.taillecndats >= core_.current.maxcndts && c.poids > core_.weights.pdsmax_vu) return false;
+    Cl cf = freeze(c);
+    for (const auto& d : djvues)
+      if (subsume_frozen(d.first, cf)) return false;
+    for (const auto& d : cndats)
+      if (subsume_frozen(d, cf)) return false;
     return true;
   }
 

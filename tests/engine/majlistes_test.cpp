@@ -140,6 +140,20 @@ TEST(Ajoute, SubsumedCandidatesRemovedBeforeAndAfter) {
   EXPECT_EQ(f.core.taillecndats, f.core.current.maxcndts);
 }
 
+TEST(Ajoute, InPlaceFormAndNegativeCapacity) {
+  Upkeep f;
+  std::vector<Cl> l{f.clause({"A"}, {}, 1.0), f.clause({"B"}, {}, 3.0)};
+  f.core.taillecndats = 2;
+  std::vector<Cl> same = l;
+  f.m.majcndats_inplace(f.clause({"A", "C"}, {}, 0.5), same, {});  // subsumed: untouched
+  EXPECT_EQ(weights(same), (std::vector<double>{1.0, 3.0}));
+  f.m.majcndats_inplace(f.clause({"C"}, {}, 2.0), same, {});
+  EXPECT_EQ(weights(same), (std::vector<double>{1.0, 2.0, 3.0}));
+  EXPECT_EQ(f.core.taillecndats, 3);
+  // A capacity below 0 never reaches 0: nothing is cut.
+  EXPECT_EQ(f.m.ajoute(f.clause({"D"}, {}, 0.5), same, -1).size(), 4u);
+}
+
 TEST(Upkeep, MajdjvuesDropsSubsumedWithTheirEntries) {
   Upkeep f;
   Cl a = f.clause({"P(a)", "Q"}), b = f.clause({"R"}), c = f.clause({"P(b)"});
