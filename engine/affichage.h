@@ -259,7 +259,8 @@ class Affichage {
               p.print_string(" $center ");
               Splitting::print_litname(n.name);
             }
-            if constexpr (std::is_same_v<N, typename Tree::Res> || std::is_same_v<N, typename Tree::Res_split>) {
+            if constexpr (std::is_same_v<N, typename Tree::Res> ||
+                          std::is_same_v<N, typename Tree::Res_split>) {
               p.close_box();
               p.print_newline();
               child(prefix, depth, n.t1, '|');

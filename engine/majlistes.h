@@ -61,7 +61,8 @@ class Majlistes {
   Cl freeze(const Cl& c2) const {
     typename L::varset v = core_.logic.empty_varset();
     for (const auto* l : {&c2.pos, &c2.neg, &c2.autres})
-      for (const auto& lit : *l) v = core_.logic.union_varset(v, core_.logic.vars_of_formula(lit.formule));
+      for (const auto& lit : *l)
+        v = core_.logic.union_varset(v, core_.logic.vars_of_formula(lit.formule));
     return apply_subst_clause(core_.logic.vars_to_constants(v), c2);
   }
 
@@ -73,19 +74,23 @@ class Majlistes {
   }
 
   // Does c1 subsume the frozen clause c2f (see `freeze`)?
-  bool subsume_frozen(const Cl& c1, const Cl& c2f) const { return cheap_ok(c1, c2f) && match(c1, c2f); }
+  bool subsume_frozen(const Cl& c1, const Cl& c2f) const {
+    return cheap_ok(c1, c2f) && match(c1, c2f);
+  }
 
   // Candidate update. Side effects: `taillecndats`, `pdsmax_vu`,
   // `empty_clause_number`. Throws Proved for the empty clause, EmptySplit for
   // a clause left with split literals only.
-  std::vector<Cl> majcndats(const Cl& c, const std::vector<Cl>& cndats, const std::vector<Decomposed>& djvues) {
+  std::vector<Cl> majcndats(const Cl& c, const std::vector<Cl>& cndats,
+                            const std::vector<Decomposed>& djvues) {
     if (!admitted(c, cndats, djvues)) return cndats;
     return ajoute(c, cndats, core_.current.maxcndts);
   }
 
   // The same update in place: `cndats` changes only when c is inserted, so a
   // refused clause costs no copy of the list.
-  void majcndats_inplace(const Cl& c, std::vector<Cl>& cndats, const std::vector<Decomposed>& djvues) {
+  void majcndats_inplace(const Cl& c, std::vector<Cl>& cndats,
+                         const std::vector<Decomposed>& djvues) {
     if (admitted(c, cndats, djvues)) cndats = ajoute(c, cndats, core_.current.maxcndts);
   }
 
@@ -166,9 +171,11 @@ class Majlistes {
   }
 
   // `majdjvues` then `chcndts`, for an empty clause that still has split literals.
-  std::pair<std::vector<Cl>, Djvues> add_empty_with_split(const Cl& c, const std::vector<Cl>& cndats,
+  std::pair<std::vector<Cl>, Djvues> add_empty_with_split(const Cl& c,
+                                                          const std::vector<Cl>& cndats,
                                                           std::vector<Decomposed> djvues,
-                                                          std::vector<Decomposable> decables, LitIndex lit_index) {
+                                                          std::vector<Decomposable> decables,
+                                                          LitIndex lit_index) {
     Djvues d = majdjvues(c, std::move(djvues), std::move(decables), std::move(lit_index));
     std::vector<Cl> cs = chcndts(c, cndats);
     return {std::move(cs), std::move(d)};
@@ -185,8 +192,10 @@ class Majlistes {
 
   // Inserts the entry (c, lit, sign, num) before the first entry whose clause
   // is heavier than c (so after every entry of equal weight).
-  static void add_decables(std::vector<Decomposable>& l, int num, const Cl& c, bool sign, const Lit& lit) {
-    auto it = std::find_if(l.begin(), l.end(), [&c](const Decomposable& e) { return e.rest.poids > c.poids; });
+  static void add_decables(std::vector<Decomposable>& l, int num, const Cl& c, bool sign,
+                           const Lit& lit) {
+    auto it = std::find_if(l.begin(), l.end(),
+                           [&c](const Decomposable& e) { return e.rest.poids > c.poids; });
     l.insert(it, Decomposable{c, lit, sign, num});
   }
 
@@ -206,7 +215,8 @@ class Majlistes {
     }
     if (tauto(c)) return false;
     if (c.poids > core_.weights.pdsmax_global) return false;
-    if (core_.taillecndats >= core_.current.maxcndts && c.poids > core_.weights.pdsmax_vu) return false;
+    if (core_.taillecndats >= core_.current.maxcndts && c.poids > core_.weights.pdsmax_vu)
+      return false;
     Cl cf = freeze(c);
     for (const auto& d : djvues)
       if (subsume_frozen(d.first, cf)) return false;
@@ -235,7 +245,8 @@ class Majlistes {
                                    std::size_t from) const {
     std::vector<formula> out;
     out.reserve(l.size() - std::min(from, l.size()));
-    for (std::size_t i = from; i < l.size(); ++i) out.push_back(core_.logic.apply_subst(s, form(l[i])));
+    for (std::size_t i = from; i < l.size(); ++i)
+      out.push_back(core_.logic.apply_subst(s, form(l[i])));
     return out;
   }
 
@@ -254,7 +265,8 @@ class Majlistes {
     std::vector<char>& used = on_pos ? usedp : usedn;
     for (std::size_t j = 0; j < side.size(); ++j) {
       if (used[j]) continue;
-      auto u = core_.logic.unif(ConstraintArgOf<L>{NoConstraint<typename L::constraints>{}}, l1, side[j].formule);
+      auto u = core_.logic.unif(ConstraintArgOf<L>{NoConstraint<typename L::constraints>{}}, l1,
+                                side[j].formule);
       if (!u || !u->extra.empty()) continue;
       std::vector<formula> rp1 = substituted(u->subst, p1, on_pos ? ip + 1 : ip);
       std::vector<formula> rn1 = substituted(u->subst, n1, on_pos ? in : in + 1);

@@ -41,7 +41,8 @@ class Oldeduction {
   using NameSign = std::pair<int, bool>;
 
   explicit Oldeduction(Core<L>& core) : core_(core) {
-    default_clause_.contraintes = std::make_shared<typename L::constraints>(core.logic.empty_constraints());
+    default_clause_.contraintes =
+        std::make_shared<typename L::constraints>(core.logic.empty_constraints());
     default_clause_.poids = core.weights.initpoids(0);
     default_clause_.origine = make_origine<L>(Parentless<L>{});
     default_clause_.num = -1;
@@ -105,14 +106,15 @@ class Oldeduction {
   static std::optional<OClause> simplify(const OClause& k) {
     std::vector<OLiteral> uniq;
     for (std::size_t i = 0; i < k.lits.size(); ++i) {
-      bool later = std::find(k.lits.begin() + static_cast<std::ptrdiff_t>(i) + 1, k.lits.end(), k.lits[i]) !=
-                   k.lits.end();
+      bool later = std::find(k.lits.begin() + static_cast<std::ptrdiff_t>(i) + 1, k.lits.end(),
+                             k.lits[i]) != k.lits.end();
       if (!later) uniq.push_back(k.lits[i]);
     }
     std::size_t s = 0;
     while (s < uniq.size() && uniq[s].framed) ++s;
     if (s == uniq.size()) return std::nullopt;
-    return OClause{std::vector<OLiteral>(uniq.begin() + static_cast<std::ptrdiff_t>(s), uniq.end()), k.num};
+    return OClause{std::vector<OLiteral>(uniq.begin() + static_cast<std::ptrdiff_t>(s), uniq.end()),
+                   k.num};
   }
 
   // A proof tree for the refutation ending in c; throws Noprinting when the
@@ -140,7 +142,8 @@ class Oldeduction {
     while (true) {
       if (at == current.size()) {
         if (next_rev.empty()) throw Noprinting{};
-        current.assign(std::make_move_iterator(next_rev.rbegin()), std::make_move_iterator(next_rev.rend()));
+        current.assign(std::make_move_iterator(next_rev.rbegin()),
+                       std::make_move_iterator(next_rev.rend()));
         next_rev.clear();
         at = 0;
         continue;
@@ -151,11 +154,13 @@ class Oldeduction {
       Expansion e = search_tree(l, ol, item);
       if (auto* done = std::get_if<ProofTreePtr<L>>(&e)) return *done;
       auto& children = std::get<std::vector<Item>>(e);
-      for (auto it = children.rbegin(); it != children.rend(); ++it) next_rev.push_back(std::move(*it));
+      for (auto it = children.rbegin(); it != children.rend(); ++it)
+        next_rev.push_back(std::move(*it));
     }
   }
 
-  Expansion search_tree(const std::vector<Cl>& l, const std::vector<OClause>& ol, const Item& item) {
+  Expansion search_tree(const std::vector<Cl>& l, const std::vector<OClause>& ol,
+                        const Item& item) {
     const auto& lits = item.first.lits;
     if (lits.empty() || lits.front().framed) throw InternalError{"oldeduction"};
     const int n = lits.front().name;

@@ -10,13 +10,15 @@ namespace engine {
 
 namespace {
 SplitTreePtr make_node(int name, SplitTreePtr left, SplitTreePtr right) {
-  return std::make_shared<const SplitTree>(SplitTree{false, false, name, std::move(left), std::move(right)});
+  return std::make_shared<const SplitTree>(
+      SplitTree{false, false, name, std::move(left), std::move(right)});
 }
 }  // namespace
 
 // The two leaves are immutable and shared by every tree.
 SplitTreePtr Splitting::leaf(bool open) {
-  static const SplitTreePtr open_leaf = std::make_shared<const SplitTree>(SplitTree{true, true, 0, nullptr, nullptr});
+  static const SplitTreePtr open_leaf =
+      std::make_shared<const SplitTree>(SplitTree{true, true, 0, nullptr, nullptr});
   static const SplitTreePtr closed_leaf =
       std::make_shared<const SplitTree>(SplitTree{true, false, 0, nullptr, nullptr});
   return open ? open_leaf : closed_leaf;
@@ -31,8 +33,8 @@ void Splitting::init_lit_state() {
   counter_ = 0;
 }
 
-std::optional<std::pair<std::vector<SplitLit>, SplitLit>> Splitting::mem_remove(int n,
-                                                                             const std::vector<SplitLit>& l) {
+std::optional<std::pair<std::vector<SplitLit>, SplitLit>> Splitting::mem_remove(
+    int n, const std::vector<SplitLit>& l) {
   auto it = std::find_if(l.begin(), l.end(), [n](const SplitLit& x) { return x.first == n; });
   if (it == l.end()) return std::nullopt;
   std::vector<SplitLit> rest;

@@ -33,10 +33,11 @@ class Splitting {
   void reinit_litnames() { counter_ = 0; }
   void init_lit_state();
   // (list without the first literal named n, that literal); nullopt for "not mem".
-  static std::optional<std::pair<std::vector<SplitLit>, SplitLit>> mem_remove(int n, const std::vector<SplitLit>& l);
+  static std::optional<std::pair<std::vector<SplitLit>, SplitLit>> mem_remove(
+      int n, const std::vector<SplitLit>& l);
   static SplitTreePtr add(const std::vector<SplitLit>& l, const SplitTreePtr& t);
   static SplitTreePtr simpltree(const SplitTreePtr& t);
-  void split_add(const std::vector<SplitLit>& l);  // throws Insat
+  void split_add(const std::vector<SplitLit>& l);                                // throws Insat
   static SplitTreePtr test_insat(const std::vector<std::vector<SplitLit>>& ls);  // throws Insat
   static SplitTreePtr leaf(bool open);
   const SplitTreePtr& current() const { return tree_; }

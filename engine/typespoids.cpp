@@ -70,9 +70,7 @@ std::string Typespoids::float_text(double x) {
   return s;
 }
 
-void Typespoids::affpds(double w) {
-  support::pp().print_string(" #" + float_text(w));
-}
+void Typespoids::affpds(double w) { support::pp().print_string(" #" + float_text(w)); }
 
 void Typespoids::affind(const Indice& i) {
   if (i) support::pp().print_string(" %" + float_text(*i));

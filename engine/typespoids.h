@@ -35,8 +35,8 @@ class Typespoids {
 
   // pds_res a i1 _ L p1 len1 i2 p2 len2 e
   template <class A, class Item>
-  static double pds_res(int a, const Indice& i1, const A& unused, const HintList<Item>& l, double p1,
-                        int len1, const Indice& i2, double p2, int len2, int e);
+  static double pds_res(int a, const Indice& i1, const A& unused, const HintList<Item>& l,
+                        double p1, int len1, const Indice& i2, double p2, int len2, int e);
   template <class Item1, class Item2>
   static Indice indice_res(const Indice& i1, const Indice& i2, const HintList<Item1>& l1,
                            const HintList<Item2>& l2);

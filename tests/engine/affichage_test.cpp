@@ -23,7 +23,8 @@ struct Printing : Fixture {
   Capture cap;
 
   // Files a clause of the given number in the clause table.
-  Cl put(int num, std::vector<std::string> pos, std::vector<std::string> neg, double poids, engine::OriginePtr<TL> o) {
+  Cl put(int num, std::vector<std::string> pos, std::vector<std::string> neg, double poids,
+         engine::OriginePtr<TL> o) {
     Cl c = clause(pos, neg, poids);
     c.num = num;
     c.origine = std::move(o);

@@ -176,12 +176,14 @@ TEST(SplitClause, GroundFragmentsOrderNamesAndReuse) {
   EXPECT_EQ(s[0].split_neg, (V{3, 7}));  // D is new: name 3, merged with the clause's own
   EXPECT_EQ(s[1].split_pos, (V{3, 8}));
   // A fragment of two literals always takes a fresh name.
-  auto w = engine::split_clause(fx.core, fx.clause({"C", "F(x)", "G(x)"}));  // fragments F(x)G(x), C
+  auto w =
+      engine::split_clause(fx.core, fx.clause({"C", "F(x)", "G(x)"}));  // fragments F(x)G(x), C
   ASSERT_EQ(w.size(), 2u);
   EXPECT_EQ(Fixture::formulas(w[0].pos), (std::vector<std::string>{"F(x)", "G(x)"}));
   EXPECT_EQ(w[0].split_neg, V{4});
   EXPECT_EQ(w[1].split_pos, V{4});
-  auto z = engine::split_clause(fx.core, fx.clause({"B", "C"}));  // fragments C, B: C first, reuses 1
+  auto z =
+      engine::split_clause(fx.core, fx.clause({"B", "C"}));  // fragments C, B: C first, reuses 1
   EXPECT_EQ(Fixture::formulas(z[0].pos), std::vector<std::string>{"C"});
   EXPECT_EQ(z[0].split_neg, V{1});
 }
@@ -196,7 +198,8 @@ TEST(SplitClause, MiddleFragmentsTakeFreshNames) {
   auto s = engine::split_clause(fx.core, fx.clause({"0", "A"}));  // A first: not the middle name
   EXPECT_EQ(Fixture::formulas(s[0].pos), std::vector<std::string>{"A"});
   EXPECT_EQ(s[0].split_neg, V{3});
-  auto t = engine::split_clause(fx.core, fx.clause({"D", "A", "E"}));  // E, A, D: A in the middle again
+  auto t =
+      engine::split_clause(fx.core, fx.clause({"D", "A", "E"}));  // E, A, D: A in the middle again
   EXPECT_EQ(Fixture::formulas(t[1].pos), std::vector<std::string>{"A"});
   EXPECT_EQ(t[1].split_neg, V{5});
   EXPECT_EQ(t[2].split_pos, V{5});
@@ -223,8 +226,12 @@ TEST(SplitClause, OnPropositionalFormulas) {
   engine::Core<prop::PropLogic> core(logic);
   auto mk = [&](std::vector<prop::Formula> pos, std::vector<prop::Formula> neg) {
     engine::Clause<prop::PropLogic> c;
-    for (auto& f : pos) engine::insert_sorted(engine::lit_cmp(core), c.pos, engine::Literal<prop::PropLogic>{f, {}, 0});
-    for (auto& f : neg) engine::insert_sorted(engine::lit_cmp(core), c.neg, engine::Literal<prop::PropLogic>{f, {}, 0});
+    for (auto& f : pos)
+      engine::insert_sorted(engine::lit_cmp(core), c.pos,
+                            engine::Literal<prop::PropLogic>{f, {}, 0});
+    for (auto& f : neg)
+      engine::insert_sorted(engine::lit_cmp(core), c.neg,
+                            engine::Literal<prop::PropLogic>{f, {}, 0});
     c.num = core.next_clause_number();
     c.contraintes = std::make_shared<prop::Constraints>();
     return c;

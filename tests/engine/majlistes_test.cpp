@@ -29,7 +29,7 @@ TEST(Tautology, PosAgainstNegOnly) {
   EXPECT_FALSE(f.m.tauto(f.clause({"P"}, {"Q"})));
   Cl c = f.clause({"P"});
   c.autres = f.lits({"P"});
-  EXPECT_FALSE(f.m.tauto(c));  // autres is not consulted
+  EXPECT_FALSE(f.m.tauto(c));                                   // autres is not consulted
   EXPECT_FALSE(f.m.tauto(f.clause({"Q"}, {}, 1.0, {3}, {3})));  // nor are split literals
 }
 
@@ -38,7 +38,8 @@ TEST(Subsumption, VariablesFrozenAndOneLiteralEach) {
   EXPECT_TRUE(f.m.subsume(f.clause({"P(x)"}), f.clause({"P(a)", "Q"})));
   EXPECT_FALSE(f.m.subsume(f.clause({"P(a)"}), f.clause({"P(x)"})));
   EXPECT_TRUE(f.m.subsume(f.clause({"P(x)"}), f.clause({"P(y)"})));
-  // The substitution of the first match constrains the next ones; backtracking finds the good pairing.
+  // The substitution of the first match constrains the next ones; backtracking finds the good
+  // pairing.
   EXPECT_TRUE(f.m.subsume(f.clause({"P(x)", "Q(x)"}), f.clause({"P(a)", "P(b)", "Q(b)"})));
   EXPECT_FALSE(f.m.subsume(f.clause({"P(x)", "Q(x)"}), f.clause({"P(a)", "Q(b)"})));
   // Each literal of the subsumed clause serves once.
@@ -53,7 +54,8 @@ TEST(Subsumption, SplitLiteralsMustBeContained) {
   Upkeep f;
   EXPECT_FALSE(f.m.subsume(f.clause({"P"}, {}, 1.0, {3}), f.clause({"P"})));
   EXPECT_TRUE(f.m.subsume(f.clause({"P"}), f.clause({"P"}, {}, 1.0, {3})));
-  EXPECT_TRUE(f.m.subsume(f.clause({"P"}, {}, 1.0, {3}, {5}), f.clause({"P", "Q"}, {}, 1.0, {1, 3}, {5, 6})));
+  EXPECT_TRUE(f.m.subsume(f.clause({"P"}, {}, 1.0, {3}, {5}),
+                          f.clause({"P", "Q"}, {}, 1.0, {1, 3}, {5, 6})));
   EXPECT_FALSE(f.m.subsume(f.clause({"P"}, {}, 1.0, {}, {5}), f.clause({"P"}, {}, 1.0, {5}, {})));
   // An empty clause with split literals subsumes only clauses carrying them.
   Cl e = f.clause({}, {}, 1.0, {2});
@@ -84,17 +86,22 @@ TEST(Majcndats, RefusesTautologiesHeavyAndSubsumed) {
   f.core.taillecndats = 0;
   EXPECT_TRUE(f.m.majcndats(f.clause({"Q"}, {}, 600.0), none, {}).empty());  // above pdsmax_global
   // An already-seen clause subsumes a lighter newcomer: not added.
-  std::vector<Majlistes<TL>::Decomposed> seen{{f.clause({"R(x)"}, {}, 9.0), f.core.new_lit_table()}};
+  std::vector<Majlistes<TL>::Decomposed> seen{
+      {f.clause({"R(x)"}, {}, 9.0), f.core.new_lit_table()}};
   std::vector<Cl> cands{f.clause({"Z"}, {}, 5.0)};
   f.core.taillecndats = 1;
-  EXPECT_EQ(weights(f.m.majcndats(f.clause({"R(a)"}, {}, 0.5), cands, seen)), (std::vector<double>{5.0}));
+  EXPECT_EQ(weights(f.m.majcndats(f.clause({"R(a)"}, {}, 0.5), cands, seen)),
+            (std::vector<double>{5.0}));
   // A candidate subsumes it: not added either.
-  EXPECT_EQ(weights(f.m.majcndats(f.clause({"Z", "Y"}, {}, 0.5), cands, {})), (std::vector<double>{5.0}));
+  EXPECT_EQ(weights(f.m.majcndats(f.clause({"Z", "Y"}, {}, 0.5), cands, {})),
+            (std::vector<double>{5.0}));
   // List full: only clauses no heavier than pdsmax_vu.
   f.core.current.maxcndts = 1;
   f.core.weights.pdsmax_vu = 5.0;
-  EXPECT_EQ(weights(f.m.majcndats(f.clause({"W"}, {}, 6.0), cands, {})), (std::vector<double>{5.0}));
-  EXPECT_EQ(weights(f.m.majcndats(f.clause({"W"}, {}, 4.0), cands, {})), (std::vector<double>{4.0}));
+  EXPECT_EQ(weights(f.m.majcndats(f.clause({"W"}, {}, 6.0), cands, {})),
+            (std::vector<double>{5.0}));
+  EXPECT_EQ(weights(f.m.majcndats(f.clause({"W"}, {}, 4.0), cands, {})),
+            (std::vector<double>{4.0}));
   EXPECT_EQ(f.core.taillecndats, 1);
 }
 
@@ -127,8 +134,8 @@ TEST(Ajoute, EqualWeightGoesAfter) {
 
 TEST(Ajoute, SubsumedCandidatesRemovedBeforeAndAfter) {
   Upkeep f;
-  std::vector<Cl> l{f.clause({"P(a)", "Q"}, {}, 1.0), f.clause({"X"}, {}, 2.0), f.clause({"P(b)"}, {}, 5.0),
-                    f.clause({"Y"}, {}, 6.0)};
+  std::vector<Cl> l{f.clause({"P(a)", "Q"}, {}, 1.0), f.clause({"X"}, {}, 2.0),
+                    f.clause({"P(b)"}, {}, 5.0), f.clause({"Y"}, {}, 6.0)};
   f.core.taillecndats = 4;
   Cl n = f.clause({"P(x)"}, {}, 3.0);
   auto r = f.m.ajoute(n, l, 40);
@@ -157,9 +164,10 @@ TEST(Ajoute, InPlaceFormAndNegativeCapacity) {
 TEST(Upkeep, MajdjvuesDropsSubsumedWithTheirEntries) {
   Upkeep f;
   Cl a = f.clause({"P(a)", "Q"}), b = f.clause({"R"}), c = f.clause({"P(b)"});
-  std::vector<Majlistes<TL>::Decomposed> seen{{a, f.core.new_lit_table()}, {b, f.core.new_lit_table()},
-                                              {c, f.core.new_lit_table()}};
-  Majlistes<TL>::LitIndex index{{a.num, seen[0].second}, {b.num, seen[1].second}, {c.num, seen[2].second}};
+  std::vector<Majlistes<TL>::Decomposed> seen{
+      {a, f.core.new_lit_table()}, {b, f.core.new_lit_table()}, {c, f.core.new_lit_table()}};
+  Majlistes<TL>::LitIndex index{
+      {a.num, seen[0].second}, {b.num, seen[1].second}, {c.num, seen[2].second}};
   std::vector<Majlistes<TL>::Decomposable> decs;
   Majlistes<TL>::add_decables(decs, a.num, f.clause({"Q"}, {}, 2.0), true, f.lit("P(a)"));
   Majlistes<TL>::add_decables(decs, b.num, f.clause({}, {}, 1.0), true, f.lit("R"));
@@ -174,8 +182,8 @@ TEST(Upkeep, MajdjvuesDropsSubsumedWithTheirEntries) {
   // add_empty_with_split: the same, then the candidates.
   f.core.taillecndats = 2;
   Cl e = f.clause({}, {}, 1.0, {1});
-  auto [cands, d] = f.m.add_empty_with_split(e, {f.clause({"S"}, {}, 1.0, {1, 2}), f.clause({"T"}, {}, 4.0)}, seen,
-                                             decs, index);
+  auto [cands, d] = f.m.add_empty_with_split(
+      e, {f.clause({"S"}, {}, 1.0, {1, 2}), f.clause({"T"}, {}, 4.0)}, seen, decs, index);
   EXPECT_EQ(weights(cands), (std::vector<double>{4.0}));
   EXPECT_EQ(f.core.taillecndats, 1);
   EXPECT_EQ(f.core.weights.pdsmax_vu, 4.0);
@@ -206,10 +214,15 @@ TEST(Upkeep, PropositionalSubsumption) {
   engine::Core<prop::PropLogic> core(logic);
   Majlistes<prop::PropLogic> m(core);
   auto P = prop::atom("P"), Q = prop::atom("Q");
-  auto mk = [&](std::vector<prop::Formula> pos, std::vector<prop::Formula> neg, std::vector<int> sn = {}) {
+  auto mk = [&](std::vector<prop::Formula> pos, std::vector<prop::Formula> neg,
+                std::vector<int> sn = {}) {
     engine::Clause<prop::PropLogic> c;
-    for (auto& f : pos) engine::insert_sorted(engine::lit_cmp(core), c.pos, engine::Literal<prop::PropLogic>{f, {}, 0});
-    for (auto& f : neg) engine::insert_sorted(engine::lit_cmp(core), c.neg, engine::Literal<prop::PropLogic>{f, {}, 0});
+    for (auto& f : pos)
+      engine::insert_sorted(engine::lit_cmp(core), c.pos,
+                            engine::Literal<prop::PropLogic>{f, {}, 0});
+    for (auto& f : neg)
+      engine::insert_sorted(engine::lit_cmp(core), c.neg,
+                            engine::Literal<prop::PropLogic>{f, {}, 0});
     c.split_neg = sn;
     return c;
   };

@@ -37,7 +37,8 @@ TEST(Oldeduction, DefaultClauseAndConversions) {
   Cl c = s.split({1, 4}, {2});
   OD::OClause k = OD::to_oclause(c);
   EXPECT_EQ(k.num, c.num);
-  EXPECT_EQ(k.lits, (std::vector<OD::OLiteral>{{false, 1, true}, {false, 4, true}, {false, 2, false}}));
+  EXPECT_EQ(k.lits,
+            (std::vector<OD::OLiteral>{{false, 1, true}, {false, 4, true}, {false, 2, false}}));
   Cl back = s.od.to_clause({{{false, 3, false}, {true, 1, true}, {false, 5, true}}, -1});
   EXPECT_EQ(back.split_neg, V{5});
   EXPECT_EQ(back.split_pos, V{3});
@@ -56,7 +57,8 @@ TEST(Oldeduction, SimplifyAndRedundancy) {
   EXPECT_TRUE(s.od.is_redundant_or_change({{{false, 1, true}, {false, 1, false}}, -1}));
   EXPECT_TRUE(s.od.pending().empty());
   EXPECT_FALSE(s.od.is_redundant_or_change({{{false, 2, true}}, -1}));
-  EXPECT_TRUE(s.od.is_redundant_or_change({{{false, 3, false}, {true, 9, true}, {false, 2, true}}, -1}));
+  EXPECT_TRUE(
+      s.od.is_redundant_or_change({{{false, 3, false}, {true, 9, true}, {false, 2, true}}, -1}));
   s.od.eliminate({{{false, 2, true}, {true, 7, true}}, -1});
   EXPECT_TRUE(s.od.pending().empty());
 }
@@ -82,8 +84,11 @@ TEST(Oldeduction, OneResolution) {
   engine::Affichage<TL>(s.core).print_proof(t, s.core.clause_table);
   EXPECT_EQ(cap.text(),
             "\\(-1) :  #1. %2. $res sp1\n"
-            " \\(" + std::to_string(x.num) + ")sp1 :  #1.\n"
-            " \\(" + std::to_string(c.num) + ")~sp1 :  #1.\n");
+            " \\(" +
+                std::to_string(x.num) +
+                ")sp1 :  #1.\n"
+                " \\(" +
+                std::to_string(c.num) + ")~sp1 :  #1.\n");
 }
 
 TEST(Oldeduction, ExtensionsThenReduction) {
@@ -111,10 +116,15 @@ TEST(Oldeduction, ExtensionsThenReduction) {
   EXPECT_EQ(cap.text(),
             "\\(-1) :  #1. %2. $center sp1\n"
             " \\(-1)sp1 :  #1. %2. $res sp2\n"
-            "  \\(" + n1 + ")sp1, sp2 :  #1.\n"
-            "  \\(-1)~sp2 :  #1. %2. $res sp1\n"
-            "   \\(" + n2 + ")~sp2, sp1 :  #1.\n"
-            "   \\(" + n + ")~sp1 :  #1.\n");
+            "  \\(" +
+                n1 +
+                ")sp1, sp2 :  #1.\n"
+                "  \\(-1)~sp2 :  #1. %2. $res sp1\n"
+                "   \\(" +
+                n2 +
+                ")~sp2, sp1 :  #1.\n"
+                "   \\(" +
+                n + ")~sp1 :  #1.\n");
 }
 
 TEST(Oldeduction, NoRefutation) {

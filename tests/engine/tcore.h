@@ -44,8 +44,8 @@ struct Fixture {
     return out;
   }
   // A parentless clause; literal lists are sorted as the engine keeps them.
-  Cl clause(const std::vector<std::string>& pos, const std::vector<std::string>& neg = {}, double poids = 1.0,
-            std::vector<int> split_neg = {}, std::vector<int> split_pos = {}) {
+  Cl clause(const std::vector<std::string>& pos, const std::vector<std::string>& neg = {},
+            double poids = 1.0, std::vector<int> split_neg = {}, std::vector<int> split_pos = {}) {
     Cl c;
     c.pos = lits(pos);
     c.neg = lits(neg);

@@ -39,7 +39,8 @@ class TLogic {
     }
     return out;
   }
-  std::optional<Unif> unif(const engine::ConstraintArg<constraints>& c, const formula& f, const formula& g) const {
+  std::optional<Unif> unif(const engine::ConstraintArg<constraints>& c, const formula& f,
+                           const formula& g) const {
     Atom a = parse(f), b = parse(g);
     if (a.neg != b.neg || a.pred != b.pred || a.args.size() != b.args.size()) return std::nullopt;
     substitution s;
@@ -66,7 +67,8 @@ class TLogic {
   formula negate_formula(const formula& f) const { return "~" + f; }
   formula elim_all_neg(const formula& f) const {
     if (!f.empty() && f[0] == '?') throw Metavar{};
-    return f.substr(f.find_first_not_of('~') == std::string::npos ? f.size() : f.find_first_not_of('~'));
+    return f.substr(f.find_first_not_of('~') == std::string::npos ? f.size()
+                                                                  : f.find_first_not_of('~'));
   }
   renaming empty_renaming() const { return {}; }
   renaming get_renaming_formula(const renaming& r, const formula&) const { return r; }
@@ -95,15 +97,17 @@ class TLogic {
     r.insert(b.begin(), b.end());
     return r;
   }
-  std::vector<engine::Decomposition<formula, substitution, constraints>> get_rules(const constraints&, const formula&,
-                                                                                  bool) const {
+  std::vector<engine::Decomposition<formula, substitution, constraints>> get_rules(
+      const constraints&, const formula&, bool) const {
     return {};
   }
   void print_formula(const formula& f) const { support::pp().print_string(f); }
   void print_constraints(const constraints&) const {}
   bool equal_formula(const formula& a, const formula& b) const { return a == b; }
   formula head_symbol(const formula& f) const { return parse(f).pred; }
-  bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) const { return a == b && sa == sb; }
+  bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) const {
+    return a == b && sa == sb;
+  }
   std::size_t hashed_hash(const formula& f, bool s) const {
     std::size_t h = 7;
     for (unsigned char ch : f) h = h * 131 + ch;

@@ -63,7 +63,8 @@ TEST(Indices, IndiceOfIntAndBack) {
   EXPECT_EQ(Typespoids::int_of_indice(-5.0), 1);
   // Guarded conversions: clamped, never undefined.
   EXPECT_EQ(Typespoids::int_of_indice(1e300), std::numeric_limits<int>::max());
-  EXPECT_EQ(Typespoids::int_of_indice(std::numeric_limits<double>::infinity()), std::numeric_limits<int>::max());
+  EXPECT_EQ(Typespoids::int_of_indice(std::numeric_limits<double>::infinity()),
+            std::numeric_limits<int>::max());
   EXPECT_EQ(Typespoids::int_of_indice(std::nan("")), 1);
 }
 
@@ -94,16 +95,19 @@ TEST(Weights, ListmaxAndOrder) {
 TEST(Weights, PdsRes) {
   Hints none;
   // No literal on either side: 0 whatever the rest.
-  EXPECT_EQ(Typespoids::pds_res(5, Indice(9.0), 0, Hints{{1, {Indice(4.0), 3}}}, 7.0, 0, Indice(2.0), 8.0, 0, 1),
+  EXPECT_EQ(Typespoids::pds_res(5, Indice(9.0), 0, Hints{{1, {Indice(4.0), 3}}}, 7.0, 0,
+                                Indice(2.0), 8.0, 0, 1),
             0.0);
   // core = ((1+1)*1 + (1+1)*1) + 0*0.1 - 0 = 4; v = 4 + 0 + 1 = 5; max(2, 5) = 5.
   EXPECT_EQ(Typespoids::pds_res(0, std::nullopt, 0, none, 1.0, 1, std::nullopt, 1.0, 1, 0), 5.0);
   // Hints: M = 2*3 = 6, m = max(3, 0.1) = 3: core = 4 + 18 - 2 = 20; v = 20 + 1 + 1.
-  EXPECT_EQ(Typespoids::pds_res(1, Indice(3.0), 0, Hints{{1, {Indice(2.5), 3}}, {2, {std::nullopt, 9}}}, 1.0, 1,
-                                std::nullopt, 1.0, 1, 2),
-            22.0);
+  EXPECT_EQ(
+      Typespoids::pds_res(1, Indice(3.0), 0, Hints{{1, {Indice(2.5), 3}}, {2, {std::nullopt, 9}}},
+                          1.0, 1, std::nullopt, 1.0, 1, 2),
+      22.0);
   // Never below max(p1, p2) + 1 when a literal remains.
-  EXPECT_EQ(Typespoids::pds_res(0, std::nullopt, 0, none, 100.0, 0, std::nullopt, 1.0, 1, 1000), 101.0);
+  EXPECT_EQ(Typespoids::pds_res(0, std::nullopt, 0, none, 100.0, 0, std::nullopt, 1.0, 1, 1000),
+            101.0);
   // A core below 2 is raised to 2.
   EXPECT_EQ(Typespoids::pds_res(0, std::nullopt, 0, none, 0.0, 1, std::nullopt, 0.0, 0, 50), 3.0);
 }
@@ -205,7 +209,9 @@ TEST(SplitTree, TestInsat) {
   SplitTreePtr t = Splitting::test_insat({{{1, true}, {2, true}}, {{1, false}}});
   EXPECT_FALSE(t->is_leaf);
   // Sorted by length first: the two units refute before the long clause is looked at.
-  EXPECT_THROW(Splitting::test_insat({{{1, true}, {2, true}, {3, true}}, {{2, true}}, {{2, false}}}), engine::Insat);
+  EXPECT_THROW(
+      Splitting::test_insat({{{1, true}, {2, true}, {3, true}}, {{2, true}}, {{2, false}}}),
+      engine::Insat);
   EXPECT_TRUE(is_leaf(Splitting::test_insat({}), true));
 }
 
