@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <unordered_map>
 
 namespace fol {
 
@@ -32,11 +31,74 @@ int sat_add(int a, int b) { return (a > INT_MAX - b) ? INT_MAX : a + b; }
 
 }  // namespace
 
-// The bank: live nodes by structural hash. Only lookups by hash, never
-// iterated, so its layout cannot reach any output.
+// Live nodes by structural hash: open addressing with linear probing and
+// backward-shift deletion, so lookups touch one flat array. Only probed by
+// hash, never iterated, so its layout cannot reach any output.
+template <class N>
+class NodeTable {
+ public:
+  NodeTable() : slots_(1024) {}
+  std::size_t size() const { return count_; }
+
+  // The live node with hash h for which eq(node) holds, or nullptr.
+  template <class Eq>
+  const N* find(std::size_t h, Eq&& eq) const {
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+      const Slot& s = slots_[i];
+      if (!s.p) return nullptr;
+      if (s.h == h && eq(s.p)) return s.p;
+    }
+  }
+  void insert(std::size_t h, const N* p) {
+    if (2 * (count_ + 1) > slots_.size()) grow();
+    place(h, p);
+    ++count_;
+  }
+  void erase(std::size_t h, const N* p) {
+    std::size_t mask = slots_.size() - 1;
+    std::size_t i = h & mask;
+    while (slots_[i].p != p) i = (i + 1) & mask;
+    // Backward shift: pull later members of the probe run into the hole.
+    std::size_t j = i;
+    while (true) {
+      j = (j + 1) & mask;
+      if (!slots_[j].p) break;
+      std::size_t home = slots_[j].h & mask;
+      bool movable = (j > i) ? (home <= i || home > j) : (home <= i && home > j);
+      if (movable) {
+        slots_[i] = slots_[j];
+        i = j;
+      }
+    }
+    slots_[i] = Slot{};
+    --count_;
+  }
+
+ private:
+  struct Slot {
+    std::size_t h = 0;
+    const N* p = nullptr;
+  };
+  void place(std::size_t h, const N* p) {
+    std::size_t mask = slots_.size() - 1;
+    std::size_t i = h & mask;
+    while (slots_[i].p) i = (i + 1) & mask;
+    slots_[i] = Slot{h, p};
+  }
+  void grow() {
+    std::vector<Slot> old = std::move(slots_);
+    slots_.assign(old.size() * 2, Slot{});
+    for (const Slot& s : old)
+      if (s.p) place(s.h, s.p);
+  }
+  std::vector<Slot> slots_;  // size a power of two, at most half full
+  std::size_t count_ = 0;
+};
+
 struct Bank {
-  std::unordered_multimap<std::size_t, const TermNode*> terms;
-  std::unordered_multimap<std::size_t, const FormNode*> forms;
+  NodeTable<TermNode> terms;
+  NodeTable<FormNode> forms;
   std::size_t cst_evar_made = 0;
 
   static Bank& get() {
@@ -54,11 +116,10 @@ struct Bank {
   Term term(TermKind k, const std::string& name, const std::string& key, std::vector<Term> args) {
     std::size_t h = mix(mix(static_cast<std::size_t>(k) + 1, hash_str(name)), hash_str(key));
     for (const Term& a : args) h = mix(h, a->hash());
-    auto range = terms.equal_range(h);
-    for (auto it = range.first; it != range.second; ++it) {
-      const TermNode* n = it->second;
-      if (n->kind_ == k && n->name_ == name && n->key_ == key && same_args(n->args_, args)) return Term(n);
-    }
+    if (const TermNode* n = terms.find(h, [&](const TermNode* n) {
+          return n->kind_ == k && n->name_ == name && n->key_ == key && same_args(n->args_, args);
+        }))
+      return Term(n);
     auto* n = new TermNode;
     n->kind_ = k;
     n->name_ = name;
@@ -82,7 +143,7 @@ struct Bank {
     n->ahash_ = ah;
     n->args_ = std::move(args);
     if (k == TermKind::Cst || k == TermKind::Evar) ++cst_evar_made;
-    terms.emplace(h, n);
+    terms.insert(h, n);
     return Term(n);
   }
 
@@ -91,12 +152,10 @@ struct Bank {
     for (const Term& t : args) h = mix(h, t->hash());
     if (a) h = mix(h, a->hash());
     if (b) h = mix(h, b->hash());
-    auto range = forms.equal_range(h);
-    for (auto it = range.first; it != range.second; ++it) {
-      const FormNode* n = it->second;
-      if (n->kind_ == k && n->name_ == name && n->a_ == a && n->b_ == b && same_args(n->args_, args))
-        return Formula(n);
-    }
+    if (const FormNode* n = forms.find(h, [&](const FormNode* n) {
+          return n->kind_ == k && n->name_ == name && n->a_ == a && n->b_ == b && same_args(n->args_, args);
+        }))
+      return Formula(n);
     auto* n = new FormNode;
     n->kind_ = k;
     n->name_ = name;
@@ -125,27 +184,18 @@ struct Bank {
     n->args_ = std::move(args);
     n->a_ = std::move(a);
     n->b_ = std::move(b);
-    forms.emplace(h, n);
+    forms.insert(h, n);
     return Formula(n);
   }
 
-  template <class N, class M>
-  static void erase(M& m, const N* n) {
-    auto range = m.equal_range(n->hash());
-    for (auto it = range.first; it != range.second; ++it)
-      if (it->second == n) {
-        m.erase(it);
-        return;
-      }
-  }
 };
 
 void TermNode::release(const TermNode* n) {
-  Bank::erase(Bank::get().terms, n);
+  Bank::get().terms.erase(n->hash(), n);
   delete n;
 }
 void FormNode::release(const FormNode* n) {
-  Bank::erase(Bank::get().forms, n);
+  Bank::get().forms.erase(n->hash(), n);
   delete n;
 }
 

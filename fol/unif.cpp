@@ -186,8 +186,15 @@ std::optional<Subst> unify_lit(const Subst& env, const Formula& p, const Formula
     case FormKind::False:
     case FormKind::True:
       return env;
-    case FormKind::Atom:
-      return unify(env, {{mk_fn(p->name(), p->args()), mk_fn(q->name(), q->args())}});
+    case FormKind::Atom: {
+      // The equation Fn(n, a) = Fn(m, b), taken apart at once.
+      const auto &a = p->args(), &b = q->args();
+      if (p->name() != q->name() || a.size() != b.size()) return std::nullopt;
+      Eqs st;
+      st.reserve(a.size());
+      for (std::size_t i = a.size(); i-- > 0;) st.emplace_back(a[i], b[i]);
+      return unify_stack(env, std::move(st));
+    }
     case FormKind::Not:
       return unify_lit(env, p->left(), q->left(), depth);
     case FormKind::And:
