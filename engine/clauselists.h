@@ -82,7 +82,8 @@ std::vector<T> except(Cmp&& cmp, const T& x, const std::vector<T>& l) {
 
 // merge_perso of l1 and l2 with one element equal to x removed from each.
 template <class T, class Cmp>
-std::vector<T> merge_except(Cmp&& cmp, const T& x, const std::vector<T>& l1, const std::vector<T>& l2) {
+std::vector<T> merge_except(Cmp&& cmp, const T& x, const std::vector<T>& l1,
+                            const std::vector<T>& l2) {
   std::vector<T> out;
   out.reserve(l1.size() + l2.size());
   std::size_t i = 0, j = 0;
@@ -132,7 +133,8 @@ std::vector<T> merge_except(Cmp&& cmp, const T& x, const std::vector<T>& l1, con
 // On a tie the head of the earlier list is output and the equal heads dropped.
 template <Logic L>
 std::vector<Literal<L>> merge_3(const Core<L>& core, const std::vector<Literal<L>>& l1,
-                                const std::vector<Literal<L>>& l2, const std::vector<Literal<L>>& l3) {
+                                const std::vector<Literal<L>>& l2,
+                                const std::vector<Literal<L>>& l3) {
   auto cmp = lit_cmp(core);
   std::vector<Literal<L>> out;
   out.reserve(l1.size() + l2.size() + l3.size());
@@ -185,7 +187,8 @@ void insert_sorted(Cmp&& cmp, std::vector<T>& l, T x) {
 
 // (l without its n-th element, that element); nullopt when l is shorter (Not_found).
 template <class T>
-std::optional<std::pair<std::vector<T>, T>> list_delete_nth(const std::vector<T>& l, std::size_t n) {
+std::optional<std::pair<std::vector<T>, T>> list_delete_nth(const std::vector<T>& l,
+                                                            std::size_t n) {
   if (n >= l.size()) return std::nullopt;
   std::vector<T> rest;
   rest.reserve(l.size() - 1);
@@ -197,7 +200,8 @@ std::optional<std::pair<std::vector<T>, T>> list_delete_nth(const std::vector<T>
 // The first n elements of l (all of it when shorter).
 template <class T>
 std::vector<T> list_sub(const std::vector<T>& l, std::size_t n) {
-  return std::vector<T>(l.begin(), l.begin() + static_cast<std::ptrdiff_t>(n < l.size() ? n : l.size()));
+  return std::vector<T>(l.begin(),
+                        l.begin() + static_cast<std::ptrdiff_t>(n < l.size() ? n : l.size()));
 }
 
 // ---- Literals by sign ----
@@ -229,11 +233,13 @@ PosNegList<L> pos_neg_list(const Core<L>& core, const std::vector<Literal<L>>& l
 // The clause with s applied to every literal; `autres` literals whose sign
 // becomes known move to `pos` or `neg`. The constraints cell is shared.
 template <Logic L>
-Clause<L> apply_subst_clause(const Core<L>& core, const typename L::substitution& s, const Clause<L>& c) {
+Clause<L> apply_subst_clause(const Core<L>& core, const typename L::substitution& s,
+                             const Clause<L>& c) {
   auto subst = [&](const std::vector<Literal<L>>& l) {
     std::vector<Literal<L>> out;
     out.reserve(l.size());
-    for (const auto& lit : l) out.push_back(Literal<L>{core.logic.apply_subst(s, lit.formule), lit.marque, lit.num_lit});
+    for (const auto& lit : l)
+      out.push_back(Literal<L>{core.logic.apply_subst(s, lit.formule), lit.marque, lit.num_lit});
     return out;
   };
   Clause<L> r = c;
@@ -257,7 +263,8 @@ typename L::renaming get_renaming_formula_list(const Core<L>& core, typename L::
 
 namespace detail {
 template <class K>
-void add_hist(std::vector<std::pair<K, std::pair<Indice, int>>>& h, const K& key, const Indice& ind) {
+void add_hist(std::vector<std::pair<K, std::pair<Indice, int>>>& h, const K& key,
+              const Indice& ind) {
   std::size_t i = 0;
   while (i < h.size() && key_compare(h[i].first, key) > 0) ++i;
   if (i < h.size() && key_compare(h[i].first, key) == 0) {
@@ -271,7 +278,8 @@ void add_hist(std::vector<std::pair<K, std::pair<Indice, int>>>& h, const K& key
 // The rule history with rule r counted once more.
 template <Logic L>
 RuleHistory add_hist_r(const Core<L>& core, RuleHistory h, const std::string& r) {
-  detail::add_hist(h, r, Typespoids::indice_of_int(Typespoids::int_of_indice(core.logic.indice_regle(r))));
+  detail::add_hist(
+      h, r, Typespoids::indice_of_int(Typespoids::int_of_indice(core.logic.indice_regle(r))));
   return h;
 }
 
@@ -284,8 +292,9 @@ ClauseHistory add_hist_c(ClauseHistory h, const Clause<L>& c) {
 
 // Merge by key, descending: equal keys keep h1's index and add the counts.
 template <class K>
-std::vector<std::pair<K, std::pair<Indice, int>>> merge_hist(const std::vector<std::pair<K, std::pair<Indice, int>>>& h1,
-                                                          const std::vector<std::pair<K, std::pair<Indice, int>>>& h2) {
+std::vector<std::pair<K, std::pair<Indice, int>>> merge_hist(
+    const std::vector<std::pair<K, std::pair<Indice, int>>>& h1,
+    const std::vector<std::pair<K, std::pair<Indice, int>>>& h2) {
   std::vector<std::pair<K, std::pair<Indice, int>>> out;
   out.reserve(h1.size() + h2.size());
   std::size_t i = 0, j = 0;
@@ -354,7 +363,8 @@ struct Fragment {
 // (the test uses the growing variable set). The merged fragment comes first,
 // the untouched ones follow in reverse order.
 template <Logic L>
-std::vector<Fragment<L>> enroleur(const Core<L>& core, Fragment<L> f, const std::vector<Fragment<L>>& frags) {
+std::vector<Fragment<L>> enroleur(const Core<L>& core, Fragment<L> f,
+                                  const std::vector<Fragment<L>>& frags) {
   auto cmp = lit_cmp(core);
   std::vector<const Fragment<L>*> acc;
   for (const auto& g : frags) {
@@ -377,7 +387,8 @@ std::vector<Fragment<L>> enroleur(const Core<L>& core, Fragment<L> f, const std:
 // Adds each literal to the fragments: kind 3 when is_autres, else 1 when is_pos, else 2.
 template <Logic L>
 std::vector<Fragment<L>> fait_morceaux(const Core<L>& core, std::vector<Fragment<L>> frags,
-                                       const std::vector<Literal<L>>& lits, bool is_pos, bool is_autres) {
+                                       const std::vector<Literal<L>>& lits, bool is_pos,
+                                       bool is_autres) {
   for (const auto& x : lits) {
     Fragment<L> f{{}, {}, {}, core.logic.vars_of_formula(x.formule)};
     if (is_autres)
@@ -398,16 +409,21 @@ std::vector<Fragment<L>> fait_morceaux(const Core<L>& core, std::vector<Fragment
 // Side effects: takes split names and clause numbers; files every new clause
 // in the clause table.
 template <Logic L>
-std::vector<Clause<L>> make_clauses(Core<L>& core, const Clause<L>& c, const std::vector<Fragment<L>>& frags,
-                                    int k, int previous) {
+std::vector<Clause<L>> make_clauses(Core<L>& core, const Clause<L>& c,
+                                    const std::vector<Fragment<L>>& frags, int k, int previous) {
   if (frags.empty()) throw InternalError{"prover"};
   if (k == 1 && frags.size() == 1) return {c};
-  auto name_of = [&core](const Fragment<L>& f) {
+  // The split literal of a middle fragment stands for that fragment or any
+  // before it: its key holds the previous name too, so that one name never
+  // means two things (a shared name would prove non-theorems).
+  auto name_of = [&core](const Fragment<L>& f, int before) {
     std::size_t total = f.pos.size() + f.neg.size() + f.autres.size();
     if (total != 1) return core.splitting_st.new_litname();
-    typename Core<L>::SplitKey key = !f.pos.empty()   ? typename Core<L>::SplitKey{f.pos[0].formule, 1}
-                                     : !f.neg.empty() ? typename Core<L>::SplitKey{f.neg[0].formule, 2}
-                                                      : typename Core<L>::SplitKey{f.autres[0].formule, 3};
+    int kind = (!f.pos.empty() ? 1 : !f.neg.empty() ? 2 : 3) + 4 * before;
+    typename Core<L>::SplitKey key =
+        !f.pos.empty()   ? typename Core<L>::SplitKey{f.pos[0].formule, kind}
+        : !f.neg.empty() ? typename Core<L>::SplitKey{f.neg[0].formule, kind}
+                         : typename Core<L>::SplitKey{f.autres[0].formule, kind};
     auto it = core.split_names.find(key);
     if (it != core.split_names.end()) return it->second;
     int s = core.splitting_st.new_litname();
@@ -426,10 +442,7 @@ std::vector<Clause<L>> make_clauses(Core<L>& core, const Clause<L>& c, const std
     d.split_neg = c.split_neg;
     d.split_pos = c.split_pos;
     if (!last) {
-      // Only the first fragment may reuse a name: its split literal stands for
-      // that fragment alone. A middle one stands for every fragment before it
-      // as well, so a shared name would mean two things and prove non-theorems.
-      int s = i == 0 ? name_of(f) : core.splitting_st.new_litname();
+      int s = name_of(f, i == 0 ? 0 : previous);
       d.split_neg = merge_perso(int_compare, c.split_neg, std::vector<int>{s});
       if (i > 0) d.split_pos = merge_perso(int_compare, c.split_pos, std::vector<int>{previous});
       previous = s;
