@@ -144,8 +144,10 @@ int run_prop_prover() {
   try {
     Main m;
     return m.boucle();
+  } catch (const engine::EndOfInput&) {
+    // The input ended while the search asked whether to go on.
+    return Main::stop("end of input", kEndOfInputStatus);
   } catch (const std::exception& e) {
-    // E.g. the end of input while the search asks whether to go on.
     return Main::stop(e.what(), kEndOfInputStatus);
   } catch (...) {
     return Main::stop("stopped", kEndOfInputStatus);
