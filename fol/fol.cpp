@@ -19,9 +19,9 @@ std::size_t hash_str(const std::string& s) {
   return static_cast<std::size_t>(h);
 }
 std::size_t mix(std::size_t h, std::size_t v) {
-  std::uint64_t x = static_cast<std::uint64_t>(h) ^ (static_cast<std::uint64_t>(v) + 0x9e3779b97f4a7c15ULL +
-                                                      (static_cast<std::uint64_t>(h) << 6) +
-                                                      (static_cast<std::uint64_t>(h) >> 2));
+  std::uint64_t x = static_cast<std::uint64_t>(h) ^
+                    (static_cast<std::uint64_t>(v) + 0x9e3779b97f4a7c15ULL +
+                     (static_cast<std::uint64_t>(h) << 6) + (static_cast<std::uint64_t>(h) >> 2));
   x ^= x >> 31;
   x *= 0xbf58476d1ce4e5b9ULL;
   x ^= x >> 29;
@@ -125,7 +125,8 @@ struct Bank {
     n->name_ = name;
     n->key_ = key;
     n->hash_ = h;
-    std::size_t ah = mix(static_cast<std::size_t>(k) + 1, k == TermKind::Var ? 0 : mix(hash_str(name), hash_str(key)));
+    std::size_t ah = mix(static_cast<std::size_t>(k) + 1,
+                         k == TermKind::Var ? 0 : mix(hash_str(name), hash_str(key)));
     int sz = 1;
     if (k == TermKind::Fn) {
       for (const Term& a : args) {
@@ -153,7 +154,8 @@ struct Bank {
     if (a) h = mix(h, a->hash());
     if (b) h = mix(h, b->hash());
     if (const FormNode* n = forms.find(h, [&](const FormNode* n) {
-          return n->kind_ == k && n->name_ == name && n->a_ == a && n->b_ == b && same_args(n->args_, args);
+          return n->kind_ == k && n->name_ == name && n->a_ == a && n->b_ == b &&
+                 same_args(n->args_, args);
         }))
       return Formula(n);
     auto* n = new FormNode;
@@ -187,16 +189,49 @@ struct Bank {
     forms.insert(h, n);
     return Formula(n);
   }
-
 };
 
+// Freeing a node drops its children's handles, which may free them in turn:
+// nodes to free are queued and one loop frees them, so freeing a deep
+// formula never recurses (it may happen on a thread with a small stack).
+namespace {
+struct FreeQueue {
+  std::vector<const TermNode*> terms;
+  std::vector<const FormNode*> forms;
+  bool draining = false;
+};
+FreeQueue& free_queue() {
+  static FreeQueue* q = new FreeQueue;
+  return *q;
+}
+void drain(FreeQueue& q) {
+  q.draining = true;
+  while (!q.terms.empty() || !q.forms.empty()) {
+    if (!q.forms.empty()) {
+      const FormNode* n = q.forms.back();
+      q.forms.pop_back();
+      Bank::get().forms.erase(n->hash(), n);
+      delete n;
+    } else {
+      const TermNode* n = q.terms.back();
+      q.terms.pop_back();
+      Bank::get().terms.erase(n->hash(), n);
+      delete n;
+    }
+  }
+  q.draining = false;
+}
+}  // namespace
+
 void TermNode::release(const TermNode* n) {
-  Bank::get().terms.erase(n->hash(), n);
-  delete n;
+  FreeQueue& q = free_queue();
+  q.terms.push_back(n);
+  if (!q.draining) drain(q);
 }
 void FormNode::release(const FormNode* n) {
-  Bank::get().forms.erase(n->hash(), n);
-  delete n;
+  FreeQueue& q = free_queue();
+  q.forms.push_back(n);
+  if (!q.draining) drain(q);
 }
 
 BankStats bank_stats() {
@@ -233,15 +268,25 @@ Formula mk_not(Formula p) { return Bank::get().form(FormKind::Not, "", {}, std::
 Formula mk_binary(FormKind k, Formula p, Formula q) {
   return Bank::get().form(k, "", {}, std::move(p), std::move(q));
 }
-Formula mk_and(Formula p, Formula q) { return mk_binary(FormKind::And, std::move(p), std::move(q)); }
+Formula mk_and(Formula p, Formula q) {
+  return mk_binary(FormKind::And, std::move(p), std::move(q));
+}
 Formula mk_or(Formula p, Formula q) { return mk_binary(FormKind::Or, std::move(p), std::move(q)); }
-Formula mk_imp(Formula p, Formula q) { return mk_binary(FormKind::Imp, std::move(p), std::move(q)); }
-Formula mk_iff(Formula p, Formula q) { return mk_binary(FormKind::Iff, std::move(p), std::move(q)); }
+Formula mk_imp(Formula p, Formula q) {
+  return mk_binary(FormKind::Imp, std::move(p), std::move(q));
+}
+Formula mk_iff(Formula p, Formula q) {
+  return mk_binary(FormKind::Iff, std::move(p), std::move(q));
+}
 Formula mk_quant(FormKind k, const std::string& x, Formula p) {
   return Bank::get().form(k, x, {}, std::move(p), {});
 }
-Formula mk_forall(const std::string& x, Formula p) { return mk_quant(FormKind::Forall, x, std::move(p)); }
-Formula mk_exists(const std::string& x, Formula p) { return mk_quant(FormKind::Exists, x, std::move(p)); }
+Formula mk_forall(const std::string& x, Formula p) {
+  return mk_quant(FormKind::Forall, x, std::move(p));
+}
+Formula mk_exists(const std::string& x, Formula p) {
+  return mk_quant(FormKind::Exists, x, std::move(p));
+}
 
 // ---- Structural order ----
 
@@ -349,7 +394,8 @@ const Term* evar_value(const std::string& key) {
 namespace {
 void collect_vars(const Term& t, Names& out) {
   if (!t->has_var()) return;
-  if (t->kind() == TermKind::Var) out.push_back(t->name());
+  if (t->kind() == TermKind::Var)
+    out.push_back(t->name());
   else if (t->kind() == TermKind::Fn)
     for (const Term& a : t->args()) collect_vars(a, out);
 }
@@ -463,7 +509,8 @@ Formula formsubst(const Subst& s, const Formula& f) {
     case FormKind::Iff: {
       Formula p = formsubst(s, f->left());
       Formula q = formsubst(s, f->right());
-      return (p == f->left() && q == f->right()) ? f : mk_binary(f->kind(), std::move(p), std::move(q));
+      return (p == f->left() && q == f->right()) ? f
+                                                 : mk_binary(f->kind(), std::move(p), std::move(q));
     }
     case FormKind::Forall:
     case FormKind::Exists: {

@@ -84,15 +84,15 @@ enum class FormKind : std::uint8_t { False, True, Atom, Not, And, Or, Imp, Iff, 
 class TermNode {
  public:
   TermKind kind() const { return kind_; }
-  const std::string& name() const { return name_; }     // Var, Fn, Bvar, Cst name; Evar shown name
-  const std::string& key() const { return key_; }       // Evar key (empty otherwise)
+  const std::string& name() const { return name_; }  // Var, Fn, Bvar, Cst name; Evar shown name
+  const std::string& key() const { return key_; }    // Evar key (empty otherwise)
   const std::vector<Term>& args() const { return args_; }  // Fn arguments, Cst dependencies
-  std::size_t hash() const { return hash_; }            // structural, address-free
-  bool has_var() const { return has_var_; }    // a Var occurs outside Cst dependencies
-  bool has_evar() const { return has_evar_; }  // an Evar occurs outside Cst dependencies
-  bool has_bvar() const { return has_bvar_; }  // a Bvar occurs outside Cst dependencies
+  std::size_t hash() const { return hash_; }               // structural, address-free
+  bool has_var() const { return has_var_; }                // a Var occurs outside Cst dependencies
+  bool has_evar() const { return has_evar_; }        // an Evar occurs outside Cst dependencies
+  bool has_bvar() const { return has_bvar_; }        // a Bvar occurs outside Cst dependencies
   std::size_t alpha_hash() const { return ahash_; }  // ignores Var names
-  int structural_size() const { return size_; }  // size with every Evar counted 1
+  int structural_size() const { return size_; }      // size with every Evar counted 1
 
  private:
   friend class Ref<TermNode>;
@@ -110,14 +110,16 @@ class TermNode {
 class FormNode {
  public:
   FormKind kind() const { return kind_; }
-  const std::string& name() const { return name_; }     // Atom predicate; Forall/Exists bound variable
+  const std::string& name() const { return name_; }  // Atom predicate; Forall/Exists bound variable
   const std::vector<Term>& args() const { return args_; }  // Atom arguments
-  const Formula& left() const { return a_; }    // Not operand; binary left; quantifier body
-  const Formula& right() const { return b_; }   // binary right
-  const Formula& body() const { return a_; }    // Not operand; quantifier body
-  std::size_t hash() const { return hash_; }    // structural, address-free
-  std::size_t alpha_hash() const { return ahash_; }  // ignores every variable name: agrees with equal_formula
-  bool has_var() const { return has_var_; }     // some Var occurs (free or not)
+  const Formula& left() const { return a_; }   // Not operand; binary left; quantifier body
+  const Formula& right() const { return b_; }  // binary right
+  const Formula& body() const { return a_; }   // Not operand; quantifier body
+  std::size_t hash() const { return hash_; }   // structural, address-free
+  std::size_t alpha_hash() const {
+    return ahash_;
+  }  // ignores every variable name: agrees with equal_formula
+  bool has_var() const { return has_var_; }  // some Var occurs (free or not)
   bool has_evar() const { return has_evar_; }
   bool has_bvar() const { return has_bvar_; }
   int structural_size() const { return size_; }  // size with every Evar counted 1
@@ -205,15 +207,15 @@ struct Constraints {
   std::vector<std::pair<std::string, Term>> bindings;  // (existential key, value); first wins
 };
 
-using Subst = Fpf<std::string, Term>;  // keys: Var names and Evar keys
+using Subst = Fpf<std::string, Term>;    // keys: Var names and Evar keys
 using Names = std::vector<std::string>;  // a set: sorted byte by byte, no repetition
 
 // ---- Existential-variable values (process-wide; written by the assistant) ----
 
 using EvarVals = std::vector<std::pair<std::string, Term>>;  // most recent first
-void set_evar_val(const EvarVals& vals);   // replaces the whole store
-EvarVals give_evar_val();                  // the current store
-void add_evar_val(const std::string& key, const Term& t);  // puts (key, t) in front
+void set_evar_val(const EvarVals& vals);                     // replaces the whole store
+EvarVals give_evar_val();                                    // the current store
+void add_evar_val(const std::string& key, const Term& t);    // puts (key, t) in front
 // The stored value of a key (the most recent pair), or nullptr.
 const Term* evar_value(const std::string& key);
 
@@ -268,15 +270,18 @@ Names union_varset(const Names& a, const Names& b);
 using FolRule = engine::Decomposition<KFormula, Subst, Constraints>;
 // Side effects: a Skolem rule advances the process-wide constant counter.
 // `hints` = false gives the reduced variant (no instances from the table).
-std::vector<FolRule> get_rules(const Constraints& c, const KFormula& f, bool sign, bool hints = true);
+std::vector<FolRule> get_rules(const Constraints& c, const KFormula& f, bool sign,
+                               bool hints = true);
 engine::Indice indice_regle(const std::string& rule);
 
 // ---- Printing (through the given printer; no boxes, no line ends) ----
 
-using AtomPrinter = std::function<void(support::Printer&, int, const std::string&, const std::vector<Term>&)>;
+using AtomPrinter =
+    std::function<void(support::Printer&, int, const std::string&, const std::vector<Term>&)>;
 void print_fargs(support::Printer& p, const std::string& name, const std::vector<Term>& args);
 void print_term(support::Printer& p, int level, const Term& t);
-void print_atom(support::Printer& p, int level, const std::string& pred, const std::vector<Term>& args);
+void print_atom(support::Printer& p, int level, const std::string& pred,
+                const std::vector<Term>& args);
 void print_formul(support::Printer& p, const AtomPrinter& atom, int level, const Formula& f);
 // print_formul with print_atom at level 0, on the process-wide printer.
 void print_formula(const Formula& f);
@@ -309,46 +314,50 @@ class FolLogic {
   using varset = Names;
   struct Metavar {};  // never thrown
 
-  constraints empty_constraints() { return {}; }                                       // 1
-  formula apply_subst(const substitution& s, const formula& f) { return fol::apply_subst(s, f); }  // 2
+  constraints empty_constraints() { return {}; }  // 1
+  formula apply_subst(const substitution& s, const formula& f) {
+    return fol::apply_subst(s, f);
+  }  // 2
   std::optional<engine::UnifResult<formula, substitution, constraints>> unif(
       const engine::ConstraintArg<constraints>& c, const formula& a, const formula& b) {
-    return fol::unif(c, a, b);                                                          // 3
+    return fol::unif(c, a, b);  // 3
   }
-  int size(const formula& f) { return fol::size(f.f); }                                 // 4
-  bool is_true(const formula& f) { return fol::is_true(f.f); }                          // 5
-  bool negative_formula(const formula& f) { return fol::negative_formula(f.f); }        // 7
+  int size(const formula& f) { return fol::size(f.f); }                                   // 4
+  bool is_true(const formula& f) { return fol::is_true(f.f); }                            // 5
+  bool negative_formula(const formula& f) { return fol::negative_formula(f.f); }          // 7
   formula negate_formula(const formula& f) { return {fol::negate_formula(f.f), f.key}; }  // 8
-  formula elim_all_neg(const formula& f) { return {fol::elim_all_neg(f.f), f.key}; }    // 9
-  renaming empty_renaming() { return {}; }                                              // 10
+  formula elim_all_neg(const formula& f) { return {fol::elim_all_neg(f.f), f.key}; }      // 9
+  renaming empty_renaming() { return {}; }                                                // 10
   renaming get_renaming_formula(const renaming& r, const formula& f) {
-    return fol::get_renaming_formula(r, f.f);                                           // 11
+    return fol::get_renaming_formula(r, f.f);  // 11
   }
   renaming get_renaming_constraints(const renaming& r, const constraints&) { return r; }  // 12
   formula rename_formula(const renaming& r, const formula& f) {
-    return {fol::rename_formula(r, f.f), f.key};                                        // 13
+    return {fol::rename_formula(r, f.f), f.key};  // 13
   }
-  constraints rename_constraints(const renaming&, const constraints& c) { return c; }   // 14
-  varset empty_varset() { return {}; }                                                  // 15
-  varset vars_of_formula(const formula& f) { return fol::free_vars(f.f); }              // 16
+  constraints rename_constraints(const renaming&, const constraints& c) { return c; }    // 14
+  varset empty_varset() { return {}; }                                                   // 15
+  varset vars_of_formula(const formula& f) { return fol::free_vars(f.f); }               // 16
   substitution vars_to_constants(const varset& v) { return fol::vars_to_constants(v); }  // 17
   bool is_empty_inter_varset(const varset& a, const varset& b) {
-    return fol::is_empty_inter_varset(a, b);                                            // 18
+    return fol::is_empty_inter_varset(a, b);  // 18
   }
   varset union_varset(const varset& a, const varset& b) { return fol::union_varset(a, b); }  // 19
   std::vector<engine::Decomposition<formula, substitution, constraints>> get_rules(
       const constraints& c, const formula& f, bool sign) {
-    return fol::get_rules(c, f, sign, true);                                            // 20
+    return fol::get_rules(c, f, sign, true);  // 20
   }
-  void print_formula(const formula& f) { fol::print_formula(f.f); }                     // 21
-  void print_constraints(const constraints&) {}                                         // 22
-  bool equal_formula(const formula& a, const formula& b) { return fol::equal_formula(a.f, b.f); }  // 23
-  formula head_symbol(const formula& f) { return {fol::head_symbol(f.f), 0}; }          // 24
-  bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) {             // 25
+  void print_formula(const formula& f) { fol::print_formula(f.f); }  // 21
+  void print_constraints(const constraints&) {}                      // 22
+  bool equal_formula(const formula& a, const formula& b) {
+    return fol::equal_formula(a.f, b.f);
+  }                                                                             // 23
+  formula head_symbol(const formula& f) { return {fol::head_symbol(f.f), 0}; }  // 24
+  bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) {     // 25
     return fol::equal_formula(a.f, b.f) && sa == sb;
   }
   std::size_t hashed_hash(const formula& f, bool s) { return f.f->alpha_hash() * 2 + (s ? 1 : 0); }
-  engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }    // 26
+  engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }  // 26
   // Structural order of keyed formulas: the formula, then the key.
   int compare_structural(const formula& a, const formula& b) {
     int c = fol::compare(a.f, b.f);
@@ -365,40 +374,44 @@ class FolBatchLogic {
   using varset = Names;
   struct Metavar {};  // never thrown
 
-  constraints empty_constraints() { return 0; }                                         // 1
-  formula apply_subst(const substitution& s, const formula& f) { return fol::formsubst(s, f); }  // 2
+  constraints empty_constraints() { return 0; }  // 1
+  formula apply_subst(const substitution& s, const formula& f) {
+    return fol::formsubst(s, f);
+  }  // 2
   std::optional<engine::UnifResult<formula, substitution, constraints>> unif(
       const engine::ConstraintArg<constraints>& c, const formula& a, const formula& b);  // 3
-  int size(const formula& f) { return fol::size(f); }                                   // 4
-  bool is_true(const formula& f) { return fol::is_true(f); }                            // 5
-  bool negative_formula(const formula& f) { return fol::negative_formula(f); }          // 7
-  formula negate_formula(const formula& f) { return fol::negate_formula(f); }           // 8
-  formula elim_all_neg(const formula& f) { return fol::elim_all_neg(f); }               // 9
-  renaming empty_renaming() { return {}; }                                              // 10
+  int size(const formula& f) { return fol::size(f); }                                    // 4
+  bool is_true(const formula& f) { return fol::is_true(f); }                             // 5
+  bool negative_formula(const formula& f) { return fol::negative_formula(f); }           // 7
+  formula negate_formula(const formula& f) { return fol::negate_formula(f); }            // 8
+  formula elim_all_neg(const formula& f) { return fol::elim_all_neg(f); }                // 9
+  renaming empty_renaming() { return {}; }                                               // 10
   renaming get_renaming_formula(const renaming& r, const formula& f) {
-    return fol::get_renaming_formula(r, f);                                             // 11
+    return fol::get_renaming_formula(r, f);  // 11
   }
   renaming get_renaming_constraints(const renaming& r, const constraints&) { return r; }  // 12
-  formula rename_formula(const renaming& r, const formula& f) { return fol::rename_formula(r, f); }  // 13
-  constraints rename_constraints(const renaming&, const constraints& c) { return c; }   // 14
-  varset empty_varset() { return {}; }                                                  // 15
-  varset vars_of_formula(const formula& f) { return fol::free_vars(f); }                // 16
+  formula rename_formula(const renaming& r, const formula& f) {
+    return fol::rename_formula(r, f);
+  }                                                                                      // 13
+  constraints rename_constraints(const renaming&, const constraints& c) { return c; }    // 14
+  varset empty_varset() { return {}; }                                                   // 15
+  varset vars_of_formula(const formula& f) { return fol::free_vars(f); }                 // 16
   substitution vars_to_constants(const varset& v) { return fol::vars_to_constants(v); }  // 17
   bool is_empty_inter_varset(const varset& a, const varset& b) {
-    return fol::is_empty_inter_varset(a, b);                                            // 18
+    return fol::is_empty_inter_varset(a, b);  // 18
   }
   varset union_varset(const varset& a, const varset& b) { return fol::union_varset(a, b); }  // 19
   std::vector<engine::Decomposition<formula, substitution, constraints>> get_rules(
-      const constraints& c, const formula& f, bool sign);                               // 20
-  void print_formula(const formula& f) { fol::print_formula(f); }                       // 21
-  void print_constraints(const constraints&) {}                                         // 22
+      const constraints& c, const formula& f, bool sign);                                      // 20
+  void print_formula(const formula& f) { fol::print_formula(f); }                              // 21
+  void print_constraints(const constraints&) {}                                                // 22
   bool equal_formula(const formula& a, const formula& b) { return fol::equal_formula(a, b); }  // 23
-  formula head_symbol(const formula& f) { return fol::head_symbol(f); }                 // 24
-  bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) {             // 25
+  formula head_symbol(const formula& f) { return fol::head_symbol(f); }                        // 24
+  bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) {                    // 25
     return fol::equal_formula(a, b) && sa == sb;
   }
   std::size_t hashed_hash(const formula& f, bool s) { return f->alpha_hash() * 2 + (s ? 1 : 0); }
-  engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }    // 26
+  engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }  // 26
   int compare_structural(const formula& a, const formula& b) { return fol::compare(a, b); }
 };
 

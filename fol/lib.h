@@ -41,8 +41,10 @@ std::vector<T> merge(Ord ord, const std::vector<T>& a, const std::vector<T>& b) 
   r.reserve(a.size() + b.size());
   std::size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
-    if (ord(a[i], b[j])) r.push_back(a[i++]);
-    else r.push_back(b[j++]);
+    if (ord(a[i], b[j]))
+      r.push_back(a[i++]);
+    else
+      r.push_back(b[j++]);
   }
   while (i < a.size()) r.push_back(a[i++]);
   while (j < b.size()) r.push_back(b[j++]);
@@ -56,7 +58,7 @@ std::vector<T> sort(Ord ord, const std::vector<T>& l) {
   if (l.empty()) return {};
   std::vector<std::vector<T>> pending;  // runs still to merge, front first
   for (const T& x : l) pending.push_back({x});
-  std::vector<std::vector<T>> done;     // stored back-to-front: back() is the front
+  std::vector<std::vector<T>> done;  // stored back-to-front: back() is the front
   std::size_t p = 0;
   while (true) {
     if (p == pending.size()) {
@@ -153,9 +155,12 @@ class Fpf {
   const V* find(const K& k) const {
     const Node* n = root_.get();
     while (n) {
-      if (k < n->k) n = n->l.get();
-      else if (n->k < k) n = n->r.get();
-      else return &n->v;
+      if (k < n->k)
+        n = n->l.get();
+      else if (n->k < k)
+        n = n->r.get();
+      else
+        return &n->v;
     }
     return nullptr;
   }
@@ -193,7 +198,8 @@ class Fpf {
   A fold(G&& g, A acc) const {
     std::vector<std::pair<const K*, const V*>> all;
     for_each([&](const K& k, const V& v) { all.emplace_back(&k, &v); });
-    for (auto it = all.rbegin(); it != all.rend(); ++it) acc = g(*it->first, *it->second, std::move(acc));
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+      acc = g(*it->first, *it->second, std::move(acc));
     return acc;
   }
   std::vector<K> dom() const {

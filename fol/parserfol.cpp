@@ -91,14 +91,16 @@ class Parser {
     }
     if (err_) return {};
     Formula r = std::move(parts.back());
-    for (std::size_t i = parts.size() - 1; i-- > 0;) r = mk_binary(k, std::move(parts[i]), std::move(r));
+    for (std::size_t i = parts.size() - 1; i-- > 0;)
+      r = mk_binary(k, std::move(parts[i]), std::move(r));
     return r;
   }
 
   Formula formula() {
     return chain(Tok::IFF, FormKind::Iff, [&] {
       return chain(Tok::IMP, FormKind::Imp, [&] {
-        return chain(Tok::OR, FormKind::Or, [&] { return chain(Tok::AND, FormKind::And, [&] { return unary(); }); });
+        return chain(Tok::OR, FormKind::Or,
+                     [&] { return chain(Tok::AND, FormKind::And, [&] { return unary(); }); });
       });
     });
   }

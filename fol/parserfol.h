@@ -18,10 +18,10 @@
 namespace fol {
 
 enum class ParseErrorKind {
-  Lexing,     // a character that starts no token: message "lexing: empty token"
-  Syntax,     // a token sequence outside the grammar: message "Parse_error"
-  TooDeep,    // nesting deeper than support::kMaxNesting
-  Reserved,   // a variable, function or bound name of the forms the prover invents
+  Lexing,    // a character that starts no token: message "lexing: empty token"
+  Syntax,    // a token sequence outside the grammar: message "Parse_error"
+  TooDeep,   // nesting deeper than support::kMaxNesting
+  Reserved,  // a variable, function or bound name of the forms the prover invents
 };
 
 struct ParseError {

@@ -33,15 +33,19 @@ void print_term(support::Printer& p, int, const Term& t) {
       print_fargs(p, t->name(), t->args());
       return;
     case TermKind::Evar:
-      if (const Term* v = evar_value(t->key())) print_term(p, 0, *v);  // chains end: see evar_value
-      else p.print_string(t->name() + "?");
+      if (const Term* v = evar_value(t->key()))
+        print_term(p, 0, *v);  // chains end: see evar_value
+      else
+        p.print_string(t->name() + "?");
       return;
   }
 }
 
 void print_atom(support::Printer& p, int, const std::string& pred, const std::vector<Term>& args) {
-  if (args.empty()) p.print_string(pred);
-  else print_fargs(p, pred, args);
+  if (args.empty())
+    p.print_string(pred);
+  else
+    print_fargs(p, pred, args);
 }
 
 namespace {
@@ -109,9 +113,8 @@ void print_formul(support::Printer& p, const AtomPrinter& atom, int level, const
 
 namespace {
 const AtomPrinter& default_atom() {
-  static const AtomPrinter a = [](support::Printer& p, int l, const std::string& n, const std::vector<Term>& args) {
-    print_atom(p, l, n, args);
-  };
+  static const AtomPrinter a = [](support::Printer& p, int l, const std::string& n,
+                                  const std::vector<Term>& args) { print_atom(p, l, n, args); };
   return a;
 }
 }  // namespace

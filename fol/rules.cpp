@@ -201,7 +201,8 @@ Formula rename_form(const Subst& r, Bound& bound, const Formula& f) {
     default: {
       Formula p = rename_form(r, bound, f->left());
       Formula q = rename_form(r, bound, f->right());
-      return (p == f->left() && q == f->right()) ? f : mk_binary(f->kind(), std::move(p), std::move(q));
+      return (p == f->left() && q == f->right()) ? f
+                                                 : mk_binary(f->kind(), std::move(p), std::move(q));
     }
   }
 }
@@ -246,7 +247,8 @@ Term skolem_term(const Formula& whole, const std::string& x) {
 
 // The instances of a positive Forall (or a negative Exists): the generic one,
 // then one per instance item of the formula's key in the instantiation table.
-std::vector<FolRule> instances(const Constraints& c, const KFormula& f, bool universal, bool hints) {
+std::vector<FolRule> instances(const Constraints& c, const KFormula& f, bool universal,
+                               bool hints) {
   const std::string& x = f.f->name();
   const Formula& p = f.f->body();
   std::vector<FolRule> rules;
@@ -303,23 +305,28 @@ std::vector<FolRule> get_rules(const Constraints& c, const KFormula& kf, bool si
     }
     case FormKind::Iff: {
       const Formula &p = f->left(), &q = f->right();
-      if (sign) return {rule("+iffl", 1, c, {K(mk_imp(p, q))}), rule("+iffr", 1, c, {K(mk_imp(q, p))})};
+      if (sign)
+        return {rule("+iffl", 1, c, {K(mk_imp(p, q))}), rule("+iffr", 1, c, {K(mk_imp(q, p))})};
       return {rule("-iff", 1, c, {K(mk_not(mk_imp(p, q))), K(mk_not(mk_imp(q, p)))})};
     }
     case FormKind::Forall:
       if (sign) return instances(c, kf, true, hints);
-      return {rule("-fa", 3, c, {K(formsubst(Subst().add(f->name(), skolem_term(f, f->name())), mk_not(f->body())))})};
+      return {rule(
+          "-fa", 3, c,
+          {K(formsubst(Subst().add(f->name(), skolem_term(f, f->name())), mk_not(f->body())))})};
     case FormKind::Exists:
       if (!sign) return instances(c, kf, false, hints);
-      return {rule("-fa", 3, c, {K(formsubst(Subst().add(f->name(), skolem_term(f, f->name())), f->body()))})};
+      return {rule("-fa", 3, c,
+                   {K(formsubst(Subst().add(f->name(), skolem_term(f, f->name())), f->body()))})};
   }
   return {};
 }
 
 engine::Indice indice_regle(const std::string&) { return std::nullopt; }
 
-std::vector<engine::Decomposition<Formula, Subst, int>> FolBatchLogic::get_rules(const int&, const Formula& f,
-                                                                                  bool sign) {
+std::vector<engine::Decomposition<Formula, Subst, int>> FolBatchLogic::get_rules(const int&,
+                                                                                 const Formula& f,
+                                                                                 bool sign) {
   std::vector<engine::Decomposition<Formula, Subst, int>> out;
   for (FolRule& r : fol::get_rules(Constraints{}, KFormula{f, 0}, sign, false)) {
     std::vector<Formula> lits;

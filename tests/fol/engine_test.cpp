@@ -23,12 +23,15 @@ struct Engine {
   ~Engine() { support::pp().set_output(&std::cout); }
 
   static typename L::formula wrap(const fol::Formula& f) {
-    if constexpr (std::is_same_v<L, fol::FolLogic>) return fol::KFormula{f, 0};
-    else return f;
+    if constexpr (std::is_same_v<L, fol::FolLogic>)
+      return fol::KFormula{f, 0};
+    else
+      return f;
   }
   bool prove(const std::string& goal, const std::vector<std::string>& hyps = {}, int timemax = 20) {
     std::vector<engine::Hypothesis<L>> hs;
-    for (const auto& h : hyps) hs.push_back({wrap(P(h)), std::nullopt, logic.empty_constraints(), 1});
+    for (const auto& h : hyps)
+      hs.push_back({wrap(P(h)), std::nullopt, logic.empty_constraints(), 1});
     engine::ProveSettings s;
     s.verbose = 0;
     s.timemax = timemax;
@@ -73,7 +76,8 @@ void run_all() {
     EXPECT_EQ(e.text.find("La formule est vraie"), std::string::npos) << e.text;
   }
   EXPECT_TRUE(e.prove("mortal(socrate())", {"forall x. (man(x) -> mortal(x))", "man(socrate())"}));
-  EXPECT_FALSE(e.prove("mortal(platon())", {"forall x. (man(x) -> mortal(x))", "man(socrate())"}, 3));
+  EXPECT_FALSE(
+      e.prove("mortal(platon())", {"forall x. (man(x) -> mortal(x))", "man(socrate())"}, 3));
 }
 
 }  // namespace
@@ -105,5 +109,6 @@ TEST(FolEngine, SameOutputFromBothVariants) {
   // Skolem and renaming counters are process-wide, so names may differ in
   // their numbers only; the shapes match.
   EXPECT_EQ(a.size() > 0, batch.text.size() > 0);
-  EXPECT_EQ(std::count(a.begin(), a.end(), '\n'), std::count(batch.text.begin(), batch.text.end(), '\n'));
+  EXPECT_EQ(std::count(a.begin(), a.end(), '\n'),
+            std::count(batch.text.begin(), batch.text.end(), '\n'));
 }

@@ -1,9 +1,9 @@
+#include "fol/lib.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "fol/lib.h"
 
 using namespace fol;
 
@@ -21,9 +21,11 @@ TEST(FolLib, SetOperations) {
 
 TEST(FolLib, SortIsAMergeSort) {
   std::vector<int> l{5, 3, 9, 1, 1, 7, 2, 8, 6, 4, 0};
-  EXPECT_EQ(sort([](int a, int b) { return a <= b; }, l), (std::vector<int>{0, 1, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(sort([](int a, int b) { return a <= b; }, l),
+            (std::vector<int>{0, 1, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
   EXPECT_TRUE(sort([](int a, int b) { return a <= b; }, std::vector<int>{}).empty());
-  EXPECT_EQ(sort([](int a, int b) { return a >= b; }, std::vector<int>{2, 9, 4}), (std::vector<int>{9, 4, 2}));
+  EXPECT_EQ(sort([](int a, int b) { return a >= b; }, std::vector<int>{2, 9, 4}),
+            (std::vector<int>{9, 4, 2}));
 }
 
 TEST(FolLib, ZipAndApplyFail) {
@@ -76,7 +78,8 @@ TEST(FolLib, UpdatesShareAndKeepOldTrees) {
   ASSERT_EQ(fs.size(), 3u);
   EXPECT_EQ(fs[0], (std::pair<std::string, int>{"a", 1}));
   // fold visits the largest key first, so consing yields increasing keys.
-  std::string order = f.fold([](const std::string& k, int, std::string acc) { return acc + k; }, std::string());
+  std::string order =
+      f.fold([](const std::string& k, int, std::string acc) { return acc + k; }, std::string());
   EXPECT_EQ(order, "xmca");
   // Removing everything one by one leaves the empty tree.
   for (const char* k : {"m", "c", "x", "a"}) f = f.remove(k);

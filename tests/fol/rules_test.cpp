@@ -132,7 +132,8 @@ TEST(FolRules, SkolemTermsAcrossAttempts) {
   EXPECT_EQ(S(r1[0].formulas[0].f), "p(" + s1->name() + "())");
   // A negative universal: the Skolem term takes the free variables, in order.
   auto r2 = get_rules(none, {P("forall x. P(x, y, b)"), 0}, false);
-  EXPECT_EQ(texts(r2[0]), (std::vector<std::string>{"~P(x_cst_" + std::to_string(n + 1) + "(b,y),y,b)"}));
+  EXPECT_EQ(texts(r2[0]),
+            (std::vector<std::string>{"~P(x_cst_" + std::to_string(n + 1) + "(b,y),y,b)"}));
   FolBatchLogic batch;
   auto r3 = batch.get_rules(0, P("exists x. p(x)"), true);
   EXPECT_EQ(r3[0].formulas[0]->args()[0]->name(), "x_cst_" + std::to_string(n + 2));
@@ -147,8 +148,9 @@ TEST(FolRules, InstancesFromTheTable) {
   EXPECT_EQ(texts(r[0]), (std::vector<std::string>{"p(x)"}));
 
   Constraints c{{TableEntry{2, {{InstanceItem{"x", T("a()")}}}},
-                 TableEntry{1, {{InstanceItem{"y", T("d()")}, InstanceItem{"x", T("b()")}, KeyItem{3}},
-                                {InstanceItem{"x", T("f(z)")}}}},
+                 TableEntry{1,
+                            {{InstanceItem{"y", T("d()")}, InstanceItem{"x", T("b()")}, KeyItem{3}},
+                             {InstanceItem{"x", T("f(z)")}}}},
                  TableEntry{1, {{InstanceItem{"x", T("e()")}}}}},
                 {}};
   r = get_rules(c, {P("forall x. p(x)"), 1}, true);
@@ -182,7 +184,8 @@ TEST(FolEquality, UpToBoundNames) {
   EXPECT_FALSE(equal_formula(P("forall y. p(y, x)"), P("forall x. p(x, x)")));
   EXPECT_TRUE(equal_formula(P("forall x. forall y. p(x, y)"), P("forall y. forall x. p(y, x)")));
   EXPECT_FALSE(equal_formula(P("forall x. forall y. p(x, y)"), P("forall y. forall x. p(x, y)")));
-  EXPECT_TRUE(equal_formula(P("forall x. p(x) & exists x. q(x)"), P("forall z. p(z) & exists w. q(w)")));
+  EXPECT_TRUE(
+      equal_formula(P("forall x. p(x) & exists x. q(x)"), P("forall z. p(z) & exists w. q(w)")));
   EXPECT_TRUE(equal_formula(P("forall x. forall x. p(x)"), P("forall y. forall z. p(z)")));
   EXPECT_FALSE(equal_formula(P("forall x. forall x. p(x)"), P("forall y. forall z. p(y)")));
   EXPECT_FALSE(equal_formula(P("forall x. q(f(x), z)"), P("forall y. q(f(y), y)")));
@@ -190,7 +193,8 @@ TEST(FolEquality, UpToBoundNames) {
   EXPECT_TRUE(L.equal_formula({P("p"), 1}, {P("p"), 2}));
   EXPECT_FALSE(L.hashed_equal({P("P(x)"), 0}, true, {P("P(x)"), 0}, false));
   EXPECT_TRUE(L.hashed_equal({P("forall x. P(x)"), 0}, true, {P("forall y. P(y)"), 3}, true));
-  EXPECT_EQ(L.hashed_hash({P("forall x. P(x)"), 0}, true), L.hashed_hash({P("forall y. P(y)"), 3}, true));
+  EXPECT_EQ(L.hashed_hash({P("forall x. P(x)"), 0}, true),
+            L.hashed_hash({P("forall y. P(y)"), 3}, true));
   EXPECT_EQ(L.compare_structural({P("p"), 1}, {P("p"), 2}), -1);
 }
 
@@ -208,13 +212,15 @@ TEST(FolEquality, HeadSymbols) {
 
 TEST(FolOrder, StructuralOrder) {
   // False < True < Atom < Not < And < Or < Imp < Iff < Forall < Exists.
-  std::vector<Formula> ordered{P("False"), P("True"), P("a"), P("~a"), P("a & a"), P("a | a"),
-                               P("a -> a"), P("a <-> a"), P("forall x. a"), P("exists x. a")};
+  std::vector<Formula> ordered{P("False"),       P("True"),       P("a"),      P("~a"),
+                               P("a & a"),       P("a | a"),      P("a -> a"), P("a <-> a"),
+                               P("forall x. a"), P("exists x. a")};
   for (std::size_t i = 0; i < ordered.size(); ++i)
     for (std::size_t j = 0; j < ordered.size(); ++j)
       EXPECT_EQ(compare(ordered[i], ordered[j]), i < j ? -1 : i > j ? 1 : 0) << i << " " << j;
   // Var < Fn < Bvar < Cst < Evar; names byte by byte; shorter argument lists first.
-  std::vector<Term> terms{mk_var("z"), mk_fn("a", {}), mk_bvar("a"), mk_cst("a", {}), mk_evar("0", "a")};
+  std::vector<Term> terms{mk_var("z"), mk_fn("a", {}), mk_bvar("a"), mk_cst("a", {}),
+                          mk_evar("0", "a")};
   for (std::size_t i = 0; i + 1 < terms.size(); ++i) EXPECT_EQ(compare(terms[i], terms[i + 1]), -1);
   EXPECT_EQ(compare(mk_var("var10"), mk_var("var2")), -1);
   EXPECT_EQ(compare(mk_var("x"), mk_var("x'")), -1);

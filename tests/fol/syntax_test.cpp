@@ -15,7 +15,8 @@ namespace {
 ParseErrorKind error_of(const std::string& s) {
   ParseResult r = parse_formula(s);
   EXPECT_TRUE(std::holds_alternative<ParseError>(r)) << s;
-  return std::holds_alternative<ParseError>(r) ? std::get<ParseError>(r).kind : ParseErrorKind::Syntax;
+  return std::holds_alternative<ParseError>(r) ? std::get<ParseError>(r).kind
+                                               : ParseErrorKind::Syntax;
 }
 }  // namespace
 
@@ -82,8 +83,8 @@ TEST(FolSyntax, GeneratedNamesAreRefused) {
                         "exists x_cst_7. p", "p(g(var2))", "p(x_cst_1(y))"})
     EXPECT_EQ(error_of(s), ParseErrorKind::Reserved) << s;
   // Near misses and predicate names are fine.
-  for (const char* s : {"p(var)", "p(vars1)", "p(var1x)", "p(x_cst_)", "p(x_cst_1a)", "p(x_csts)", "var1",
-                        "x_cst_1(a)", "p(Var1)"})
+  for (const char* s : {"p(var)", "p(vars1)", "p(var1x)", "p(x_cst_)", "p(x_cst_1a)", "p(x_csts)",
+                        "var1", "x_cst_1(a)", "p(Var1)"})
     EXPECT_TRUE(std::holds_alternative<Formula>(parse_formula(s))) << s;
   EXPECT_TRUE(is_reserved_name("var0"));
   EXPECT_FALSE(is_reserved_name("var"));
@@ -107,7 +108,8 @@ TEST(FolSyntax, PrintingLevelsAndRuns) {
   EXPECT_EQ(S(P("~forall x. p")), "~/\\ x. p");
   EXPECT_EQ(S(P("~False | True")), "~False or True");
   // A quantifier inside a quantifier body of the other kind starts a new run.
-  EXPECT_EQ(S(P("forall x. forall y. exists z. exists w. forall v. p")), "/\\ x,y. \\/ z,w. /\\ v. p");
+  EXPECT_EQ(S(P("forall x. forall y. exists z. exists w. forall v. p")),
+            "/\\ x,y. \\/ z,w. /\\ v. p");
 }
 
 TEST(FolSyntax, PrintingTermsAndExistentials) {
@@ -132,8 +134,12 @@ TEST(FolSyntax, LongLinesBreakAtConnectives) {
   std::ostringstream os;
   support::Printer pr(&os);
   pr.open_box(0);
-  print_formul(pr, [](support::Printer& p, int l, const std::string& n, const std::vector<Term>& a) { print_atom(p, l, n, a); },
-               0, P(text));
+  print_formul(
+      pr,
+      [](support::Printer& p, int l, const std::string& n, const std::vector<Term>& a) {
+        print_atom(p, l, n, a);
+      },
+      0, P(text));
   pr.close_box();
   pr.print_flush();
   std::string out = os.str();
@@ -210,7 +216,8 @@ TEST(FolSyntax, DeepNestingIsRefusedAndFlatChainsRead) {
     std::string deep(support::kMaxNesting, '~');
     EXPECT_TRUE(std::holds_alternative<Formula>(parse_formula(deep + "p")));
     EXPECT_EQ(error_of("~" + deep + "p"), ParseErrorKind::TooDeep);
-    std::string parens = std::string(support::kMaxNesting + 1, '(') + "p" + std::string(support::kMaxNesting + 1, ')');
+    std::string parens = std::string(support::kMaxNesting + 1, '(') + "p" +
+                         std::string(support::kMaxNesting + 1, ')');
     EXPECT_EQ(error_of(parens), ParseErrorKind::TooDeep);
     std::string fn = "p(";
     for (int i = 0; i <= support::kMaxNesting; ++i) fn += "f(";
@@ -228,4 +235,19 @@ TEST(FolSyntax, DeepNestingIsRefusedAndFlatChainsRead) {
     return 0;
   });
   EXPECT_EQ(status, 0);
+}
+
+TEST(FolSyntax, DeepFormulasAreFreedWithoutRecursion) {
+  // Built and dropped on the test's ordinary stack.
+  Formula f = mk_atom("p", {});
+  Term t = mk_var("x");
+  for (int i = 0; i < 1000000; ++i) {
+    f = mk_not(f);
+    t = mk_fn("f", {t});
+  }
+  f = mk_atom("q", {t});
+  t = Term();
+  BankStats before = bank_stats();
+  f = Formula();
+  EXPECT_LT(bank_stats().terms + 1000000, before.terms + 1);
 }

@@ -40,13 +40,15 @@ TEST(FolSubst, CaptureAvoidingSubstitution) {
   Formula f = P("forall x. p(x)");
   EXPECT_EQ(formsubst(sub({{"y", T("c")}}), f), f);
   // The bound variable shadows the substitution.
-  EXPECT_EQ(formsubst(sub({{"x", T("a()")}}), P("p(x) & exists x. q(x)")), P("p(a()) & exists x. q(x)"));
+  EXPECT_EQ(formsubst(sub({{"x", T("a()")}}), P("p(x) & exists x. q(x)")),
+            P("p(a()) & exists x. q(x)"));
   // The new name avoids every free variable of the substituted body.
   Formula g = mk_forall("y", mk_atom("p", {mk_var("x"), mk_var("y"), mk_var("y'")}));
   EXPECT_EQ(S(formsubst(sub({{"x", T("y")}}), g)), "/\\ y''. p(y,y'',y')");
   // Constants with dependencies are left as they are.
   Term k = mk_cst("k", {mk_var("x")});
-  EXPECT_EQ(termsubst(sub({{"x", T("a()")}}), mk_fn("f", {k, mk_var("x")})), mk_fn("f", {k, T("a()")}));
+  EXPECT_EQ(termsubst(sub({{"x", T("a()")}}), mk_fn("f", {k, mk_var("x")})),
+            mk_fn("f", {k, T("a()")}));
   EXPECT_EQ(apply_subst(sub({{"x", T("b")}}), KFormula{P("p(x)"), 4}).key, 4);
 }
 
@@ -123,7 +125,8 @@ TEST(FolUnify, ExistentialVariablesAreNeverBound) {
   if (s) {
     EXPECT_FALSE(solve(*s));
   }
-  s = unify_literals(Subst(), P("p(x, y)"), mk_atom("p", {mk_fn("g", {mk_var("y")}), mk_evar("4", "d")}));
+  s = unify_literals(Subst(), P("p(x, y)"),
+                     mk_atom("p", {mk_fn("g", {mk_var("y")}), mk_evar("4", "d")}));
   if (s) {
     EXPECT_FALSE(solve(*s));
   }
@@ -142,7 +145,8 @@ TEST(FolUnify, ExistsAndCycles) {
 }
 
 TEST(FolUnif, DepthIsTheHeightOfTheUnifierAsSolved) {
-  auto u = unif(engine::NoConstraint<Constraints>{}, {P("p(a, b, c)"), 3}, {P("p(f(d), f(e), f(g))"), 5});
+  auto u = unif(engine::NoConstraint<Constraints>{}, {P("p(a, b, c)"), 3},
+                {P("p(f(d), f(e), f(g))"), 5});
   ASSERT_TRUE(u);
   EXPECT_EQ(u->depth, 3);  // a, b, c inserted in order: a chain
   EXPECT_EQ(u->unified.key, 3);
@@ -152,7 +156,8 @@ TEST(FolUnif, DepthIsTheHeightOfTheUnifierAsSolved) {
   // y, x, z inserted in that order make a tree of height 2. Already solved,
   // that tree is what unif reports; when solving changes a binding, the
   // tree rebuilt in key order (a chain of three) is.
-  auto c = unif(engine::NoConstraint<Constraints>{}, {P("p(y, x, z)"), 0}, {P("p(f(w), c(), a())"), 0});
+  auto c =
+      unif(engine::NoConstraint<Constraints>{}, {P("p(y, x, z)"), 0}, {P("p(f(w), c(), a())"), 0});
   ASSERT_TRUE(c);
   EXPECT_EQ(c->depth, 2);
   c = unif(engine::NoConstraint<Constraints>{}, {P("p(y, x, z)"), 0}, {P("p(f(x), c(), a())"), 0});
@@ -199,7 +204,10 @@ TEST(FolUnif, ConstraintCases) {
   EXPECT_EQ(n->constraints.table.size(), 2u);
   // Only the first entry for a key counts.
   Constraints shadow{{TableEntry{1, {}}, TableEntry{1, {{KeyItem{2}}}}}, {}};
-  EXPECT_EQ(unif(engine::TwoConstraints<Constraints>{shadow, other}, {P("p(a)"), 1}, {P("p(f(d))"), 2})->depth, 1);
+  EXPECT_EQ(
+      unif(engine::TwoConstraints<Constraints>{shadow, other}, {P("p(a)"), 1}, {P("p(f(d))"), 2})
+          ->depth,
+      1);
 }
 
 TEST(FolUnif, BatchVariant) {
