@@ -15,8 +15,8 @@ struct NoParse {};
 struct ParseError {};
 
 const Lexuniv& lexer() {
-  static const Lexuniv lex({"vrai", "True", "faux", "False", "(", ")", "non", "~", "et", "&",
-                            "ou", "|", "or", "->", "<->"});
+  static const Lexuniv lex({"vrai", "True", "faux", "False", "(", ")", "non", "~", "et", "&", "ou",
+                            "|", "or", "->", "<->"});
   return lex;
 }
 
@@ -28,9 +28,7 @@ class Reader {
  public:
   explicit Reader(LexemeStream& s) : s_(s) {}
 
-  Formula lire_proposition() {
-    return lire_operation({"<->"}, &Reader::proposition4, &iff);
-  }
+  Formula lire_proposition() { return lire_operation({"<->"}, &Reader::proposition4, &iff); }
 
  private:
   using Operand = Formula (Reader::*)();

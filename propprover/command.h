@@ -17,9 +17,9 @@ struct Command {
   enum class BoolSetting { splitting, check_subcase, trace_proof };
 
   Kind kind = Kind::Nothing;
-  std::string mode;            // Prove_mode: "nhr" or "phr"
-  std::vector<Hyp> hyps;       // Prove_mode, Prove; Axiom holds its one hypothesis here
-  Formula formula;             // Prove_mode, Prove
+  std::string mode;       // Prove_mode: "nhr" or "phr"
+  std::vector<Hyp> hyps;  // Prove_mode, Prove; Axiom holds its one hypothesis here
+  Formula formula;        // Prove_mode, Prove
   IntSetting int_setting = IntSetting::verbose;
   int int_value = 0;
   BoolSetting bool_setting = BoolSetting::splitting;

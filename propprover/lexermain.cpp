@@ -13,8 +13,21 @@ bool is_letter(unsigned char c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
   // The accented letters that formulas accept in words.
   switch (c) {
-    case 224: case 226: case 228: case 231: case 232: case 233: case 234: case 235:
-    case 238: case 239: case 244: case 246: case 249: case 251: case 252:
+    case 224:
+    case 226:
+    case 228:
+    case 231:
+    case 232:
+    case 233:
+    case 234:
+    case 235:
+    case 238:
+    case 239:
+    case 244:
+    case 246:
+    case 249:
+    case 251:
+    case 252:
       return true;
     default:
       return false;
@@ -26,8 +39,20 @@ bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool is_word_char(unsigned char c) {
   if (is_letter(c) || is_digit(c)) return true;
   switch (c) {
-    case '_': case '&': case '(': case ')': case ',': case '-': case '.': case '/':
-    case '<': case '=': case '>': case '\\': case '|': case '~':
+    case '_':
+    case '&':
+    case '(':
+    case ')':
+    case ',':
+    case '-':
+    case '.':
+    case '/':
+    case '<':
+    case '=':
+    case '>':
+    case '\\':
+    case '|':
+    case '~':
       return true;
     default:
       return false;
@@ -79,7 +104,8 @@ const char* const kEmptyToken = "lexing: empty token";
 
 Token Lexermain::token() {
   for (;;) {
-    while (pos_ < line_.size() && (line_[pos_] == ' ' || line_[pos_] == '\t' || line_[pos_] == '\n'))
+    while (pos_ < line_.size() &&
+           (line_[pos_] == ' ' || line_[pos_] == '\t' || line_[pos_] == '\n'))
       ++pos_;
     if (pos_ >= line_.size()) return simple(Tok::FIN);
     unsigned char c = static_cast<unsigned char>(line_[pos_]);
@@ -112,12 +138,23 @@ Token Lexermain::token() {
       return t;
     }
     switch (c) {
-      case '[': ++pos_; return simple(Tok::CG);
-      case ']': ++pos_; return simple(Tok::CD);
-      case ';': ++pos_; return simple(Tok::PVIRG);
-      case '#': ++pos_; return simple(Tok::DZ);
-      case '%': ++pos_; return simple(Tok::IND);
-      default: break;
+      case '[':
+        ++pos_;
+        return simple(Tok::CG);
+      case ']':
+        ++pos_;
+        return simple(Tok::CD);
+      case ';':
+        ++pos_;
+        return simple(Tok::PVIRG);
+      case '#':
+        ++pos_;
+        return simple(Tok::DZ);
+      case '%':
+        ++pos_;
+        return simple(Tok::IND);
+      default:
+        break;
     }
     if (is_letter(c) || c == '/' || c == '\\' || c == '~' || c == '(') {
       std::size_t start = pos_;

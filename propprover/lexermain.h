@@ -20,15 +20,35 @@ struct Failure {
 };
 
 enum class Tok {
-  FIN, INIT, AXIOM, PROVE, SET, EXIT, NHR, PHR, CG, DZ, IND, PVIRG, CD,
-  VERBOSE, MAXCNDTS, PDSMAXGLOBAL, SPLITTING, CHECKSUBCASE, TRACEPROOF,
-  FORMULA, INT, FLT, BOOL
+  FIN,
+  INIT,
+  AXIOM,
+  PROVE,
+  SET,
+  EXIT,
+  NHR,
+  PHR,
+  CG,
+  DZ,
+  IND,
+  PVIRG,
+  CD,
+  VERBOSE,
+  MAXCNDTS,
+  PDSMAXGLOBAL,
+  SPLITTING,
+  CHECKSUBCASE,
+  TRACEPROOF,
+  FORMULA,
+  INT,
+  FLT,
+  BOOL
 };
 
 struct Token {
   Tok tok = Tok::FIN;
-  Formula formula;    // FORMULA
-  int int_value = 0;  // INT
+  Formula formula;          // FORMULA
+  int int_value = 0;        // INT
   bool bool_value = false;  // BOOL
 };
 

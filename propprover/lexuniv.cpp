@@ -7,8 +7,21 @@ namespace {
 bool is_word_start(unsigned char c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
   switch (c) {
-    case 224: case 226: case 228: case 231: case 232: case 233: case 234: case 235:
-    case 238: case 239: case 244: case 246: case 249: case 251: case 252:
+    case 224:
+    case 226:
+    case 228:
+    case 231:
+    case 232:
+    case 233:
+    case 234:
+    case 235:
+    case 238:
+    case 239:
+    case 244:
+    case 246:
+    case 249:
+    case 251:
+    case 252:
       return true;
     default:
       return false;
@@ -21,9 +34,25 @@ bool is_word_char(unsigned char c) {
 
 bool is_symbol_char(unsigned char c) {
   switch (c) {
-    case '!': case '$': case '%': case '&': case '*': case '+': case '-': case '.':
-    case '/': case ':': case ';': case '<': case '=': case '>': case '?': case '^':
-    case '|': case '~': case '@':
+    case '!':
+    case '$':
+    case '%':
+    case '&':
+    case '*':
+    case '+':
+    case '-':
+    case '.':
+    case '/':
+    case ':':
+    case ';':
+    case '<':
+    case '=':
+    case '>':
+    case '?':
+    case '^':
+    case '|':
+    case '~':
+    case '@':
       return true;
     default:
       return false;

@@ -17,8 +17,8 @@ namespace prop {
 struct Lexeme {
   enum class Kind { MC, Ident, Entier };
   Kind kind;
-  std::string text;    // MC and Ident: the keyword or word, every character kept
-  long long value = 0; // Entier (saturated: the value is never used as a number)
+  std::string text;     // MC and Ident: the keyword or word, every character kept
+  long long value = 0;  // Entier (saturated: the value is never used as a number)
 };
 
 // A character the lexer cannot read (the lexer's parse error).

@@ -2,4 +2,6 @@
 #include "propprover/main.h"
 #include "support/bigstack.h"
 
-int main() { return support::run_with_big_stack([] { return prop::run_prop_prover(); }); }
+int main() {
+  return support::run_with_big_stack([] { return prop::run_prop_prover(); });
+}

@@ -115,13 +115,26 @@ class Parser {
       c.bool_value = expect(Tok::BOOL).bool_value;
     };
     switch (t.tok) {
-      case Tok::VERBOSE: set_int(Command::IntSetting::verbose); break;
-      case Tok::MAXCNDTS: set_int(Command::IntSetting::maxcndts); break;
-      case Tok::PDSMAXGLOBAL: set_int(Command::IntSetting::pdsmax_global); break;
-      case Tok::SPLITTING: set_bool(Command::BoolSetting::splitting); break;
-      case Tok::CHECKSUBCASE: set_bool(Command::BoolSetting::check_subcase); break;
-      case Tok::TRACEPROOF: set_bool(Command::BoolSetting::trace_proof); break;
-      default: throw SyntaxError{};
+      case Tok::VERBOSE:
+        set_int(Command::IntSetting::verbose);
+        break;
+      case Tok::MAXCNDTS:
+        set_int(Command::IntSetting::maxcndts);
+        break;
+      case Tok::PDSMAXGLOBAL:
+        set_int(Command::IntSetting::pdsmax_global);
+        break;
+      case Tok::SPLITTING:
+        set_bool(Command::BoolSetting::splitting);
+        break;
+      case Tok::CHECKSUBCASE:
+        set_bool(Command::BoolSetting::check_subcase);
+        break;
+      case Tok::TRACEPROOF:
+        set_bool(Command::BoolSetting::trace_proof);
+        break;
+      default:
+        throw SyntaxError{};
     }
     return c;
   }

@@ -11,10 +11,10 @@ namespace prop {
 
 struct Node {
   Kind kind;
-  const Node* l;      // left operand, or the operand of Not
-  const Node* r;      // right operand
-  std::string name;   // Atom only
-  std::size_t hash;   // structural: depends on kinds and bytes only
+  const Node* l;     // left operand, or the operand of Not
+  const Node* r;     // right operand
+  std::string name;  // Atom only
+  std::size_t hash;  // structural: depends on kinds and bytes only
   int size;
   int depth;
 };
@@ -133,12 +133,18 @@ Formula iff(const Formula& a, const Formula& b) { return make(Kind::Iff, &a, &b,
 
 int prio(const Formula& f) {
   switch (f.kind()) {
-    case Kind::Iff: return 1;
-    case Kind::Imp: return 2;
-    case Kind::Or: return 3;
-    case Kind::And: return 4;
-    case Kind::Not: return 5;
-    default: return 6;
+    case Kind::Iff:
+      return 1;
+    case Kind::Imp:
+      return 2;
+    case Kind::Or:
+      return 3;
+    case Kind::And:
+      return 4;
+    case Kind::Not:
+      return 5;
+    default:
+      return 6;
   }
 }
 
@@ -168,10 +174,14 @@ namespace {
 
 const char* op_text(Kind k) {
   switch (k) {
-    case Kind::Iff: return " <-> ";
-    case Kind::Imp: return " -> ";
-    case Kind::Or: return " or ";
-    default: return " & ";
+    case Kind::Iff:
+      return " <-> ";
+    case Kind::Imp:
+      return " -> ";
+    case Kind::Or:
+      return " or ";
+    default:
+      return " & ";
   }
 }
 
@@ -180,9 +190,15 @@ const char* op_text(Kind k) {
 template <class Out>
 void print_to(const Formula& f, Out& out) {
   switch (f.kind()) {
-    case Kind::True: out("True"); return;
-    case Kind::False: out("False"); return;
-    case Kind::Atom: out(f.name()); return;
+    case Kind::True:
+      out("True");
+      return;
+    case Kind::False:
+      out("False");
+      return;
+    case Kind::Atom:
+      out(f.name());
+      return;
     case Kind::Not:
       out("~");
       if (prio(f.sub()) > 5) {
@@ -289,12 +305,18 @@ void PropLogic::print_formula(const Formula& f) const {
 Formula PropLogic::head_symbol(const Formula& f) const {
   static const Formula h = atom("head_symb");
   switch (f.kind()) {
-    case Kind::Iff: return iff(h, h);
-    case Kind::Imp: return imp(h, h);
-    case Kind::Or: return or_(h, h);
-    case Kind::And: return and_(h, h);
-    case Kind::Not: return neg(h);
-    default: return f;
+    case Kind::Iff:
+      return iff(h, h);
+    case Kind::Imp:
+      return imp(h, h);
+    case Kind::Or:
+      return or_(h, h);
+    case Kind::And:
+      return and_(h, h);
+    case Kind::Not:
+      return neg(h);
+    default:
+      return f;
   }
 }
 

@@ -103,8 +103,8 @@ TEST(PropEquality, UnifHeadAndOrder) {
   EXPECT_FALSE(l.head_symbol(p) == l.head_symbol(q));
 
   // True < False < Iff < Imp < Or < And < Not < Atom.
-  std::vector<Formula> order = {true_(), false_(), iff(p, q), imp(p, q), or_(p, q),
-                                and_(p, q), neg(p), p};
+  std::vector<Formula> order = {true_(),   false_(),   iff(p, q), imp(p, q),
+                                or_(p, q), and_(p, q), neg(p),    p};
   for (std::size_t i = 0; i < order.size(); ++i)
     for (std::size_t j = 0; j < order.size(); ++j)
       EXPECT_EQ(l.compare_structural(order[i], order[j]), i < j ? -1 : (i > j ? 1 : 0));

@@ -21,25 +21,43 @@ const char* const kAtoms[] = {"p", "q", "r"};
 Formula random_formula(std::mt19937& g, int depth) {
   std::uniform_int_distribution<int> pick(0, depth <= 0 ? 2 : 9);
   switch (int k = pick(g)) {
-    case 0: case 1: case 2: return atom(kAtoms[k]);
-    case 3: return neg(random_formula(g, depth - 1));
-    case 4: return and_(random_formula(g, depth - 1), random_formula(g, depth - 1));
-    case 5: case 6: return or_(random_formula(g, depth - 1), random_formula(g, depth - 1));
-    case 7: case 8: return imp(random_formula(g, depth - 1), random_formula(g, depth - 1));
-    default: return iff(random_formula(g, depth - 1), random_formula(g, depth - 1));
+    case 0:
+    case 1:
+    case 2:
+      return atom(kAtoms[k]);
+    case 3:
+      return neg(random_formula(g, depth - 1));
+    case 4:
+      return and_(random_formula(g, depth - 1), random_formula(g, depth - 1));
+    case 5:
+    case 6:
+      return or_(random_formula(g, depth - 1), random_formula(g, depth - 1));
+    case 7:
+    case 8:
+      return imp(random_formula(g, depth - 1), random_formula(g, depth - 1));
+    default:
+      return iff(random_formula(g, depth - 1), random_formula(g, depth - 1));
   }
 }
 
 bool eval(const Formula& f, unsigned v) {
   switch (f.kind()) {
-    case Kind::True: return true;
-    case Kind::False: return false;
-    case Kind::Atom: return (v >> (f.name()[0] - 'p')) & 1u;
-    case Kind::Not: return !eval(f.sub(), v);
-    case Kind::And: return eval(f.left(), v) && eval(f.right(), v);
-    case Kind::Or: return eval(f.left(), v) || eval(f.right(), v);
-    case Kind::Imp: return !eval(f.left(), v) || eval(f.right(), v);
-    case Kind::Iff: return eval(f.left(), v) == eval(f.right(), v);
+    case Kind::True:
+      return true;
+    case Kind::False:
+      return false;
+    case Kind::Atom:
+      return (v >> (f.name()[0] - 'p')) & 1u;
+    case Kind::Not:
+      return !eval(f.sub(), v);
+    case Kind::And:
+      return eval(f.left(), v) && eval(f.right(), v);
+    case Kind::Or:
+      return eval(f.left(), v) || eval(f.right(), v);
+    case Kind::Imp:
+      return !eval(f.left(), v) || eval(f.right(), v);
+    case Kind::Iff:
+      return eval(f.left(), v) == eval(f.right(), v);
   }
   return false;
 }
@@ -101,7 +119,8 @@ TEST(PropDepth, NestingLimitOnBigStack) {
     std::optional<Formula> f = analyse_proposition(ok);
     std::optional<Formula> g = analyse_proposition(negs);
     bool good = f && *f == imp(atom("p"), atom("p")) && !analyse_proposition(too_deep) && g &&
-                g->depth() == 60001 && to_string(*g).size() == 59999 * 3 + 2;  // the innermost ~p needs no brackets
+                g->depth() == 60001 &&
+                to_string(*g).size() == 59999 * 3 + 2;  // the innermost ~p needs no brackets
     return good ? 0 : 1;
   });
   EXPECT_EQ(status, 0);

@@ -35,7 +35,7 @@ TEST(Asynt, WordsSymbolsAndTrailingText) {
   EXPECT_EQ(read("a b"), "a");
   EXPECT_EQ(read("a )"), "a");
   EXPECT_EQ(read("p q -> r"), "p");
-  EXPECT_EQ(read("&&"), "&&");     // a symbol that is not a keyword is an atom
+  EXPECT_EQ(read("&&"), "&&");      // a symbol that is not a keyword is an atom
   EXPECT_EQ(read("p ->~ q"), "p");  // "->~" runs together into one atom name
   EXPECT_EQ(read("abcdefghijklmnopqrst"), "abcdefghijklmnopqrst");  // nothing cut
   EXPECT_EQ(read("v\xe9rit\xe9"), "v\xe9rit\xe9");
@@ -47,8 +47,8 @@ TEST(Asynt, WordsSymbolsAndTrailingText) {
 }
 
 TEST(Asynt, Failures) {
-  for (const char* bad : {"", "   ", "42", "-3", "-> p", ")", "p ->", "p & (q",
-                          "~ ~a", "non", "( )", "p , q", "_p", "[p]", "p -> 12"}) {
+  for (const char* bad : {"", "   ", "42", "-3", "-> p", ")", "p ->", "p & (q", "~ ~a", "non",
+                          "( )", "p , q", "_p", "[p]", "p -> 12"}) {
     EXPECT_EQ(read(bad), "FAIL") << bad;
   }
 }
@@ -69,12 +69,21 @@ std::string outcome(std::string_view line) {
     Command c = parse_command(line);
     std::string s;
     switch (c.kind) {
-      case Command::Kind::Init: return "Init";
-      case Command::Kind::Exit: return "Exit";
-      case Command::Kind::Nothing: return "Nothing";
-      case Command::Kind::Axiom: s = "Axiom"; break;
-      case Command::Kind::Prove_mode: s = "Prove_mode " + c.mode; break;
-      case Command::Kind::Prove: s = "Prove"; break;
+      case Command::Kind::Init:
+        return "Init";
+      case Command::Kind::Exit:
+        return "Exit";
+      case Command::Kind::Nothing:
+        return "Nothing";
+      case Command::Kind::Axiom:
+        s = "Axiom";
+        break;
+      case Command::Kind::Prove_mode:
+        s = "Prove_mode " + c.mode;
+        break;
+      case Command::Kind::Prove:
+        s = "Prove";
+        break;
       case Command::Kind::Set_int:
         return "Set_int " + std::to_string(static_cast<int>(c.int_setting)) + " " +
                std::to_string(c.int_value);
@@ -105,7 +114,8 @@ TEST(Parsermain, Commands) {
   EXPECT_EQ(outcome("  \t "), "Nothing");
   EXPECT_EQ(outcome("(* just a comment *)"), "Nothing");
   EXPECT_EQ(outcome("init (* a *) (* b *)"), "Init");
-  for (const char* w : {"exit", "Exit", "quit", "Quit", "sortie", "Sortie"}) EXPECT_EQ(outcome(w), "Exit");
+  for (const char* w : {"exit", "Exit", "quit", "Quit", "sortie", "Sortie"})
+    EXPECT_EQ(outcome(w), "Exit");
   EXPECT_EQ(outcome("prove p & q"), "Prove [] p & q");
   EXPECT_EQ(outcome("prove [h1; h2 # 3 % 2] c"), "Prove [h1 %1;h2 #3 %2;] c");
   EXPECT_EQ(outcome("prove [h % 4; g # 0] c -> h"), "Prove [h %4;g #0 %1;] c -> h");
