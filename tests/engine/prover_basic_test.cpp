@@ -210,3 +210,69 @@ TEST(ProverOutcomes, ResolutionMethods) {
     EXPECT_EQ(e.text.find("Methode"), std::string::npos) << e.text;
   }
 }
+
+// The split checks of the resolution step, seen through their level-2 traces.
+TEST(ProverOutcomes, SplitChecksFollowTheSettings) {
+  const char* t = "(p & (q | r)) <-> ((p & q) | (p & r))";
+  auto traces = [&](std::optional<bool> splitting, std::optional<bool> subcase) {
+    Engine e;
+    ProveSettings s = with_verbose(2);
+    s.step_prompt = 0;
+    s.splitting = splitting;
+    s.check_subcase = subcase;
+    EXPECT_TRUE(e.prove(t, s));
+    return std::make_pair(e.text.find("\nSplitting : Sous-cas detecte\n") != std::string::npos,
+                          e.text.find("\nSplitting : Tautologie detectee\n") != std::string::npos);
+  };
+  EXPECT_EQ(traces({}, {}), std::make_pair(true, true));
+  EXPECT_EQ(traces({}, false), std::make_pair(false, true));
+  // Without splitting nothing is checked, whatever check_subcase says.
+  EXPECT_EQ(traces(false, true), std::make_pair(false, false));
+}
+
+// The level-2 layout of a whole attempt: the end-of-step lists, then the
+// lazy step's literal with its rest clause and the "{}" and "[]" markers.
+TEST(ProverOutcomes, LevelTwoTraceLayout) {
+  Engine e;
+  ProveSettings s = with_verbose(2);
+  s.step_prompt = 0;
+  EXPECT_TRUE(e.prove("p -> p", s));
+  EXPECT_EQ(e.text,
+            "On prend une clause\n"
+            "\n\nLes clauses deja vues :\n\n"
+            "(1)~(p -> p) :  #1. %2.\n\n\n"
+            "Les clauses candidates :\n\n\n\n"
+            "La liste des decomposables :\n"
+            "~(p -> p)\n(1) :  #1. %2.\nprovient de la clause 1\n\n\n\n"
+            "taille !djvues : 1\n"
+            "taille taillecndats : 0\n\n"
+            "On decompose un litteral\n"
+            "Le litteral :\n~(p -> p)\n"
+            "Le reste de la clause :(1) :  #1. %2.\n"
+            "{}[]La formule est vraie\n"
+            "Voici la preuve :\n"
+            "\\(4) :  #0. %3. $res p\n"
+            " \\(2)p :  #2.1 %1. $dec -impl p -> p\n"
+            " |\\(1)~(p -> p) :  #1. %2.\n"
+            " \\(3)~p :  #2.1 %1. $dec -impr p -> p\n"
+            "  \\(1)~(p -> p) :  #1. %2.\n");
+}
+
+TEST(ProverOutcomes, LevelThreeAndFourTraces) {
+  Engine e;
+  ProveSettings s = with_verbose(3);
+  s.step_prompt = 0;
+  EXPECT_TRUE(e.prove("q", s, {"p", "p -> q"}));
+  EXPECT_NE(e.text.find("La clause ajoutee :\n\n(1)p :  #1. %1.\n\n"), std::string::npos) << e.text;
+  EXPECT_NE(e.text.find("Clause non splittee\n\n"), std::string::npos);
+  // Here resolvents of two literals are taken and split.
+  EXPECT_TRUE(e.prove("(p <-> q) <-> (q <-> p)", s));
+  EXPECT_NE(e.text.find("Le splitting de la clause donne :\n\n"), std::string::npos);
+  EXPECT_EQ(e.text.find("Les decompositions :"), std::string::npos);
+  s.lazy_decomposition = false;
+  s.verbose = 4;
+  EXPECT_TRUE(e.prove("(p | q) -> (q | p)", s));
+  EXPECT_NE(e.text.find("Les decompositions :\n\n"), std::string::npos);
+  EXPECT_NE(e.text.find("\nunification reussie\nl = "), std::string::npos);
+  EXPECT_NE(e.text.find("clause obtenue = "), std::string::npos);
+}
