@@ -9,8 +9,10 @@
 
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "assistant/base.h"
+#include "assistant/parsermain.h"
 #include "assistant/parsernc.h"
 #include "engine/prover.h"
 #include "fol/fol.h"
@@ -62,7 +64,22 @@ class Main {
   // Cells 1-10 as the settings of one proof attempt.
   engine::ProveSettings settings() const;
 
+  // The read-eval loop on standard input. Returns the exit status: 0 after
+  // "exit" and at end of input; 130 when interrupted at the prompt.
+  int boucle();
+  // One line as an iteration of the loop handles it, messages included;
+  // the exit status when the line ends the program. May read the answer to
+  // the exit question from standard input.
+  std::optional<int> execute_line(const std::string& line);
+
  private:
+  using Line = std::variant<parsermain::Command, parsernc::ProofPtr>;
+  Line read(const std::string& line);
+  // Carries out a command; returns the exit status when it ends the program.
+  std::optional<int> command(const parsermain::Command& c);
+  std::optional<int> ask_exit();
+  void check_phrase();
+
   long long number_counter_ = 0;
   long long hyp_name_counter_ = 0;
 };

@@ -1,0 +1,659 @@
+#include "assistant/checker.h"
+
+#include <algorithm>
+#include <deque>
+#include <optional>
+#include <set>
+#include <string_view>
+#include <utility>
+
+#include "assistant/display.h"
+#include "engine/ptypes.h"
+#include "support/printer.h"
+
+namespace assistant {
+namespace {
+
+using parsernc::NcBlock;
+using parsernc::NcByItem;
+using parsernc::NcHint;
+using parsernc::NcProof;
+using parsernc::NcStep;
+
+// An internal inconsistency of the checker.
+[[noreturn]] void assert_main() { throw engine::InternalError{"main"}; }
+
+template <class T>
+CheckPtr tree(T v) {
+  return std::make_shared<const CheckTree>(CheckTree{std::move(v)});
+}
+template <class T>
+StepCheckPtr step_check(T v) {
+  return std::make_shared<const StepCheck>(StepCheck{std::move(v)});
+}
+
+// ---- Diagnostics: each ends with a newline and a flush, then NCErreur ----
+
+void say(std::string_view s) { support::pp().print_string(s); }
+void newline() { support::pp().print_newline(); }
+[[noreturn]] void reject() {
+  newline();
+  throw NCErreur{};
+}
+
+[[noreturn]] void reject_unknown_claim(const fol::Formula& f) {
+  say("Il est impossible de prouver");
+  newline();
+  fol::print_formula(f);
+  say("car il y a des variables jamais introduites dans cette branche");
+  reject();
+}
+
+[[noreturn]] void reject_unknown_hint(const fol::Formula& f) {
+  say("Il est impossible d'utiliser");
+  newline();
+  fol::print_formula(f);
+  say("comme indice car il y a des variables jamais introduites dans cette branche");
+  reject();
+}
+
+// ---- Names of a branch ----
+
+bool introduced(const Goal& g, const std::string& x) {
+  for (const auto& e : g.evars)
+    if (e.first == x) return true;
+  for (const auto& c : g.csts)
+    if (c.first == x) return true;
+  return false;
+}
+
+// The known-variable test: every free variable of f is introduced in g.
+bool known(const Goal& g, const fol::Formula& f) {
+  for (const std::string& v : f->free_vars())
+    if (!introduced(g, v)) return false;
+  return true;
+}
+
+bool is_hyp_formula(const Goal& g, const fol::Formula& f) {
+  for (const auto& h : g.hyps)
+    if (fol::equal_formula(f, h.second)) return true;
+  return false;
+}
+
+// A hint may name only a hypothesis that the goal has under a name.
+bool has_named_hyp(const Goal& g, const std::string& h) {
+  if (h.empty()) return false;
+  for (const auto& hyp : g.hyps)
+    if (hyp.first == h) return true;
+  return false;
+}
+
+class Walk {
+ public:
+  explicit Walk(Main& m) : m_(m) {}
+
+  CheckPtr proof(const Goal& g, const NcProof& p) {
+    if (const auto* l = std::get_if<parsernc::Label>(&p.v)) {
+      Goal g2 = g;
+      g2.name = l->name;
+      return tree(Open{std::move(g2)});
+    }
+    if (const auto* a = std::get_if<parsernc::By_absurd>(&p.v)) {
+      Goal g2 = g;
+      g2.hyps.insert(g2.hyps.begin(), {a->name, fol::mk_not(g.concl)});
+      g2.concl = fol::mk_false();
+      return proof(g2, *a->proof);
+    }
+    if (const auto* pr = std::get_if<parsernc::Prove>(&p.v)) {
+      if (!known(g, pr->formula)) reject_unknown_claim(pr->formula);
+      Goal claim = g;
+      claim.concl = pr->formula;
+      CheckPtr first = proof(claim, *pr->proof);
+      Goal rest = g;
+      rest.hyps.insert(rest.hyps.begin(), {pr->name, pr->formula});
+      return tree(Both{std::move(first), proof(rest, *pr->continuation)});
+    }
+    if (const auto* s = std::get_if<parsernc::Set>(&p.v)) return set(g, *s);
+    const parsernc::By& by = std::get<parsernc::By>(p.v);
+    std::vector<fol::Formula> formulas = hint_check(g, by.hints);
+    StepCheckPtr outcome = step(g, *by.step);
+    return tree(Justify{g, std::move(formulas), by.hints, std::move(outcome)});
+  }
+
+ private:
+  // The value of an existential variable: one accepted earlier in this
+  // phrase (not stored yet), else the stored one.
+  const fol::Term* value_of(const std::string& key) const {
+    for (auto it = accepted_.rbegin(); it != accepted_.rend(); ++it)
+      if (it->first == key) return &it->second;
+    return fol::evar_value(key);
+  }
+
+  // Whether key k occurs in t, following values. A value that is the
+  // variable itself, directly or through other variables, counts too: the
+  // store would then hold a cycle.
+  bool depends_on(const std::string& k, const fol::Term& t) const {
+    std::vector<fol::Term> todo{t};
+    std::set<std::string> followed;
+    while (!todo.empty()) {
+      fol::Term u = std::move(todo.back());
+      todo.pop_back();
+      switch (u->kind()) {
+        case fol::TermKind::Fn:
+        case fol::TermKind::Cst:
+          for (const fol::Term& a : u->args()) todo.push_back(a);
+          break;
+        case fol::TermKind::Evar:
+          if (u->key() == k) return true;
+          if (followed.insert(u->key()).second)
+            if (const fol::Term* v = value_of(u->key())) todo.push_back(*v);
+          break;
+        default:
+          break;
+      }
+    }
+    return false;
+  }
+
+  CheckPtr set(const Goal& g, const parsernc::Set& s) {
+    const std::string& x = s.name;
+    const std::string* key = nullptr;
+    for (const auto& e : g.evars)
+      if (e.first == x) {
+        key = &e.second;
+        break;
+      }
+    if (!key) {
+      say("le nom " + x + " n'a jamais ete introduit dans cette branche de la preuve");
+      reject();
+    }
+    if (value_of(*key)) {
+      say("la variable " + x + " a deja ete instanciee");
+      reject();
+    }
+    if (!known(g, s.term)) {
+      say("la variable " + x + " est instanciee par un terme");
+      newline();
+      say("contenant des elements jamais introduits dans cette branche");
+      reject();
+    }
+    const fol::Formula t = fol::formsubst(do_subst(g.csts, g.evars), s.term);
+    if (t->kind() != fol::FormKind::Atom || t->args().size() != 1) assert_main();
+    if (s.term->kind() != fol::FormKind::Atom || s.term->args().size() != 1) assert_main();
+    const fol::Term& value = t->args().front();
+    if (depends_on(*key, value)) {
+      say("la variable " + x + " est instanciee par un terme");
+      newline();
+      say("contenant des constantes qui en dependent");
+      reject();
+    }
+    accepted_.emplace_back(*key, value);
+    Assign a{x, *key, s.term->args().front(), value, nullptr};
+    a.rest = proof(g, *s.proof);
+    return tree(std::move(a));
+  }
+
+  // The formulas of the hints that must be proved from the goal: each
+  // by-item gives its source (when stated and new) then its instances, and
+  // later by-items go in front of earlier ones.
+  std::vector<fol::Formula> hint_check(const Goal& g, const std::vector<NcByItem>& hints) {
+    std::vector<std::vector<fol::Formula>> parts;
+    for (const NcByItem& item : hints) {
+      std::vector<fol::Formula> inst = instances(g, item.instances);
+      std::vector<fol::Formula> part;
+      if (const auto* st = std::get_if<parsernc::Stated>(&item.source)) {
+        if (!is_hyp_formula(g, st->formula)) {
+          if (!known(g, st->formula)) reject_unknown_hint(st->formula);
+          part.push_back(st->formula);
+        }
+      } else if (const auto* h = std::get_if<parsernc::Hyp>(&item.source)) {
+        if (!has_named_hyp(g, h->name)) {
+          say("l'hypothèse  [" + h->name + "] n'est pas dans le but courant");
+          reject();
+        }
+      } else {
+        assert_main();
+      }
+      part.insert(part.end(), inst.begin(), inst.end());
+      parts.push_back(std::move(part));
+    }
+    std::vector<fol::Formula> out;
+    for (auto it = parts.rbegin(); it != parts.rend(); ++it) out.insert(out.end(), it->begin(), it->end());
+    return out;
+  }
+
+  std::vector<fol::Formula> instances(const Goal& g, const std::vector<NcHint>& l) {
+    std::vector<fol::Formula> out;
+    for (const NcHint& h : l) {
+      if (const auto* st = std::get_if<parsernc::Stated>(&h)) {
+        if (is_hyp_formula(g, st->formula)) continue;
+        if (!known(g, st->formula)) reject_unknown_hint(st->formula);
+        out.push_back(st->formula);
+      } else if (const auto* hy = std::get_if<parsernc::Hyp>(&h)) {
+        if (!has_named_hyp(g, hy->name)) {
+          say("l'hypothese  " + hy->name + " n'est pas dans le but courant");
+          reject();
+        }
+      } else {
+        const parsernc::Eq& eq = std::get<parsernc::Eq>(h);
+        if (!known(g, eq.term)) {
+          say("L'indice cherchant a donner une valeur à " + eq.name);
+          newline();
+          say("n'est pas correct car le terme contient des elements");
+          newline();
+          say("jamais introduits dans cette branche");
+          reject();
+        }
+      }
+    }
+    return out;
+  }
+
+  StepCheckPtr step(const Goal& g, const NcStep& s) {
+    if (std::holds_alternative<parsernc::Trivial>(s.v)) return step_check(Direct{});
+    if (const auto* d = std::get_if<parsernc::Deduce>(&s.v)) {
+      // A free variable of a deduced formula would be read existentially
+      // when it is proved and universally once it is a hypothesis.
+      std::vector<fol::Formula> formulas;
+      for (const auto& n : d->formulas) {
+        if (!known(g, n.formula)) reject_unknown_claim(n.formula);
+        formulas.push_back(n.formula);
+      }
+      Goal g2 = g;
+      std::vector<std::pair<std::string, fol::Formula>> hyps;
+      hyps.reserve(d->formulas.size() + g.hyps.size());
+      for (const auto& n : d->formulas) hyps.emplace_back(n.name, n.formula);
+      hyps.insert(hyps.end(), g.hyps.begin(), g.hyps.end());
+      g2.hyps = std::move(hyps);
+      return step_check(Deduced{std::move(formulas), proof(g2, *d->proof)});
+    }
+    const NcBlock& b = *std::get<parsernc::Block>(s.v).block;
+    std::vector<CheckPtr> parts;
+    prem_rev(g, b, parts);
+    std::reverse(parts.begin(), parts.end());
+    if (exists_show(b)) {
+      std::vector<fol::Formula> established;
+      a_set(b, false, g.concl, established);
+      return step_check(Shown{std::move(established), std::move(parts)});
+    }
+    return step_check(Cases{aux_b(b), std::move(parts)});
+  }
+
+  // The sub-proofs of a block, last first: the right half of a "then" is
+  // walked before the left one, and both start from the same goal. A run of
+  // "let", "search" and "assume" prefixes extends one goal, so a long run
+  // costs time in proportion to its length.
+  void prem_rev(const Goal& g0, const NcBlock& b0, std::vector<CheckPtr>& out) {
+    const NcBlock* b = &b0;
+    std::vector<std::pair<std::string, fol::Formula>> hyps;                // added, oldest first
+    std::vector<std::pair<std::string, std::string>> evars;                // added, oldest first
+    std::vector<std::pair<std::string, std::vector<fol::Term>>> csts;      // added, oldest first
+    std::optional<std::set<std::string>> names;  // the branch's names, once needed
+    auto branch_names = [&]() -> std::set<std::string>& {
+      if (!names) {
+        names.emplace();
+        for (const auto& e : g0.evars) names->insert(e.first);
+        for (const auto& c : g0.csts) names->insert(c.first);
+      }
+      return *names;
+    };
+    while (true) {
+      if (const auto* l = std::get_if<parsernc::Let>(&b->v)) {
+        if (!branch_names().insert(l->name).second) {
+          say("le nom pour la constante " + l->name + " a deja ete utilise");
+          reject();
+        }
+        // The constant depends on every existential variable of the branch.
+        std::vector<fol::Term> deps;
+        deps.reserve(evars.size() + g0.evars.size());
+        for (auto it = evars.rbegin(); it != evars.rend(); ++it) deps.push_back(fol::mk_evar(it->second, it->first));
+        for (const auto& e : g0.evars) deps.push_back(fol::mk_evar(e.second, e.first));
+        csts.emplace_back(l->name, std::move(deps));
+        b = l->block.get();
+      } else if (const auto* s = std::get_if<parsernc::Search>(&b->v)) {
+        if (!branch_names().insert(s->name).second) {
+          say("le nom pour la variable " + s->name + " a deja ete utilise");
+          reject();
+        }
+        evars.emplace_back(s->name, m_.next_number());
+        b = s->block.get();
+      } else if (const auto* a = std::get_if<parsernc::Assume>(&b->v)) {
+        std::set<std::string>& n = branch_names();
+        for (const std::string& v : a->formula->free_vars())
+          if (!n.count(v)) {
+            say("la formule fn'a jamais ete introduit dans cette branche de la preuve");
+            reject();
+          }
+        hyps.emplace_back(a->name, a->formula);
+        b = a->block.get();
+      } else {
+        break;
+      }
+    }
+    Goal extended;
+    const Goal* g = &g0;
+    if (!hyps.empty() || !evars.empty() || !csts.empty()) {
+      extended.concl = g0.concl;
+      extended.name = g0.name;
+      extended.hyps.assign(hyps.rbegin(), hyps.rend());
+      extended.hyps.insert(extended.hyps.end(), g0.hyps.begin(), g0.hyps.end());
+      extended.evars.assign(evars.rbegin(), evars.rend());
+      extended.evars.insert(extended.evars.end(), g0.evars.begin(), g0.evars.end());
+      extended.csts.assign(csts.rbegin(), csts.rend());
+      extended.csts.insert(extended.csts.end(), g0.csts.begin(), g0.csts.end());
+      g = &extended;
+    }
+    if (const auto* t = std::get_if<parsernc::Then>(&b->v)) {
+      prem_rev(*g, *t->right, out);
+      prem_rev(*g, *t->left, out);
+    } else if (const auto* sh = std::get_if<parsernc::Show>(&b->v)) {
+      // As for "deduce": a claim must not have variables of its own.
+      if (!known(*g, sh->formula)) reject_unknown_claim(sh->formula);
+      Goal g2 = *g;
+      g2.concl = sh->formula;
+      out.push_back(proof(g2, *sh->proof));
+    } else {
+      out.push_back(proof(*g, *std::get<parsernc::Proof>(b->v).proof));
+    }
+  }
+
+  static bool exists_show(const NcBlock& b) {
+    if (const auto* t = std::get_if<parsernc::Then>(&b.v)) return exists_show(*t->left) || exists_show(*t->right);
+    if (const auto* l = std::get_if<parsernc::Let>(&b.v)) return exists_show(*l->block);
+    if (const auto* s = std::get_if<parsernc::Search>(&b.v)) return exists_show(*s->block);
+    if (const auto* a = std::get_if<parsernc::Assume>(&b.v)) return exists_show(*a->block);
+    return std::holds_alternative<parsernc::Show>(b.v);
+  }
+
+  // The formula a block with "show" establishes; c is the step's goal formula.
+  static fol::Formula a_elt(const NcBlock& b, const fol::Formula& c) {
+    if (const auto* t = std::get_if<parsernc::Then>(&b.v)) return fol::mk_and(a_elt(*t->left, c), a_elt(*t->right, c));
+    if (const auto* l = std::get_if<parsernc::Let>(&b.v)) return fol::mk_forall(l->name, a_elt(*l->block, c));
+    if (const auto* s = std::get_if<parsernc::Search>(&b.v)) return fol::mk_exists(s->name, a_elt(*s->block, c));
+    if (const auto* a = std::get_if<parsernc::Assume>(&b.v)) return fol::mk_imp(a->formula, a_elt(*a->block, c));
+    if (const auto* sh = std::get_if<parsernc::Show>(&b.v)) return sh->formula;
+    return c;
+  }
+
+  // The formulas a block with "show" establishes, appended to out (reversed
+  // when `reversed`): a "then" gives its left list reversed, then its right.
+  static void a_set(const NcBlock& b, bool reversed, const fol::Formula& c, std::vector<fol::Formula>& out) {
+    if (const auto* t = std::get_if<parsernc::Then>(&b.v)) {
+      if (!reversed) {
+        a_set(*t->left, true, c, out);
+        a_set(*t->right, false, c, out);
+      } else {
+        a_set(*t->right, true, c, out);
+        a_set(*t->left, false, c, out);
+      }
+      return;
+    }
+    out.push_back(a_elt(b, c));
+  }
+
+  // The case formula of a block without "show"; True when no condition.
+  static fol::Formula aux_b(const NcBlock& b) {
+    if (const auto* t = std::get_if<parsernc::Then>(&b.v)) {
+      fol::Formula f1 = aux_b(*t->left), f2 = aux_b(*t->right);
+      if (fol::is_true(f1)) return f2;
+      if (fol::is_true(f2)) return f1;
+      return fol::mk_or(f1, f2);
+    }
+    if (const auto* l = std::get_if<parsernc::Let>(&b.v)) {
+      fol::Formula in = aux_b(*l->block);
+      return fol::is_true(in) ? in : fol::mk_exists(l->name, in);
+    }
+    if (const auto* s = std::get_if<parsernc::Search>(&b.v)) {
+      fol::Formula in = aux_b(*s->block);
+      return fol::is_true(in) ? in : fol::mk_forall(s->name, in);
+    }
+    if (const auto* a = std::get_if<parsernc::Assume>(&b.v)) {
+      fol::Formula in = aux_b(*a->block);
+      return fol::is_true(in) ? a->formula : fol::mk_and(a->formula, in);
+    }
+    if (std::holds_alternative<parsernc::Proof>(b.v)) return fol::mk_true();
+    assert_main();
+  }
+
+  Main& m_;
+  std::vector<std::pair<std::string, fol::Term>> accepted_;  // (key, value) set by this phrase
+};
+
+// ---- Step justification ----
+
+using Hypothesis = engine::Hypothesis<fol::FolLogic>;
+
+// The hypotheses of one justification: the goal's own, numbered from 1,
+// then those the hints add or mark.
+class HypsList {
+ public:
+  HypsList(const fol::Subst& s, const Goal& g) : s_(s) {
+    for (const auto& [name, f] : g.hyps) {
+      const int k = ++key_counter_;
+      numbered_.emplace_back(f, k);
+      if (!name.empty()) named_.emplace_back(name, k);
+      std::optional<int> w;
+      if (name.empty()) w = ++weight_counter_;
+      l_.push_back({{fol::formsubst(s_, f), k}, w, fol::Constraints{}, 0});
+    }
+  }
+
+  void add_by(const std::vector<NcByItem>& hints) {
+    for (const NcByItem& item : hints) {
+      std::vector<fol::ConstraintItem> inst = add_with(item.instances);
+      if (const auto* st = std::get_if<parsernc::Stated>(&item.source)) {
+        if (std::optional<int> k = recorded(st->formula)) {
+          add_use_constraints(*k, inst);
+        } else {
+          const int nk = ++key_counter_;
+          numbered_.emplace_back(st->formula, nk);
+          fol::Constraints c;
+          c.table.push_back({nk, {inst}});
+          l_.push_front({{fol::formsubst(s_, st->formula), nk}, 0, std::move(c), 0});
+        }
+      } else {
+        add_use_constraints(key_of(std::get<parsernc::Hyp>(item.source).name), inst);
+      }
+    }
+  }
+
+  std::vector<Hypothesis> list() const { return {l_.begin(), l_.end()}; }
+
+ private:
+  std::vector<fol::ConstraintItem> add_with(const std::vector<NcHint>& l) {
+    std::vector<fol::ConstraintItem> items;
+    for (const NcHint& h : l) {
+      if (const auto* hy = std::get_if<parsernc::Hyp>(&h)) {
+        const int k = key_of(hy->name);
+        add_use_constraints(k, {});
+        items.emplace_back(std::in_place_type<fol::KeyItem>, k);
+      } else if (const auto* st = std::get_if<parsernc::Stated>(&h)) {
+        std::optional<int> k = recorded(st->formula);
+        if (!k) {
+          k = ++key_counter_;
+          numbered_.emplace_back(st->formula, *k);
+          l_.push_front({{fol::formsubst(s_, st->formula), *k}, 0, fol::Constraints{}, 0});
+        }
+        items.emplace_back(std::in_place_type<fol::KeyItem>, *k);
+      } else {
+        const parsernc::Eq& eq = std::get<parsernc::Eq>(h);
+        if (eq.term->kind() != fol::FormKind::Atom || eq.term->args().size() != 1) assert_main();
+        items.emplace_back(std::in_place_type<fol::InstanceItem>, eq.name, eq.term->args().front());
+      }
+    }
+    return items;
+  }
+
+  // The key of the newest recorded formula equal to f.
+  std::optional<int> recorded(const fol::Formula& f) const {
+    for (auto it = numbered_.rbegin(); it != numbered_.rend(); ++it)
+      if (fol::equal_formula(it->first, f)) return it->second;
+    return std::nullopt;
+  }
+
+  // The key of the newest recorded name h (the walk has made sure there is one).
+  int key_of(const std::string& h) const {
+    for (auto it = named_.rbegin(); it != named_.rend(); ++it)
+      if (it->first == h) return it->second;
+    throw fol::Failure("erreur dans add_use_constraints");
+  }
+
+  // The hypothesis with key k gets weight 0 and, when given, one more
+  // group of instances.
+  void add_use_constraints(int k, const std::vector<fol::ConstraintItem>& inst) {
+    for (Hypothesis& h : l_) {
+      if (h.formula.key != k) continue;
+      h.formula.f = fol::formsubst(s_, h.formula.f);
+      h.poids = 0;
+      if (!inst.empty()) {
+        std::vector<fol::TableEntry>& table = h.constraints.table;
+        if (table.empty()) {
+          table.push_back({k, {inst}});
+        } else if (table.front().key == k) {
+          table.front().groups.insert(table.front().groups.begin(), inst);
+        } else {
+          throw fol::Failure("erreur dans add_use_constraints add_use");
+        }
+      }
+      return;
+    }
+    throw fol::Failure("erreur dans add_use_constraints");
+  }
+
+  const fol::Subst& s_;
+  std::deque<Hypothesis> l_;
+  int key_counter_ = 0;
+  int weight_counter_ = 0;
+  std::vector<std::pair<fol::Formula, int>> numbered_;  // oldest first
+  std::vector<std::pair<std::string, int>> named_;      // oldest first
+};
+
+std::vector<Hypothesis> give_hyps_list(const fol::Subst& s, const std::vector<NcByItem>& hints,
+                                       const Goal& g) {
+  HypsList l(s, g);
+  l.add_by(hints);
+  return l.list();
+}
+
+class Justifier {
+ public:
+  explicit Justifier(Main& m) : m_(m) {}
+
+  std::vector<Goal> open;  // oldest first
+
+  void justify(const CheckTree& t) {
+    if (const auto* o = std::get_if<Open>(&t.v)) {
+      open.push_back(o->goal);
+    } else if (const auto* b = std::get_if<Both>(&t.v)) {
+      justify(*b->first);
+      justify(*b->second);
+    } else if (const auto* a = std::get_if<Assign>(&t.v)) {
+      // The value under the goal's substitution: a name written in the term
+      // stands for the goal's constant or existential variable, and must
+      // not become a variable of every clause that meets it.
+      fol::add_evar_val(a->key, a->substituted);
+      justify(*a->rest);
+    } else {
+      step(std::get<Justify>(t.v));
+    }
+  }
+
+ private:
+  void prove(const std::vector<Hypothesis>& hyps, const fol::Formula& goal) {
+    m_.prover.prove(m_.settings(), hyps, fol::KFormula{goal, 0});
+  }
+
+  void step(const Justify& j) {
+    const Goal& g = j.goal;
+    try {
+      const fol::Subst s = do_subst(g.csts, g.evars);
+      const std::vector<Hypothesis> l = give_hyps_list(s, {}, g);
+      for (const fol::Formula& f : j.hint_formulas) {
+        try {
+          prove(l, fol::formsubst(s, f));
+        } catch (const engine::ProveFails&) {
+          say("la formule :");
+          newline();
+          fol::print_formula(f);
+          newline();
+          say("n'a pu être prouvee");
+          newline();
+          throw;
+        }
+      }
+      outcome(g, j.hints, *j.outcome);
+    } catch (const engine::ProveFails&) {
+      open.push_back(g);
+    }
+  }
+
+  void outcome(const Goal& g, const std::vector<NcByItem>& hints, const StepCheck& c) {
+    try {
+      const fol::Subst s = do_subst(g.csts, g.evars);
+      if (std::holds_alternative<Direct>(c.v)) {
+        prove(give_hyps_list(s, hints, g), fol::formsubst(s, g.concl));
+      } else if (const auto* d = std::get_if<Deduced>(&c.v)) {
+        const std::vector<Hypothesis> l = give_hyps_list(s, hints, g);
+        for (const fol::Formula& f : d->formulas) {
+          try {
+            prove(l, fol::formsubst(s, f));
+          } catch (const engine::ProveFails&) {
+            say("la deduction de la formule :");
+            newline();
+            fol::print_formula(f);
+            newline();
+            say("dans le but :");
+            newline();
+            print_goal(g);
+            say("n'a pu etre effectuee");
+            newline();
+            throw;
+          }
+        }
+        justify(*d->rest);
+      } else if (const auto* sh = std::get_if<Shown>(&c.v)) {
+        Goal g2 = g;
+        std::vector<std::pair<std::string, fol::Formula>> hyps;
+        hyps.reserve(sh->formulas.size() + g.hyps.size());
+        for (const fol::Formula& f : sh->formulas) hyps.emplace_back("", f);
+        hyps.insert(hyps.end(), g.hyps.begin(), g.hyps.end());
+        g2.hyps = std::move(hyps);
+        prove(give_hyps_list(s, hints, g2), fol::formsubst(s, g.concl));
+        for (const CheckPtr& p : sh->parts) justify(*p);
+      } else {
+        const Cases& cs = std::get<Cases>(c.v);
+        prove(give_hyps_list(s, hints, g), fol::formsubst(s, cs.formula));
+        for (const CheckPtr& p : cs.parts) justify(*p);
+      }
+    } catch (const engine::ProveFails&) {
+      say("La preuve de");
+      newline();
+      print_goal(g);
+      say("a echoue");
+      newline();
+      open.push_back(g);
+    }
+  }
+
+  Main& m_;
+};
+
+}  // namespace
+
+CheckPtr interprete_nc(Main& m, const Goal& g, const NcProof& p) {
+  Walk w(m);
+  return w.proof(g, p);
+}
+
+void parcourt_arbre(Main& m, const CheckTree& t) {
+  m.new_goals.clear();
+  m.new_goal_count = 0;
+  Justifier j(m);
+  j.justify(t);
+  // Newest first: the goal opened first ends last and becomes current.
+  m.new_goals.assign(j.open.rbegin(), j.open.rend());
+  m.new_goal_count = static_cast<int>(m.new_goals.size());
+  m.base.add_goal_list(m.new_goals);
+}
+
+}  // namespace assistant

@@ -1,0 +1,316 @@
+// fol_assistant's read-eval loop: a line is a command or, failing that, a
+// phrase of the proof language; in proof mode every line ends by showing
+// the goals or the outcome of the phrase.
+#include <iostream>
+#include <type_traits>
+
+#include "assistant/checker.h"
+#include "assistant/display.h"
+#include "assistant/errors.h"
+#include "assistant/main.h"
+#include "support/lineinput.h"
+#include "support/printer.h"
+#include "support/signals.h"
+
+namespace assistant {
+namespace {
+
+using parsermain::Abort;
+using parsermain::Axiom;
+using parsermain::BoolSetting;
+using parsermain::Command;
+using parsermain::Exit;
+using parsermain::Help;
+using parsermain::Init;
+using parsermain::IntSetting;
+using parsermain::Nothing;
+using parsermain::Prove;
+using parsermain::Prove_mode;
+using parsermain::Select;
+using parsermain::Set_bool;
+using parsermain::Set_int;
+using parsermain::Undo;
+
+// An answer line: the text and the printer's newline.
+void answer(std::string_view text) {
+  support::pp().print_string(text);
+  support::pp().print_newline();
+}
+
+// A message of the loop's error handling: the text as it stands, then a flush.
+void report(std::string_view text) {
+  support::pp().print_string(text);
+  support::pp().print_flush();
+}
+
+void print_help() {
+  support::Printer& p = support::pp();
+  for (const char* s : {"Commandes :\n", "Axiom <formule>\n", "init\n", "pset <constante> <valeur>\n",
+                        "exit\n", "prove <formule>\n", "prove [hypotheses;...] formule\n\n",
+                        "apres une formule hypothese ou axiom, eventuellement\n",
+                        "  % donne un indice\n", "  # donne un poids\n"})
+    p.print_string(s);
+  p.print_newline();
+  for (const char* s : {"Assistant :\n", "goal <formule>\n\n", "une fois dans l'assistant :\n", "undo\n",
+                        "abort\n", "ncmd\n"})
+    p.print_string(s);
+  p.print_newline();
+  p.print_string("Constantes modifiables :\n");
+  p.print_string("Entiers : \n");
+  for (const char* s : {"  verbose = ", "  maxcndts = ", "  pdsmax_global (float) = ", "  timemax = "}) {
+    p.print_string(s);
+    p.print_newline();
+  }
+  p.print_string("Booleens : \n");
+  for (const char* s : {"  splitting = ", "  check_subcase = ", "  trace_proof = "}) {
+    p.print_string(s);
+    p.print_newline();
+  }
+  p.print_flush();
+}
+
+int farewell() {
+  support::Printer& p = support::pp();
+  p.print_string("\n A bientot \n\n");
+  p.close_box();
+  p.print_flush();
+  std::cout.flush();
+  return 0;
+}
+
+int end_of_input() {
+  support::pp().print_string("Fin de fichier\n");
+  return farewell();
+}
+
+const char* name_of(IntSetting s) {
+  switch (s) {
+    case IntSetting::verbose: return "verbose";
+    case IntSetting::maxcndts: return "maxcndts";
+    case IntSetting::pdsmax_global: return "pdsmax_global";
+    case IntSetting::timemax: return "timemax";
+  }
+  return "";
+}
+
+const char* name_of(BoolSetting s) {
+  switch (s) {
+    case BoolSetting::splitting: return "splitting";
+    case BoolSetting::check_subcase: return "check_subcase";
+    case BoolSetting::trace_proof: return "trace_proof";
+  }
+  return "";
+}
+
+}  // namespace
+
+Main::Line Main::read(const std::string& line) {
+  // Any failure of the command reader sends the line to the proof-language
+  // reader, whose error alone is reported.
+  try {
+    return parsermain::parse_line(line);
+  } catch (...) {
+  }
+  return parsernc::parse_phrase(line);
+}
+
+std::optional<int> Main::ask_exit() {
+  support::Printer& p = support::pp();
+  p.print_string("Une preuve est en cours...");
+  p.print_newline();
+  p.print_string("Etes vous certain de vouloir quitter ? (o/n)");
+  p.print_flush();
+  std::string reply;
+  switch (support::read_line(reply)) {
+    case support::ReadStatus::Eof:
+      return end_of_input();
+    case support::ReadStatus::Interrupted:
+      // An interrupt is no "o": the proof goes on.
+      support::clear_interrupt();
+      break;
+    case support::ReadStatus::Line:
+      if (reply == "o") return farewell();
+      break;
+  }
+  pending_proof = parsernc::empty_proof();
+  return std::nullopt;
+}
+
+std::optional<int> Main::command(const Command& c) {
+  // Commands that would change the axioms or start a proof wait for free mode.
+  const bool free_only = std::holds_alternative<Init>(c) || std::holds_alternative<Axiom>(c) ||
+                         std::holds_alternative<Prove_mode>(c) || std::holds_alternative<Prove>(c) ||
+                         std::holds_alternative<parsermain::Goal>(c);
+  if (free_only && proof_in_progress) {
+    answer("Impossible en interactif");
+    // Else the phrase of an earlier line would be checked again, on another goal.
+    pending_proof = parsernc::empty_proof();
+    return std::nullopt;
+  }
+  const bool proof_only = std::holds_alternative<Undo>(c) || std::holds_alternative<Abort>(c) ||
+                          std::holds_alternative<Select>(c);
+  if (proof_only && !proof_in_progress) {
+    answer("Possible uniquement en mode interactif");
+    return std::nullopt;
+  }
+  std::optional<int> status;
+  std::visit(
+      [&](const auto& cmd) {
+        using T = std::decay_t<decltype(cmd)>;
+        if constexpr (std::is_same_v<T, Init>) {
+          answer("Liste des axiomes videe");
+          prover.init();
+        } else if constexpr (std::is_same_v<T, Axiom>) {
+          prover.axiom(cmd.hyp);
+        } else if constexpr (std::is_same_v<T, Prove_mode>) {
+          engine::ProveSettings s = settings();
+          s.resolution_method = cmd.method;
+          prover.prove(s, cmd.hyps, cmd.formula);
+        } else if constexpr (std::is_same_v<T, Prove>) {
+          prover.prove(settings(), cmd.hyps, cmd.formula);
+        } else if constexpr (std::is_same_v<T, parsermain::Goal>) {
+          if (!logic.vars_of_formula(cmd.formula).empty()) {
+            answer("Variables non autorisees dans un nouveau but");
+            return;
+          }
+          proof_in_progress = true;
+          base.init_goals(cmd.formula);
+          new_goal_count = 1;
+          pending_proof = parsernc::empty_proof();
+        } else if constexpr (std::is_same_v<T, Undo>) {
+          base.undo_goals();
+          new_goal_count = 0;
+          if (base.current_goals().empty()) {
+            answer("Preuve annulee");
+            base.abort_goals();
+            proof_in_progress = false;
+          } else {
+            pending_proof = parsernc::empty_proof();
+          }
+        } else if constexpr (std::is_same_v<T, Abort>) {
+          base.abort_goals();
+          proof_in_progress = false;
+        } else if constexpr (std::is_same_v<T, Exit>) {
+          if (!proof_in_progress) {
+            status = farewell();
+            return;
+          }
+          status = ask_exit();
+        } else if constexpr (std::is_same_v<T, Help>) {
+          print_help();
+          if (proof_in_progress) pending_proof = parsernc::empty_proof();
+        } else if constexpr (std::is_same_v<T, Nothing>) {
+          if (proof_in_progress) pending_proof = parsernc::empty_proof();
+        } else if constexpr (std::is_same_v<T, Set_int>) {
+          switch (cmd.setting) {
+            case IntSetting::verbose: verbose = cmd.value; break;
+            case IntSetting::maxcndts: maxcndts = cmd.value; break;
+            case IntSetting::pdsmax_global: pdsmax_global = cmd.value; break;
+            case IntSetting::timemax: timemax = cmd.value; break;
+          }
+          answer(std::string(name_of(cmd.setting)) + " change");
+          if (proof_in_progress) pending_proof = parsernc::empty_proof();
+        } else if constexpr (std::is_same_v<T, Set_bool>) {
+          switch (cmd.setting) {
+            case BoolSetting::splitting: splitting = cmd.value; break;
+            case BoolSetting::check_subcase: check_subcase = cmd.value; break;
+            case BoolSetting::trace_proof: trace_proof = cmd.value; break;
+          }
+          answer(std::string(name_of(cmd.setting)) + " change");
+          if (proof_in_progress) pending_proof = parsernc::empty_proof();
+        } else if constexpr (std::is_same_v<T, Select>) {
+          new_goal_count = 0;
+          pending_proof = parsernc::empty_proof();
+          if (!base.sel_goal(cmd.name)) answer("Pas de but ayant ce nom");
+        }
+      },
+      c);
+  return status;
+}
+
+void Main::check_phrase() {
+  new_goal_count = 0;
+  const Goal g = base.c_goal();
+  base.rm_goal();
+  try {
+    CheckPtr t = interprete_nc(*this, g, *pending_proof);
+    parcourt_arbre(*this, *t);
+  } catch (const NCErreur&) {
+    // The diagnostic is printed; the goal is current again, nothing recorded.
+    base.add_goal_list({g});
+    return;
+  } catch (const engine::EndOfInput&) {
+    throw;
+  } catch (...) {
+    // Whatever went wrong, the proof keeps its goal and its recorded values.
+    base.add_goal_list({g});
+    fol::set_evar_val(base.value_history().back());
+    throw;
+  }
+  if (base.current_goals().empty()) {
+    proof_in_progress = false;
+    report("Rien a prouver\n");
+    return;
+  }
+  base.add_goal_historic(base.current_goals());
+  base.add_evar_val_historic(fol::give_evar_val());
+  print_goals(new_goal_count, base.current_goals());
+}
+
+std::optional<int> Main::execute_line(const std::string& line) {
+  try {
+    Line l = read(line);
+    if (const auto* phrase = std::get_if<parsernc::ProofPtr>(&l)) {
+      if (proof_in_progress)
+        pending_proof = *phrase;
+      else
+        answer("Possible uniquement en mode interactif");
+    } else {
+      try {
+        if (std::optional<int> status = command(std::get<Command>(l))) return status;
+      } catch (const engine::ProveFails&) {
+        // The attempt has printed its outcome.
+      }
+    }
+    std::cout.flush();
+    if (proof_in_progress) {
+      // A phrase is checked once, in the iteration that read it.
+      if (!parsernc::is_empty_proof(*pending_proof))
+        check_phrase();
+      else
+        print_goals(new_goal_count, base.current_goals());
+    }
+  } catch (const ParseError&) {
+    report("Erreur de commande\nTapez help\n");
+  } catch (const lexermain::ErrForm&) {
+    report("Erreur de formule\n");
+  } catch (const lexernc::ErrForm&) {
+    report("Erreur de formule\n");
+  } catch (const fol::Failure& f) {
+    report(std::string(f.what()) + "\n");
+  } catch (const engine::EndOfInput&) {
+    return end_of_input();
+  }
+  return std::nullopt;
+}
+
+int Main::boucle() {
+  std::string line;
+  for (;;) {
+    support::write_prompt(">>> ");
+    switch (support::read_line(line)) {
+      case support::ReadStatus::Line:
+        break;
+      case support::ReadStatus::Eof:
+        return end_of_input();
+      case support::ReadStatus::Interrupted:
+        support::pp().print_flush();
+        std::cout.flush();
+        std::cerr << "fol_assistant: interrupted" << std::endl;
+        return 130;
+    }
+    if (std::optional<int> status = execute_line(line)) return *status;
+  }
+}
+
+}  // namespace assistant
