@@ -66,6 +66,7 @@ class ProverImpl {
   void add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
   void all_resol(const Decomposed& e);
   [[noreturn]] void res();
+  void one_step();  // one step of `res`, without its end-of-step traces
 
   CoreT core;
   Majlistes<L> majlistes;
@@ -85,7 +86,6 @@ class ProverImpl {
   void decomposition_to_clause(const Cl& r, const Lit& l, const Dec& d, LitTable* full,
                                const LazyTarget* lazy);
   std::vector<Dec> rules_for(const Cl& r, const Lit& l, bool sign);
-  void one_step();
   void one_step_plain();
   void one_step_lazy();
   std::vector<Cl> split_or_keep(const Cl& c);
