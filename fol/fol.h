@@ -283,6 +283,8 @@ void print_term(support::Printer& p, int level, const Term& t);
 void print_atom(support::Printer& p, int level, const std::string& pred,
                 const std::vector<Term>& args);
 void print_formul(support::Printer& p, const AtomPrinter& atom, int level, const Formula& f);
+// print_formul at level 0.
+void formula_printer(support::Printer& p, const AtomPrinter& atom, const Formula& f);
 // print_formul with print_atom at level 0, on the process-wide printer.
 void print_formula(const Formula& f);
 void printert(const Term& t);

@@ -119,6 +119,10 @@ const AtomPrinter& default_atom() {
 }
 }  // namespace
 
+void formula_printer(support::Printer& p, const AtomPrinter& atom, const Formula& f) {
+  print_formul(p, atom, 0, f);
+}
+
 void print_formula(const Formula& f) { print_formul(support::pp(), default_atom(), 0, f); }
 void printert(const Term& t) { print_term(support::pp(), 0, t); }
 

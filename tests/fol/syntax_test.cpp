@@ -79,8 +79,9 @@ TEST(FolSyntax, Errors) {
 }
 
 TEST(FolSyntax, GeneratedNamesAreRefused) {
-  for (const char* s : {"p(var1)", "p(var12)", "forall var3. p(var3)", "p(f_cst_1())", "p(x_cst)",
-                        "exists x_cst_7. p", "p(g(var2))", "p(x_cst_1(y))"})
+  for (const char* s :
+       {"p(var1)", "p(var12)", "forall var3. p(var3)", "p(f_cst_1())", "p(x_cst)",
+        "exists x_cst_7. p", "p(g(var2))", "p(x_cst_1(y))", "(exists x. p(x)) -> p(x_cst_1())"})
     EXPECT_EQ(error_of(s), ParseErrorKind::Reserved) << s;
   // Near misses and predicate names are fine.
   for (const char* s : {"p(var)", "p(vars1)", "p(var1x)", "p(x_cst_)", "p(x_cst_1a)", "p(x_csts)",
@@ -250,4 +251,27 @@ TEST(FolSyntax, DeepFormulasAreFreedWithoutRecursion) {
   BankStats before = bank_stats();
   f = Formula();
   EXPECT_LT(bank_stats().terms + 1000000, before.terms + 1);
+}
+
+TEST(FolSyntax, RandomTextNeverBreaksTheReader) {
+  // Any text either fails to read or reads to a formula whose printed form
+  // reads back to the same formula.
+  std::mt19937 rng(7);
+  const std::string pieces[] = {"p",       "q(",      "f(",   "x",   "y",  ",",   ")",   "(", "~",
+                                "&",       "|",       "->",   "<->", "=>", "/\\", "\\/", ".", " ",
+                                "forall ", "exists ", "True", "c()", "-",  "<",   "'",   "_"};
+  int read = 0;
+  for (int i = 0; i < 20000; ++i) {
+    std::string text;
+    int n = 1 + static_cast<int>(rng() % 12);
+    for (int k = 0; k < n; ++k) text += pieces[rng() % std::size(pieces)];
+    ParseResult r = parse_formula(text);
+    if (auto* f = std::get_if<Formula>(&r)) {
+      ++read;
+      ParseResult back = parse_formula(S(*f));
+      ASSERT_TRUE(std::holds_alternative<Formula>(back)) << text;
+      EXPECT_EQ(std::get<Formula>(back), *f) << text;
+    }
+  }
+  EXPECT_GT(read, 100);
 }
