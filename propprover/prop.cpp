@@ -303,18 +303,20 @@ void PropLogic::print_formula(const Formula& f) const {
 }
 
 Formula PropLogic::head_symbol(const Formula& f) const {
+  // Built once: the engine asks for a head at every literal it files.
   static const Formula h = atom("head_symb");
+  static const Formula heads[] = {iff(h, h), imp(h, h), or_(h, h), and_(h, h), neg(h)};
   switch (f.kind()) {
     case Kind::Iff:
-      return iff(h, h);
+      return heads[0];
     case Kind::Imp:
-      return imp(h, h);
+      return heads[1];
     case Kind::Or:
-      return or_(h, h);
+      return heads[2];
     case Kind::And:
-      return and_(h, h);
+      return heads[3];
     case Kind::Not:
-      return neg(h);
+      return heads[4];
     default:
       return f;
   }
