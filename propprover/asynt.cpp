@@ -98,6 +98,8 @@ class Reader {
       if (!is_op) break;
       s_.junk();
       rest.push_back(after_consumed(operand));
+      // A chain this long nests too deep: stop before building it.
+      if (static_cast<long>(rest.size()) >= support::kMaxNesting) throw ParseError{};
     }
     if (rest.empty()) return e1;
     Formula acc = rest.back();
