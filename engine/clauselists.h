@@ -419,11 +419,10 @@ std::vector<Clause<L>> make_clauses(Core<L>& core, const Clause<L>& c,
   auto name_of = [&core](const Fragment<L>& f, int before) {
     std::size_t total = f.pos.size() + f.neg.size() + f.autres.size();
     if (total != 1) return core.splitting_st.new_litname();
-    int kind = (!f.pos.empty() ? 1 : !f.neg.empty() ? 2 : 3) + 4 * before;
     typename Core<L>::SplitKey key =
-        !f.pos.empty()   ? typename Core<L>::SplitKey{f.pos[0].formule, kind}
-        : !f.neg.empty() ? typename Core<L>::SplitKey{f.neg[0].formule, kind}
-                         : typename Core<L>::SplitKey{f.autres[0].formule, kind};
+        !f.pos.empty()   ? typename Core<L>::SplitKey{f.pos[0].formule, 1, before}
+        : !f.neg.empty() ? typename Core<L>::SplitKey{f.neg[0].formule, 2, before}
+                         : typename Core<L>::SplitKey{f.autres[0].formule, 3, before};
     auto it = core.split_names.find(key);
     if (it != core.split_names.end()) return it->second;
     int s = core.splitting_st.new_litname();

@@ -217,14 +217,22 @@ struct Core {
   using LitTableCell = std::shared_ptr<LitTable>;  // shared with the literal index
   using Decomposed = std::pair<Cl, LitTableCell>;  // an entry of the already-seen list
 
-  // Key of the split-name map: a literal's formula and the list it stands in
-  // (1 pos, 2 neg, 3 autres), so that Q(b) and ~Q(b) never share a name.
-  using SplitKey = std::pair<formula, int>;
+  // Key of the split-name map: a lone literal's formula, the list it stands
+  // in (1 pos, 2 neg, 3 autres), so that Q(b) and ~Q(b) never share a name,
+  // and the previous fragment's name (0 for a first fragment): a middle
+  // fragment's split literal stands for it or any fragment before it.
+  struct SplitKey {
+    formula f;
+    int kind;
+    int before;
+  };
   struct SplitKeyLess {
     const Core* core;
     bool operator()(const SplitKey& a, const SplitKey& b) const {
-      int c = core->compare(a.first, b.first);
-      return c != 0 ? c < 0 : a.second < b.second;
+      int c = core->compare(a.f, b.f);
+      if (c != 0) return c < 0;
+      if (a.kind != b.kind) return a.kind < b.kind;
+      return a.before < b.before;
     }
   };
   using SplitNameMap = std::map<SplitKey, int, SplitKeyLess>;
@@ -268,7 +276,7 @@ struct Core {
   // Per-attempt state
   int taillecndats = 0;         // == number of candidates, as the upkeep counts it
   int empty_clause_number = 0;  // number of the clause that ended the search
-  SplitNameMap split_names{SplitKeyLess{this}};  // (formula, list kind 1/2/3) -> split-literal name
+  SplitNameMap split_names{SplitKeyLess{this}};  // (formula, list kind, previous name) -> name
   std::vector<Cl> cndats;                 // candidates, ascending poids; equal weights keep insertion order
   std::vector<Decomposable> decables;     // deferred literals, ascending poids of the rest
   std::vector<Decomposed> djvues;         // already-seen, most recent first

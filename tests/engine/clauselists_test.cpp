@@ -188,7 +188,7 @@ TEST(SplitClause, GroundFragmentsOrderNamesAndReuse) {
   EXPECT_EQ(z[0].split_neg, V{1});
 }
 
-TEST(SplitClause, MiddleFragmentsTakeFreshNames) {
+TEST(SplitClause, MiddleNamesDependOnThePreviousName) {
   // A middle name stands for its fragment and every fragment before it:
   // shared with a lone literal elsewhere, it would prove non-theorems.
   Fixture fx;
@@ -203,6 +203,12 @@ TEST(SplitClause, MiddleFragmentsTakeFreshNames) {
   EXPECT_EQ(Fixture::formulas(t[1].pos), std::vector<std::string>{"A"});
   EXPECT_EQ(t[1].split_neg, V{5});
   EXPECT_EQ(t[2].split_pos, V{5});
+  // The same middle fragment after the same first one: the names come back.
+  auto u = engine::split_clause(fx.core, fx.clause({"A", "B", "C"}));
+  EXPECT_EQ(u[0].split_neg, V{1});
+  EXPECT_EQ(u[1].split_neg, V{2});
+  EXPECT_EQ(u[1].split_pos, V{1});
+  EXPECT_EQ(fx.core.splitting_st.current_litname(), 5);
 }
 
 TEST(SplitClause, ALiteralAndItsNegationNeverShareAName) {
