@@ -168,6 +168,22 @@ std::optional<int> Main::execute_line(const std::string& line) {
   return std::nullopt;
 }
 
+namespace {
+
+constexpr int kEndOfInputStatus = 2;
+constexpr int kInterruptStatus = 130;
+
+// Standard output flushed, a short report on standard error, no farewell.
+int stop(const char* why, int status) {
+  support::pp().print_flush();
+  std::cout.flush();
+  std::fflush(stdout);
+  std::cerr << "fol_prover: " << why << std::endl;
+  return status;
+}
+
+}  // namespace
+
 int Main::boucle() {
   std::string line;
   for (;;) {
@@ -176,17 +192,16 @@ int Main::boucle() {
       case support::ReadStatus::Line:
         break;
       case support::ReadStatus::Eof:
-        support::pp().print_flush();
-        std::cout.flush();
-        std::cerr << "fol_prover: end of input" << std::endl;
-        return 2;
+        return stop("end of input", kEndOfInputStatus);
       case support::ReadStatus::Interrupted:
-        support::pp().print_flush();
-        std::cout.flush();
-        std::cerr << "fol_prover: interrupted" << std::endl;
-        return 130;
+        return stop("interrupted", kInterruptStatus);
     }
-    if (auto status = execute_line(line)) return *status;
+    try {
+      if (auto status = execute_line(line)) return *status;
+    } catch (const engine::EndOfInput&) {
+      // The step question met the end of input.
+      return stop("end of input", kEndOfInputStatus);
+    }
   }
 }
 

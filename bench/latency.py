@@ -1,0 +1,184 @@
+#!/usr/bin/env python3
+"""How late the time limit and the interrupt key take effect, and the peak
+memory of a search that runs its whole default time limit.
+
+    bench/latency.py BUILD_DIR [--runs 20] [--memory]
+
+Time limit: fol_prover with "set timemax 1" on a search that cannot finish;
+lateness = arrival of "Temps imparti ecoule" - sending the prove line - 1 s.
+Interrupt: SIGINT at a random moment of such a search (prop_prover and
+fol_prover); lateness = arrival of "Preuve annulee" - the signal.
+Each run is a fresh process; the answer must be followed by a working prompt.
+Prints median and worst per case (target: both within 50 ms).
+"""
+import argparse
+import os
+import random
+import signal
+import statistics
+import subprocess
+import sys
+import threading
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def problem(path, number):
+    """The prove line after the comment line "(* number *)" of a problem file."""
+    lines = open(os.path.join(ROOT, path), encoding="latin-1").read().split("\n")
+    for i, l in enumerate(lines):
+        if l.strip() == "(* %s *)" % number:
+            return lines[i + 1]
+    raise SystemExit("no problem %s in %s" % (number, path))
+
+
+class Program:
+    """A running program whose standard output is read as it arrives."""
+
+    def __init__(self, path):
+        self.p = subprocess.Popen([path], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                  stderr=subprocess.PIPE)
+        self.out = b""
+        self.cond = threading.Condition()
+        self.reader = threading.Thread(target=self._read, daemon=True)
+        self.reader.start()
+
+    def _read(self):
+        while True:
+            chunk = os.read(self.p.stdout.fileno(), 1 << 16)
+            with self.cond:
+                if not chunk:
+                    self.cond.notify_all()
+                    return
+                self.out += chunk
+                self.cond.notify_all()
+
+    def send(self, text):
+        self.p.stdin.write(text.encode("latin-1"))
+        self.p.stdin.flush()
+
+    def wait_for(self, text, start, timeout=120.0):
+        """Time at which `text` appears in the output after offset `start`."""
+        needle = text.encode("latin-1")
+        deadline = time.monotonic() + timeout
+        with self.cond:
+            while needle not in self.out[start:]:
+                left = deadline - time.monotonic()
+                if left <= 0 or self.p.poll() is not None and needle not in self.out[start:]:
+                    raise RuntimeError("no %r; output ends %r" % (text, self.out[-200:]))
+                self.cond.wait(min(left, 0.001))
+            return time.monotonic()
+
+    def finish(self):
+        self.send("exit\n")
+        self.p.stdin.close()
+        _, status, usage = os.wait4(self.p.pid, 0)
+        self.p.returncode = os.waitstatus_to_exitcode(status)
+        return self.p.returncode, usage.ru_maxrss
+
+
+def time_limit_lateness(prog, settings, line, limit):
+    p = Program(prog)
+    p.send(settings)
+    mark = len(p.out)
+    t0 = time.monotonic()
+    p.send(line + "\n")
+    t1 = p.wait_for("Temps imparti ecoule\n>>> ", mark)
+    status, _ = p.finish()
+    if status != 0:
+        raise RuntimeError("exit status %d" % status)
+    return t1 - t0 - limit
+
+
+def reading_time(prog, line):
+    p = Program(prog)
+    mark = len(p.out)
+    t0 = time.monotonic()
+    p.send(line + "\n")
+    t1 = p.wait_for("Erreur de commande\n>>> ", mark)
+    p.finish()
+    return t1 - t0
+
+
+def interrupt_lateness(prog, settings, line, rng):
+    p = Program(prog)
+    p.send(settings)
+    p.send(line + "\n")
+    time.sleep(0.2 + 0.8 * rng.random())
+    mark = len(p.out)
+    ts = time.monotonic()
+    p.p.send_signal(signal.SIGINT)
+    t1 = p.wait_for("Preuve annulee\n>>> ", mark)
+    # The prompt works again.
+    mark = len(p.out)
+    p.send("prove p -> p\n")
+    p.wait_for("La formule est vraie", mark, timeout=20)
+    status, _ = p.finish()
+    if status != 0:
+        raise RuntimeError("exit status %d" % status)
+    return t1 - ts
+
+
+def report(name, values):
+    ms = sorted(v * 1000 for v in values)
+    print("%-44s runs %3d  median %8.1f ms  worst %8.1f ms" % (
+        name, len(ms), statistics.median(ms), ms[-1]), flush=True)
+
+
+def peak_memory(prog, settings, line):
+    p = Program(prog)
+    p.send(settings)
+    t0 = time.monotonic()
+    mark = len(p.out)
+    p.send(line + "\n")
+    p.wait_for("\n>>> ", mark, timeout=200)
+    t1 = time.monotonic()
+    text = p.out[mark:].split(b"\n")[0].decode("latin-1")
+    _, maxrss = p.finish()
+    print("%-44s %6.1f s  peak %7.1f MiB  (%s)" % (
+        os.path.basename(prog) + " default search", t1 - t0, maxrss / 1024.0, text), flush=True)
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("build")
+    ap.add_argument("--runs", type=int, default=20)
+    ap.add_argument("--memory", action="store_true", help="also the 30-second peak memory runs")
+    args = ap.parse_args()
+    fol = os.path.join(args.build, "folprover", "fol_prover")
+    prop = os.path.join(args.build, "propprover", "prop_prover")
+    rng = random.Random(7)
+
+    p38 = problem("examples/fol_problems.txt", "38")
+    p46 = problem("examples/fol_problems.txt", "46")
+    php5 = problem("bench/prop_hard.txt", "php5")
+    parity3 = problem("bench/prop_hard.txt", "parity3")
+
+    for name, line in (("P38", p38), ("P46", p46)):
+        report("fol_prover timemax 1, %s" % name,
+               [time_limit_lateness(fol, "set verbose 0\nset timemax 1\n", line, 1.0)
+                for _ in range(args.runs)])
+    # A 5 MB line: the time to read it (and free it) is before the alarm is
+    # armed, so it is measured alone, as the answer to the same line with a
+    # syntax error after the formula.
+    big = "prove " + "a -> " * 1000000 + "a"
+    report("fol_prover reading the 5 MB line alone", [reading_time(fol, big + " ]") for _ in range(3)])
+    report("fol_prover timemax 2, 5 MB implication chain",
+           [time_limit_lateness(fol, "set timemax 2\n", big, 2.0) for _ in range(3)])
+    for name, line in (("P38", p38), ("P46", p46)):
+        report("fol_prover interrupt, %s" % name,
+               [interrupt_lateness(fol, "set timemax 0\n", line, rng) for _ in range(args.runs)])
+    for name, line in (("php5", php5), ("parity3", parity3)):
+        report("prop_prover interrupt, %s" % name,
+               [interrupt_lateness(prop, "", line, rng) for _ in range(args.runs)])
+    if args.memory:
+        peak_memory(fol, "set trace_proof true\n", p38)
+        peak_memory(fol, "set trace_proof true\n", p46)
+        peak_memory(prop, "set trace_proof true\n", php5)
+        peak_memory(prop, "set trace_proof true\n", parity3)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
