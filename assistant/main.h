@@ -71,6 +71,11 @@ class Main {
   // the exit status when the line ends the program. May read the answer to
   // the exit question from standard input.
   std::optional<int> execute_line(const std::string& line);
+  // Checks pending_proof against the current goal, as the loop does after
+  // a phrase: the open goals are pushed and the step recorded, or the goal
+  // is put back (and, on a failure other than NCErreur, the recorded
+  // existential values restored) before the error goes on.
+  void check_phrase();
 
  private:
   using Line = std::variant<parsermain::Command, parsernc::ProofPtr>;
@@ -78,7 +83,6 @@ class Main {
   // Carries out a command; returns the exit status when it ends the program.
   std::optional<int> command(const parsermain::Command& c);
   std::optional<int> ask_exit();
-  void check_phrase();
 
   long long number_counter_ = 0;
   long long hyp_name_counter_ = 0;
