@@ -364,10 +364,10 @@ struct Fragment {
 // the untouched ones follow in reverse order.
 template <Logic L>
 std::vector<Fragment<L>> enroleur(const Core<L>& core, Fragment<L> f,
-                                  const std::vector<Fragment<L>>& frags) {
+                                  std::vector<Fragment<L>> frags) {
   auto cmp = lit_cmp(core);
-  std::vector<const Fragment<L>*> acc;
-  for (const auto& g : frags) {
+  std::vector<Fragment<L>*> acc;
+  for (auto& g : frags) {
     if (core.logic.is_empty_inter_varset(f.vars, g.vars)) {
       acc.push_back(&g);
     } else {
@@ -380,7 +380,7 @@ std::vector<Fragment<L>> enroleur(const Core<L>& core, Fragment<L> f,
   std::vector<Fragment<L>> out;
   out.reserve(acc.size() + 1);
   out.push_back(std::move(f));
-  for (auto it = acc.rbegin(); it != acc.rend(); ++it) out.push_back(**it);
+  for (auto it = acc.rbegin(); it != acc.rend(); ++it) out.push_back(std::move(**it));
   return out;
 }
 
@@ -397,7 +397,7 @@ std::vector<Fragment<L>> fait_morceaux(const Core<L>& core, std::vector<Fragment
       f.pos.push_back(x);
     else
       f.neg.push_back(x);
-    frags = enroleur(core, std::move(f), frags);
+    frags = enroleur(core, std::move(f), std::move(frags));
   }
   return frags;
 }
