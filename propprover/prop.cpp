@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <deque>
+#include <mutex>
 #include <unordered_map>
 
 #include "support/printer.h"
@@ -62,9 +63,10 @@ struct KeyEq {
 
 // The formula bank. Nodes live until the process ends: the formulas of a
 // session are the subformulas of its input and their rule images, a bounded
-// set. The table is only looked up, never iterated. The programs touch it
-// from one thread only.
+// set. The table is only looked up, never iterated. A lock keeps it whole if
+// two threads ever build formulas (the programs use one).
 struct Bank {
+  std::mutex lock;
   std::deque<Node> nodes;
   std::unordered_map<Key, const Node*, KeyHash, KeyEq> table;
 };
@@ -82,6 +84,7 @@ Formula make(Kind kind, const Formula* l, const Formula* r, const std::string* n
   if (l != nullptr) h = mix(h, l->hash());
   if (r != nullptr) h = mix(h, r->hash());
   Bank& b = bank();
+  std::lock_guard<std::mutex> guard(b.lock);
   const Node* ln = l ? l->n_ : nullptr;
   const Node* rn = r ? r->n_ : nullptr;
   Key key{kind, ln, rn, name, h};
