@@ -218,7 +218,8 @@ class Walk {
       parts.push_back(std::move(part));
     }
     std::vector<fol::Formula> out;
-    for (auto it = parts.rbegin(); it != parts.rend(); ++it) out.insert(out.end(), it->begin(), it->end());
+    for (auto it = parts.rbegin(); it != parts.rend(); ++it)
+      out.insert(out.end(), it->begin(), it->end());
     return out;
   }
 
@@ -285,9 +286,9 @@ class Walk {
   // costs time in proportion to its length.
   void prem_rev(const Goal& g0, const NcBlock& b0, std::vector<CheckPtr>& out) {
     const NcBlock* b = &b0;
-    std::vector<std::pair<std::string, fol::Formula>> hyps;                // added, oldest first
-    std::vector<std::pair<std::string, std::string>> evars;                // added, oldest first
-    std::vector<std::pair<std::string, std::vector<fol::Term>>> csts;      // added, oldest first
+    std::vector<std::pair<std::string, fol::Formula>> hyps;            // added, oldest first
+    std::vector<std::pair<std::string, std::string>> evars;            // added, oldest first
+    std::vector<std::pair<std::string, std::vector<fol::Term>>> csts;  // added, oldest first
     std::optional<std::set<std::string>> names;  // the branch's names, once needed
     auto branch_names = [&]() -> std::set<std::string>& {
       if (!names) {
@@ -306,7 +307,8 @@ class Walk {
         // The constant depends on every existential variable of the branch.
         std::vector<fol::Term> deps;
         deps.reserve(evars.size() + g0.evars.size());
-        for (auto it = evars.rbegin(); it != evars.rend(); ++it) deps.push_back(fol::mk_evar(it->second, it->first));
+        for (auto it = evars.rbegin(); it != evars.rend(); ++it)
+          deps.push_back(fol::mk_evar(it->second, it->first));
         for (const auto& e : g0.evars) deps.push_back(fol::mk_evar(e.second, e.first));
         csts.emplace_back(l->name, std::move(deps));
         b = l->block.get();
@@ -358,7 +360,8 @@ class Walk {
   }
 
   static bool exists_show(const NcBlock& b) {
-    if (const auto* t = std::get_if<parsernc::Then>(&b.v)) return exists_show(*t->left) || exists_show(*t->right);
+    if (const auto* t = std::get_if<parsernc::Then>(&b.v))
+      return exists_show(*t->left) || exists_show(*t->right);
     if (const auto* l = std::get_if<parsernc::Let>(&b.v)) return exists_show(*l->block);
     if (const auto* s = std::get_if<parsernc::Search>(&b.v)) return exists_show(*s->block);
     if (const auto* a = std::get_if<parsernc::Assume>(&b.v)) return exists_show(*a->block);
@@ -367,17 +370,22 @@ class Walk {
 
   // The formula a block with "show" establishes; c is the step's goal formula.
   static fol::Formula a_elt(const NcBlock& b, const fol::Formula& c) {
-    if (const auto* t = std::get_if<parsernc::Then>(&b.v)) return fol::mk_and(a_elt(*t->left, c), a_elt(*t->right, c));
-    if (const auto* l = std::get_if<parsernc::Let>(&b.v)) return fol::mk_forall(l->name, a_elt(*l->block, c));
-    if (const auto* s = std::get_if<parsernc::Search>(&b.v)) return fol::mk_exists(s->name, a_elt(*s->block, c));
-    if (const auto* a = std::get_if<parsernc::Assume>(&b.v)) return fol::mk_imp(a->formula, a_elt(*a->block, c));
+    if (const auto* t = std::get_if<parsernc::Then>(&b.v))
+      return fol::mk_and(a_elt(*t->left, c), a_elt(*t->right, c));
+    if (const auto* l = std::get_if<parsernc::Let>(&b.v))
+      return fol::mk_forall(l->name, a_elt(*l->block, c));
+    if (const auto* s = std::get_if<parsernc::Search>(&b.v))
+      return fol::mk_exists(s->name, a_elt(*s->block, c));
+    if (const auto* a = std::get_if<parsernc::Assume>(&b.v))
+      return fol::mk_imp(a->formula, a_elt(*a->block, c));
     if (const auto* sh = std::get_if<parsernc::Show>(&b.v)) return sh->formula;
     return c;
   }
 
   // The formulas a block with "show" establishes, appended to out (reversed
   // when `reversed`): a "then" gives its left list reversed, then its right.
-  static void a_set(const NcBlock& b, bool reversed, const fol::Formula& c, std::vector<fol::Formula>& out) {
+  static void a_set(const NcBlock& b, bool reversed, const fol::Formula& c,
+                    std::vector<fol::Formula>& out) {
     if (const auto* t = std::get_if<parsernc::Then>(&b.v)) {
       if (!reversed) {
         a_set(*t->left, true, c, out);

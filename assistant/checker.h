@@ -42,9 +42,9 @@ struct Justify {  // one step with its hints, to be justified in `goal`
 };
 struct Assign {  // a value for an existential variable, then the rest
   std::string name;
-  std::string key;          // the variable's key in the goal
-  fol::Term written;        // the term as the user wrote it
-  fol::Term substituted;    // the same under the goal's display substitution
+  std::string key;        // the variable's key in the goal
+  fol::Term written;      // the term as the user wrote it
+  fol::Term substituted;  // the same under the goal's display substitution
   CheckPtr rest;
 };
 struct CheckTree {

@@ -45,19 +45,21 @@ void report(std::string_view text) {
 
 void print_help() {
   support::Printer& p = support::pp();
-  for (const char* s : {"Commandes :\n", "Axiom <formule>\n", "init\n", "pset <constante> <valeur>\n",
-                        "exit\n", "prove <formule>\n", "prove [hypotheses;...] formule\n\n",
-                        "apres une formule hypothese ou axiom, eventuellement\n",
-                        "  % donne un indice\n", "  # donne un poids\n"})
+  for (const char* s :
+       {"Commandes :\n", "Axiom <formule>\n", "init\n", "pset <constante> <valeur>\n", "exit\n",
+        "prove <formule>\n", "prove [hypotheses;...] formule\n\n",
+        "apres une formule hypothese ou axiom, eventuellement\n", "  % donne un indice\n",
+        "  # donne un poids\n"})
     p.print_string(s);
   p.print_newline();
-  for (const char* s : {"Assistant :\n", "goal <formule>\n\n", "une fois dans l'assistant :\n", "undo\n",
-                        "abort\n", "ncmd\n"})
+  for (const char* s : {"Assistant :\n", "goal <formule>\n\n", "une fois dans l'assistant :\n",
+                        "undo\n", "abort\n", "ncmd\n"})
     p.print_string(s);
   p.print_newline();
   p.print_string("Constantes modifiables :\n");
   p.print_string("Entiers : \n");
-  for (const char* s : {"  verbose = ", "  maxcndts = ", "  pdsmax_global (float) = ", "  timemax = "}) {
+  for (const char* s :
+       {"  verbose = ", "  maxcndts = ", "  pdsmax_global (float) = ", "  timemax = "}) {
     p.print_string(s);
     p.print_newline();
   }
@@ -85,19 +87,26 @@ int end_of_input() {
 
 const char* name_of(IntSetting s) {
   switch (s) {
-    case IntSetting::verbose: return "verbose";
-    case IntSetting::maxcndts: return "maxcndts";
-    case IntSetting::pdsmax_global: return "pdsmax_global";
-    case IntSetting::timemax: return "timemax";
+    case IntSetting::verbose:
+      return "verbose";
+    case IntSetting::maxcndts:
+      return "maxcndts";
+    case IntSetting::pdsmax_global:
+      return "pdsmax_global";
+    case IntSetting::timemax:
+      return "timemax";
   }
   return "";
 }
 
 const char* name_of(BoolSetting s) {
   switch (s) {
-    case BoolSetting::splitting: return "splitting";
-    case BoolSetting::check_subcase: return "check_subcase";
-    case BoolSetting::trace_proof: return "trace_proof";
+    case BoolSetting::splitting:
+      return "splitting";
+    case BoolSetting::check_subcase:
+      return "check_subcase";
+    case BoolSetting::trace_proof:
+      return "trace_proof";
   }
   return "";
 }
@@ -139,7 +148,8 @@ std::optional<int> Main::ask_exit() {
 std::optional<int> Main::command(const Command& c) {
   // Commands that would change the axioms or start a proof wait for free mode.
   const bool free_only = std::holds_alternative<Init>(c) || std::holds_alternative<Axiom>(c) ||
-                         std::holds_alternative<Prove_mode>(c) || std::holds_alternative<Prove>(c) ||
+                         std::holds_alternative<Prove_mode>(c) ||
+                         std::holds_alternative<Prove>(c) ||
                          std::holds_alternative<parsermain::Goal>(c);
   if (free_only && proof_in_progress) {
     answer("Impossible en interactif");
@@ -203,18 +213,32 @@ std::optional<int> Main::command(const Command& c) {
           if (proof_in_progress) pending_proof = parsernc::empty_proof();
         } else if constexpr (std::is_same_v<T, Set_int>) {
           switch (cmd.setting) {
-            case IntSetting::verbose: verbose = cmd.value; break;
-            case IntSetting::maxcndts: maxcndts = cmd.value; break;
-            case IntSetting::pdsmax_global: pdsmax_global = cmd.value; break;
-            case IntSetting::timemax: timemax = cmd.value; break;
+            case IntSetting::verbose:
+              verbose = cmd.value;
+              break;
+            case IntSetting::maxcndts:
+              maxcndts = cmd.value;
+              break;
+            case IntSetting::pdsmax_global:
+              pdsmax_global = cmd.value;
+              break;
+            case IntSetting::timemax:
+              timemax = cmd.value;
+              break;
           }
           answer(std::string(name_of(cmd.setting)) + " change");
           if (proof_in_progress) pending_proof = parsernc::empty_proof();
         } else if constexpr (std::is_same_v<T, Set_bool>) {
           switch (cmd.setting) {
-            case BoolSetting::splitting: splitting = cmd.value; break;
-            case BoolSetting::check_subcase: check_subcase = cmd.value; break;
-            case BoolSetting::trace_proof: trace_proof = cmd.value; break;
+            case BoolSetting::splitting:
+              splitting = cmd.value;
+              break;
+            case BoolSetting::check_subcase:
+              check_subcase = cmd.value;
+              break;
+            case BoolSetting::trace_proof:
+              trace_proof = cmd.value;
+              break;
           }
           answer(std::string(name_of(cmd.setting)) + " change");
           if (proof_in_progress) pending_proof = parsernc::empty_proof();

@@ -57,10 +57,13 @@ TEST_F(CheckerTest, LabelsAndByAbsurdLeaveOneOpenGoal) {
 TEST_F(CheckerTest, CaseFormulasOfBlocksWithoutShow) {
   const Goal g = goal("r");
   EXPECT_EQ(std::get<Cases>(outcome(walk(g, "assume $a$ then assume $b$")).v).formula, F("a | b"));
-  EXPECT_EQ(std::get<Cases>(outcome(walk(g, "let x assume $p(x)$")).v).formula, F("exists x. p(x)"));
-  EXPECT_EQ(std::get<Cases>(outcome(walk(g, "search x assume $p(x)$")).v).formula, F("forall x. p(x)"));
+  EXPECT_EQ(std::get<Cases>(outcome(walk(g, "let x assume $p(x)$")).v).formula,
+            F("exists x. p(x)"));
+  EXPECT_EQ(std::get<Cases>(outcome(walk(g, "search x assume $p(x)$")).v).formula,
+            F("forall x. p(x)"));
   EXPECT_EQ(std::get<Cases>(outcome(walk(g, "assume $a$ and $b$")).v).formula, F("a & b"));
-  const Cases& c = std::get<Cases>(outcome(walk(g, "proof trivial endproof then proof label [k] endproof")).v);
+  const Cases& c =
+      std::get<Cases>(outcome(walk(g, "proof trivial endproof then proof label [k] endproof")).v);
   EXPECT_EQ(c.formula, fol::mk_true());
   ASSERT_EQ(c.parts.size(), 2u);
   EXPECT_EQ(std::get<Open>(c.parts[1]->v).goal.name, "k");
@@ -68,7 +71,8 @@ TEST_F(CheckerTest, CaseFormulasOfBlocksWithoutShow) {
 
 TEST_F(CheckerTest, FormulasEstablishedByBlocksWithShow) {
   const Goal g = goal("r");
-  const Shown& s = std::get<Shown>(outcome(walk(g, "show $a$ trivial shown then show $b$ trivial shown")).v);
+  const Shown& s =
+      std::get<Shown>(outcome(walk(g, "show $a$ trivial shown then show $b$ trivial shown")).v);
   ASSERT_EQ(s.formulas.size(), 2u);
   EXPECT_EQ(s.formulas[0], F("a"));
   EXPECT_EQ(s.formulas[1], F("b"));
@@ -88,7 +92,8 @@ TEST_F(CheckerTest, FormulasEstablishedByBlocksWithShow) {
 TEST_F(CheckerTest, HintFormulasComeLaterItemFirstAndSkipHypotheses) {
   Goal g = goal("r");
   g.hyps = {{"h", F("forall y. p(y)")}};
-  const Justify& j = std::get<Justify>(walk(g, "by $a$ with $b$, $forall z. p(z)$ and $c$ trivial")->v);
+  const Justify& j =
+      std::get<Justify>(walk(g, "by $a$ with $b$, $forall z. p(z)$ and $c$ trivial")->v);
   ASSERT_EQ(j.hint_formulas.size(), 3u);
   EXPECT_EQ(j.hint_formulas[0], F("c"));
   EXPECT_EQ(j.hint_formulas[1], F("a"));
@@ -97,8 +102,8 @@ TEST_F(CheckerTest, HintFormulasComeLaterItemFirstAndSkipHypotheses) {
 
 TEST_F(CheckerTest, ThenHalvesStartFromOneGoalAndTheRightOneIsWalkedFirst) {
   const Goal g = goal("r");
-  const Shown& s = std::get<Shown>(
-      outcome(walk(g, "search x show $p(x)$ then search x show $q(x)$")).v);
+  const Shown& s =
+      std::get<Shown>(outcome(walk(g, "search x show $p(x)$ then search x show $q(x)$")).v);
   const Goal& left = std::get<Open>(s.parts.at(0)->v).goal;
   const Goal& right = std::get<Open>(s.parts.at(1)->v).goal;
   EXPECT_EQ(left.evars.at(0).second, "2");
@@ -148,7 +153,8 @@ TEST_F(CheckerTest, AVariableGetsOneValueOnly) {
   Goal g = goal("r");
   g.evars = {{"x", "7"}, {"y", "8"}};
   EXPECT_THROW(walk(g, "set {x=a()} set {x=b()}"), NCErreur);
-  EXPECT_THROW(walk(g, "begin proof set {x=a()} endproof then proof set {x=b()} endproof end"), NCErreur);
+  EXPECT_THROW(walk(g, "begin proof set {x=a()} endproof then proof set {x=b()} endproof end"),
+               NCErreur);
   EXPECT_THROW(walk(g, "set {x=x}"), NCErreur);
   EXPECT_THROW(walk(g, "set {x=y} set {y=f(x)}"), NCErreur);
   fol::add_evar_val("7", fol::mk_fn("a", {}));
@@ -169,7 +175,8 @@ TEST_F(CheckerTest, AFailureOtherThanARejectionKeepsTheGoalAndTheValues) {
   // list fails inside the justification, after the "set" was stored.
   parsernc::NcByItem item{parsernc::Hyp{"h"}, {parsernc::Eq{"x", F("q")}}};
   auto step = std::make_shared<const parsernc::NcStep>(parsernc::NcStep{parsernc::Trivial{}});
-  auto by = std::make_shared<const parsernc::NcProof>(parsernc::NcProof{parsernc::By{{item}, step}});
+  auto by =
+      std::make_shared<const parsernc::NcProof>(parsernc::NcProof{parsernc::By{{item}, step}});
   m.pending_proof = std::make_shared<const parsernc::NcProof>(
       parsernc::NcProof{parsernc::Set{"y", F("Term(a())"), by}});
   EXPECT_THROW(m.check_phrase(), engine::InternalError);
