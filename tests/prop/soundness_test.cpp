@@ -18,22 +18,25 @@ using namespace prop;
 
 const char* const kAtoms[] = {"p", "q", "r"};
 
+// Atoms p, q, r; now and then a constant.
 Formula random_formula(std::mt19937& g, int depth) {
-  std::uniform_int_distribution<int> pick(0, depth <= 0 ? 2 : 9);
+  std::uniform_int_distribution<int> pick(0, depth <= 0 ? 3 : 10);
   switch (int k = pick(g)) {
     case 0:
     case 1:
     case 2:
       return atom(kAtoms[k]);
     case 3:
-      return neg(random_formula(g, depth - 1));
+      return std::uniform_int_distribution<int>(0, 1)(g) == 0 ? false_() : true_();
     case 4:
-      return and_(random_formula(g, depth - 1), random_formula(g, depth - 1));
+      return neg(random_formula(g, depth - 1));
     case 5:
+      return and_(random_formula(g, depth - 1), random_formula(g, depth - 1));
     case 6:
-      return or_(random_formula(g, depth - 1), random_formula(g, depth - 1));
     case 7:
+      return or_(random_formula(g, depth - 1), random_formula(g, depth - 1));
     case 8:
+    case 9:
       return imp(random_formula(g, depth - 1), random_formula(g, depth - 1));
     default:
       return iff(random_formula(g, depth - 1), random_formula(g, depth - 1));
@@ -78,7 +81,7 @@ TEST(PropSoundness, RandomFormulasAgainstTruthTables) {
   s.timemax = 2;
   std::mt19937 g(20261209);
   int proved = 0, theorems = 0;
-  for (int i = 0; i < 300; ++i) {
+  for (int i = 0; i < 600; ++i) {
     // Every third case proves from hypotheses: sound iff /\hyps -> goal is valid.
     std::vector<engine::Hypothesis<PropLogic>> hyps;
     Formula goal = random_formula(g, 3);
