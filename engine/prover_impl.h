@@ -433,7 +433,7 @@ void ProverImpl<L>::add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps
       c.autres.push_back(Lit{h.formula, Marque{}, core.next_literal_number()});
     }
     record(c);
-    core.cndats = majlistes.majcndats(c, core.cndats, core.djvues);
+    majlistes.majcndats_inplace(c, core.cndats, core.djvues);
     if (c.poids > core.weights.pdsmax_vu) core.weights.pdsmax_vu = c.poids;
   }
 }
@@ -443,7 +443,7 @@ void ProverImpl<L>::add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps
 template <Logic L>
 void ProverImpl<L>::premajcndats(const Cl& c) {
   try {
-    core.cndats = majlistes.majcndats(c, core.cndats, core.djvues);
+    majlistes.majcndats_inplace(c, core.cndats, core.djvues);
     return;
   } catch (const EmptySplit&) {
   }
@@ -660,8 +660,9 @@ void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const L
   // Factors: further literals of clause 1's positives and clause 2's
   // negatives that unify with the resolved literal.
   std::vector<Factor> factors;
-  FactorState s0{l, u->constraints, c1s, c2s, {}, {}, {}};
-  factor_search(s0, c1s.pos, c2s.neg, factors);
+  std::vector<Lit> cand1 = c1s.pos, cand2 = c2s.neg;
+  FactorState s0{l, u->constraints, std::move(c1s), std::move(c2s), {}, {}, {}};
+  factor_search(s0, std::move(cand1), std::move(cand2), factors);
   for (Factor& f : factors) {
     Cl fc;
     fc.split_pos = merge_perso(int_compare, f.c1.split_pos, f.c2.split_pos);
@@ -747,7 +748,7 @@ void ProverImpl<L>::all_resol(const Decomposed& e) {
     const Cl& rest = v.first;
     const Lit& lit = v.second;
     if (key.sign) {
-      const auto own = t.find_all(HeadKey{key.head, false});
+      const auto& own = t.find_all(HeadKey{key.head, false});
       for (const auto& w : own) add_resol(rest, lit, w.first, w.second);
       const HeadKey other{key.head, false};
       for (const LitTableCell& st : seen) {
@@ -898,7 +899,7 @@ void ProverImpl<L>::take_decomposable() {
     const Lit& lit = v.second;
     if (key.sign) {
       const HeadKey other{key.head, false};
-      const auto own = fresh.find_all(other);
+      const auto& own = fresh.find_all(other);
       for (const auto& w : own) add_resol(rest, lit, w.first, w.second);
       for (const LitTableCell& st : seen) {
         tick();
@@ -988,7 +989,7 @@ void ProverImpl<L>::build_goal(const F& goal) {
   c.indice = Indice{2.0};
   c.origine = make_origine<L>(Parentless<L>{});
   record(c);
-  core.cndats = majlistes.majcndats(c, core.cndats, core.djvues);
+  majlistes.majcndats_inplace(c, core.cndats, core.djvues);
 }
 
 template <Logic L>
