@@ -59,65 +59,58 @@ void newline() { support::pp().print_newline(); }
 
 // ---- Names of a branch ----
 
-bool introduced(const Goal& g, const std::string& x) {
-  for (const auto& e : g.evars)
-    if (e.first == x) return true;
-  for (const auto& c : g.csts)
-    if (c.first == x) return true;
-  return false;
+bool introduced(const CGoal& g, const std::string& x) {
+  return g.evars.find_if([&](const auto& e) { return e.first == x; }) ||
+         g.csts.find_if([&](const auto& c) { return c.first == x; });
 }
 
 // The known-variable test: every free variable of f is introduced in g.
-bool known(const Goal& g, const fol::Formula& f) {
+bool known(const CGoal& g, const fol::Formula& f) {
   for (const std::string& v : f->free_vars())
     if (!introduced(g, v)) return false;
   return true;
 }
 
-bool is_hyp_formula(const Goal& g, const fol::Formula& f) {
-  for (const auto& h : g.hyps)
-    if (fol::equal_formula(f, h.second)) return true;
-  return false;
+bool is_hyp_formula(const CGoal& g, const fol::Formula& f) {
+  return g.hyps.find_if([&](const auto& h) { return fol::equal_formula(f, h.second); });
 }
 
 // A hint may name only a hypothesis that the goal has under a name.
-bool has_named_hyp(const Goal& g, const std::string& h) {
-  if (h.empty()) return false;
-  for (const auto& hyp : g.hyps)
-    if (hyp.first == h) return true;
-  return false;
+bool has_named_hyp(const CGoal& g, const std::string& h) {
+  return !h.empty() && g.hyps.find_if([&](const auto& hyp) { return hyp.first == h; });
 }
 
 class Walk {
  public:
   explicit Walk(Main& m) : m_(m) {}
 
-  CheckPtr proof(const Goal& g, const NcProof& p) {
-    if (const auto* l = std::get_if<parsernc::Label>(&p.v)) {
-      Goal g2 = g;
-      g2.name = l->name;
-      return tree(Open{std::move(g2)});
+  // Side effects: each "search" draws a key from next_number.
+  CheckPtr proof(CGoal g, const NcProof& p0) {
+    // A chain of "by_absurd" extends one goal in place.
+    const NcProof* p = &p0;
+    while (const auto* a = std::get_if<parsernc::By_absurd>(&p->v)) {
+      g.hyps = g.hyps.push_front({a->name, fol::mk_not(g.concl)});
+      g.concl = fol::mk_false();
+      p = a->proof.get();
     }
-    if (const auto* a = std::get_if<parsernc::By_absurd>(&p.v)) {
-      Goal g2 = g;
-      g2.hyps.insert(g2.hyps.begin(), {a->name, fol::mk_not(g.concl)});
-      g2.concl = fol::mk_false();
-      return proof(g2, *a->proof);
+    if (const auto* l = std::get_if<parsernc::Label>(&p->v)) {
+      g.name = l->name;
+      return tree(Open{g.to_goal()});
     }
-    if (const auto* pr = std::get_if<parsernc::Prove>(&p.v)) {
+    if (const auto* pr = std::get_if<parsernc::Prove>(&p->v)) {
       if (!known(g, pr->formula)) reject_unknown_claim(pr->formula);
-      Goal claim = g;
+      CGoal claim = g;
       claim.concl = pr->formula;
-      CheckPtr first = proof(claim, *pr->proof);
-      Goal rest = g;
-      rest.hyps.insert(rest.hyps.begin(), {pr->name, pr->formula});
-      return tree(Both{std::move(first), proof(rest, *pr->continuation)});
+      CheckPtr first = proof(std::move(claim), *pr->proof);
+      CGoal rest = g;
+      rest.hyps = rest.hyps.push_front({pr->name, pr->formula});
+      return tree(Both{std::move(first), proof(std::move(rest), *pr->continuation)});
     }
-    if (const auto* s = std::get_if<parsernc::Set>(&p.v)) return set(g, *s);
-    const parsernc::By& by = std::get<parsernc::By>(p.v);
+    if (const auto* s = std::get_if<parsernc::Set>(&p->v)) return set(g, *s);
+    const parsernc::By& by = std::get<parsernc::By>(p->v);
     std::vector<fol::Formula> formulas = hint_check(g, by.hints);
     StepCheckPtr outcome = step(g, *by.step);
-    return tree(Justify{g, std::move(formulas), by.hints, std::move(outcome)});
+    return tree(Justify{std::move(g), std::move(formulas), by.hints, std::move(outcome)});
   }
 
  private:
@@ -155,19 +148,15 @@ class Walk {
     return false;
   }
 
-  CheckPtr set(const Goal& g, const parsernc::Set& s) {
+  CheckPtr set(const CGoal& g, const parsernc::Set& s) {
     const std::string& x = s.name;
-    const std::string* key = nullptr;
-    for (const auto& e : g.evars)
-      if (e.first == x) {
-        key = &e.second;
-        break;
-      }
-    if (!key) {
+    const auto* ev = g.evars.find_if([&](const auto& e) { return e.first == x; });
+    if (!ev) {
       say("le nom " + x + " n'a jamais ete introduit dans cette branche de la preuve");
       reject();
     }
-    if (value_of(*key)) {
+    const std::string key = ev->second;
+    if (value_of(key)) {
       say("la variable " + x + " a deja ete instanciee");
       reject();
     }
@@ -177,18 +166,19 @@ class Walk {
       say("contenant des elements jamais introduits dans cette branche");
       reject();
     }
-    const fol::Formula t = fol::formsubst(do_subst(g.csts, g.evars), s.term);
-    if (t->kind() != fol::FormKind::Atom || t->args().size() != 1) assert_main();
     if (s.term->kind() != fol::FormKind::Atom || s.term->args().size() != 1) assert_main();
+    const fol::Formula t =
+        fol::formsubst(do_subst(g.csts.to_vector(), g.evars.to_vector()), s.term);
+    if (t->kind() != fol::FormKind::Atom || t->args().size() != 1) assert_main();
     const fol::Term& value = t->args().front();
-    if (depends_on(*key, value)) {
+    if (depends_on(key, value)) {
       say("la variable " + x + " est instanciee par un terme");
       newline();
       say("contenant des constantes qui en dependent");
       reject();
     }
-    accepted_.emplace_back(*key, value);
-    Assign a{x, *key, s.term->args().front(), value, nullptr};
+    accepted_.emplace_back(key, value);
+    Assign a{x, key, s.term->args().front(), value, nullptr};
     a.rest = proof(g, *s.proof);
     return tree(std::move(a));
   }
@@ -196,7 +186,7 @@ class Walk {
   // The formulas of the hints that must be proved from the goal: each
   // by-item gives its source (when stated and new) then its instances, and
   // later by-items go in front of earlier ones.
-  std::vector<fol::Formula> hint_check(const Goal& g, const std::vector<NcByItem>& hints) {
+  std::vector<fol::Formula> hint_check(const CGoal& g, const std::vector<NcByItem>& hints) {
     std::vector<std::vector<fol::Formula>> parts;
     for (const NcByItem& item : hints) {
       std::vector<fol::Formula> inst = instances(g, item.instances);
@@ -223,7 +213,7 @@ class Walk {
     return out;
   }
 
-  std::vector<fol::Formula> instances(const Goal& g, const std::vector<NcHint>& l) {
+  std::vector<fol::Formula> instances(const CGoal& g, const std::vector<NcHint>& l) {
     std::vector<fol::Formula> out;
     for (const NcHint& h : l) {
       if (const auto* st = std::get_if<parsernc::Stated>(&h)) {
@@ -250,7 +240,7 @@ class Walk {
     return out;
   }
 
-  StepCheckPtr step(const Goal& g, const NcStep& s) {
+  StepCheckPtr step(const CGoal& g, const NcStep& s) {
     if (std::holds_alternative<parsernc::Trivial>(s.v)) return step_check(Direct{});
     if (const auto* d = std::get_if<parsernc::Deduce>(&s.v)) {
       // A free variable of a deduced formula would be read existentially
@@ -260,13 +250,10 @@ class Walk {
         if (!known(g, n.formula)) reject_unknown_claim(n.formula);
         formulas.push_back(n.formula);
       }
-      Goal g2 = g;
-      std::vector<std::pair<std::string, fol::Formula>> hyps;
-      hyps.reserve(d->formulas.size() + g.hyps.size());
-      for (const auto& n : d->formulas) hyps.emplace_back(n.name, n.formula);
-      hyps.insert(hyps.end(), g.hyps.begin(), g.hyps.end());
-      g2.hyps = std::move(hyps);
-      return step_check(Deduced{std::move(formulas), proof(g2, *d->proof)});
+      CGoal g2 = g;
+      for (auto it = d->formulas.rbegin(); it != d->formulas.rend(); ++it)
+        g2.hyps = g2.hyps.push_front({it->name, it->formula});
+      return step_check(Deduced{std::move(formulas), proof(std::move(g2), *d->proof)});
     }
     const NcBlock& b = *std::get<parsernc::Block>(s.v).block;
     std::vector<CheckPtr> parts;
@@ -281,20 +268,16 @@ class Walk {
   }
 
   // The sub-proofs of a block, last first: the right half of a "then" is
-  // walked before the left one, and both start from the same goal. A run of
-  // "let", "search" and "assume" prefixes extends one goal, so a long run
-  // costs time in proportion to its length.
-  void prem_rev(const Goal& g0, const NcBlock& b0, std::vector<CheckPtr>& out) {
+  // walked before the left one, and both start from the same goal.
+  void prem_rev(CGoal g, const NcBlock& b0, std::vector<CheckPtr>& out) {
     const NcBlock* b = &b0;
-    std::vector<std::pair<std::string, fol::Formula>> hyps;            // added, oldest first
-    std::vector<std::pair<std::string, std::string>> evars;            // added, oldest first
-    std::vector<std::pair<std::string, std::vector<fol::Term>>> csts;  // added, oldest first
-    std::optional<std::set<std::string>> names;  // the branch's names, once needed
+    // The branch's names, once a run of prefixes needs them.
+    std::optional<std::set<std::string>> names;
     auto branch_names = [&]() -> std::set<std::string>& {
       if (!names) {
         names.emplace();
-        for (const auto& e : g0.evars) names->insert(e.first);
-        for (const auto& c : g0.csts) names->insert(c.first);
+        g.evars.for_each([&](const auto& e) { names->insert(e.first); });
+        g.csts.for_each([&](const auto& c) { names->insert(c.first); });
       }
       return *names;
     };
@@ -306,18 +289,15 @@ class Walk {
         }
         // The constant depends on every existential variable of the branch.
         std::vector<fol::Term> deps;
-        deps.reserve(evars.size() + g0.evars.size());
-        for (auto it = evars.rbegin(); it != evars.rend(); ++it)
-          deps.push_back(fol::mk_evar(it->second, it->first));
-        for (const auto& e : g0.evars) deps.push_back(fol::mk_evar(e.second, e.first));
-        csts.emplace_back(l->name, std::move(deps));
+        g.evars.for_each([&](const auto& e) { deps.push_back(fol::mk_evar(e.second, e.first)); });
+        g.csts = g.csts.push_front({l->name, std::move(deps)});
         b = l->block.get();
       } else if (const auto* s = std::get_if<parsernc::Search>(&b->v)) {
         if (!branch_names().insert(s->name).second) {
           say("le nom pour la variable " + s->name + " a deja ete utilise");
           reject();
         }
-        evars.emplace_back(s->name, m_.next_number());
+        g.evars = g.evars.push_front({s->name, m_.next_number()});
         b = s->block.get();
       } else if (const auto* a = std::get_if<parsernc::Assume>(&b->v)) {
         std::set<std::string>& n = branch_names();
@@ -326,36 +306,22 @@ class Walk {
             say("la formule fn'a jamais ete introduit dans cette branche de la preuve");
             reject();
           }
-        hyps.emplace_back(a->name, a->formula);
+        g.hyps = g.hyps.push_front({a->name, a->formula});
         b = a->block.get();
       } else {
         break;
       }
     }
-    Goal extended;
-    const Goal* g = &g0;
-    if (!hyps.empty() || !evars.empty() || !csts.empty()) {
-      extended.concl = g0.concl;
-      extended.name = g0.name;
-      extended.hyps.assign(hyps.rbegin(), hyps.rend());
-      extended.hyps.insert(extended.hyps.end(), g0.hyps.begin(), g0.hyps.end());
-      extended.evars.assign(evars.rbegin(), evars.rend());
-      extended.evars.insert(extended.evars.end(), g0.evars.begin(), g0.evars.end());
-      extended.csts.assign(csts.rbegin(), csts.rend());
-      extended.csts.insert(extended.csts.end(), g0.csts.begin(), g0.csts.end());
-      g = &extended;
-    }
     if (const auto* t = std::get_if<parsernc::Then>(&b->v)) {
-      prem_rev(*g, *t->right, out);
-      prem_rev(*g, *t->left, out);
+      prem_rev(g, *t->right, out);
+      prem_rev(g, *t->left, out);
     } else if (const auto* sh = std::get_if<parsernc::Show>(&b->v)) {
       // As for "deduce": a claim must not have variables of its own.
-      if (!known(*g, sh->formula)) reject_unknown_claim(sh->formula);
-      Goal g2 = *g;
-      g2.concl = sh->formula;
-      out.push_back(proof(g2, *sh->proof));
+      if (!known(g, sh->formula)) reject_unknown_claim(sh->formula);
+      g.concl = sh->formula;
+      out.push_back(proof(std::move(g), *sh->proof));
     } else {
-      out.push_back(proof(*g, *std::get<parsernc::Proof>(b->v).proof));
+      out.push_back(proof(std::move(g), *std::get<parsernc::Proof>(b->v).proof));
     }
   }
 
@@ -435,15 +401,15 @@ using Hypothesis = engine::Hypothesis<fol::FolLogic>;
 // then those the hints add or mark.
 class HypsList {
  public:
-  HypsList(const fol::Subst& s, const Goal& g) : s_(s) {
-    for (const auto& [name, f] : g.hyps) {
+  HypsList(const fol::Subst& s, const CGoal& g) : s_(s) {
+    g.hyps.for_each([&](const std::pair<std::string, fol::Formula>& h) {
       const int k = ++key_counter_;
-      numbered_.emplace_back(f, k);
-      if (!name.empty()) named_.emplace_back(name, k);
+      numbered_.emplace_back(h.second, k);
+      if (!h.first.empty()) named_.emplace_back(h.first, k);
       std::optional<int> w;
-      if (name.empty()) w = ++weight_counter_;
-      l_.push_back({{fol::formsubst(s_, f), k}, w, fol::Constraints{}, 0});
-    }
+      if (h.first.empty()) w = ++weight_counter_;
+      l_.push_back({{fol::formsubst(s_, h.second), k}, w, fol::Constraints{}, 0});
+    });
   }
 
   void add_by(const std::vector<NcByItem>& hints) {
@@ -537,7 +503,7 @@ class HypsList {
 };
 
 std::vector<Hypothesis> give_hyps_list(const fol::Subst& s, const std::vector<NcByItem>& hints,
-                                       const Goal& g) {
+                                       const CGoal& g) {
   HypsList l(s, g);
   l.add_by(hints);
   return l.list();
@@ -571,10 +537,14 @@ class Justifier {
     m_.prover.prove(m_.settings(), hyps, fol::KFormula{goal, 0});
   }
 
+  static fol::Subst display_subst(const CGoal& g) {
+    return do_subst(g.csts.to_vector(), g.evars.to_vector());
+  }
+
   void step(const Justify& j) {
-    const Goal& g = j.goal;
+    const CGoal& g = j.goal;
     try {
-      const fol::Subst s = do_subst(g.csts, g.evars);
+      const fol::Subst s = display_subst(g);
       const std::vector<Hypothesis> l = give_hyps_list(s, {}, g);
       for (const fol::Formula& f : j.hint_formulas) {
         try {
@@ -591,13 +561,13 @@ class Justifier {
       }
       outcome(g, j.hints, *j.outcome);
     } catch (const engine::ProveFails&) {
-      open.push_back(g);
+      open.push_back(g.to_goal());
     }
   }
 
-  void outcome(const Goal& g, const std::vector<NcByItem>& hints, const StepCheck& c) {
+  void outcome(const CGoal& g, const std::vector<NcByItem>& hints, const StepCheck& c) {
     try {
-      const fol::Subst s = do_subst(g.csts, g.evars);
+      const fol::Subst s = display_subst(g);
       if (std::holds_alternative<Direct>(c.v)) {
         prove(give_hyps_list(s, hints, g), fol::formsubst(s, g.concl));
       } else if (const auto* d = std::get_if<Deduced>(&c.v)) {
@@ -612,7 +582,7 @@ class Justifier {
             newline();
             say("dans le but :");
             newline();
-            print_goal(g);
+            print_goal(g.to_goal());
             say("n'a pu etre effectuee");
             newline();
             throw;
@@ -620,12 +590,9 @@ class Justifier {
         }
         justify(*d->rest);
       } else if (const auto* sh = std::get_if<Shown>(&c.v)) {
-        Goal g2 = g;
-        std::vector<std::pair<std::string, fol::Formula>> hyps;
-        hyps.reserve(sh->formulas.size() + g.hyps.size());
-        for (const fol::Formula& f : sh->formulas) hyps.emplace_back("", f);
-        hyps.insert(hyps.end(), g.hyps.begin(), g.hyps.end());
-        g2.hyps = std::move(hyps);
+        CGoal g2 = g;
+        for (auto it = sh->formulas.rbegin(); it != sh->formulas.rend(); ++it)
+          g2.hyps = g2.hyps.push_front({"", *it});
         prove(give_hyps_list(s, hints, g2), fol::formsubst(s, g.concl));
         for (const CheckPtr& p : sh->parts) justify(*p);
       } else {
@@ -634,12 +601,13 @@ class Justifier {
         for (const CheckPtr& p : cs.parts) justify(*p);
       }
     } catch (const engine::ProveFails&) {
+      const Goal whole = g.to_goal();
       say("La preuve de");
       newline();
-      print_goal(g);
+      print_goal(whole);
       say("a echoue");
       newline();
-      open.push_back(g);
+      open.push_back(whole);
     }
   }
 
@@ -648,9 +616,19 @@ class Justifier {
 
 }  // namespace
 
+CGoal CGoal::of(const Goal& g) {
+  return {PList<std::pair<std::string, fol::Formula>>::of(g.hyps), g.concl,
+          PList<std::pair<std::string, std::string>>::of(g.evars),
+          PList<std::pair<std::string, std::vector<fol::Term>>>::of(g.csts), g.name};
+}
+
+Goal CGoal::to_goal() const {
+  return {hyps.to_vector(), concl, evars.to_vector(), csts.to_vector(), name};
+}
+
 CheckPtr interprete_nc(Main& m, const Goal& g, const NcProof& p) {
   Walk w(m);
-  return w.proof(g, p);
+  return w.proof(CGoal::of(g), p);
 }
 
 void parcourt_arbre(Main& m, const CheckTree& t) {

@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -21,6 +22,82 @@
 #include "fol/fol.h"
 
 namespace assistant {
+
+// An immutable list that shares its tail: adding in front costs O(1), so a
+// sub-proof that adds a hypothesis shares the rest with its parent goal.
+// Cells are released one by one, never by a recursion as deep as the list.
+template <class T>
+class PList {
+  struct Cell {
+    T value;
+    std::shared_ptr<const Cell> next;
+  };
+
+ public:
+  PList() = default;
+  PList(const PList&) = default;
+  PList(PList&&) noexcept = default;
+  PList& operator=(const PList& o) {
+    PList t(o);
+    std::swap(head_, t.head_);
+    return *this;
+  }
+  PList& operator=(PList&& o) noexcept {
+    std::swap(head_, o.head_);
+    return *this;
+  }
+  ~PList() {
+    while (head_ && head_.use_count() == 1) {
+      std::shared_ptr<const Cell> next = head_->next;
+      head_ = std::move(next);
+    }
+  }
+
+  PList push_front(T v) const {
+    PList r;
+    r.head_ = std::make_shared<const Cell>(Cell{std::move(v), head_});
+    return r;
+  }
+  bool empty() const { return !head_; }
+
+  // Front to back.
+  template <class G>
+  void for_each(G&& g) const {
+    for (const Cell* c = head_.get(); c; c = c->next.get()) g(c->value);
+  }
+  template <class P>
+  const T* find_if(P&& pred) const {
+    for (const Cell* c = head_.get(); c; c = c->next.get())
+      if (pred(c->value)) return &c->value;
+    return nullptr;
+  }
+  std::vector<T> to_vector() const {
+    std::vector<T> v;
+    for_each([&](const T& x) { v.push_back(x); });
+    return v;
+  }
+  static PList of(const std::vector<T>& v) {
+    PList r;
+    for (auto it = v.rbegin(); it != v.rend(); ++it) r = r.push_front(*it);
+    return r;
+  }
+
+ private:
+  std::shared_ptr<const Cell> head_;
+};
+
+// A goal as the checker builds it: the fields of `Goal`, newest first, in
+// shared lists.
+struct CGoal {
+  PList<std::pair<std::string, fol::Formula>> hyps;
+  fol::Formula concl;
+  PList<std::pair<std::string, std::string>> evars;
+  PList<std::pair<std::string, std::vector<fol::Term>>> csts;
+  std::string name;
+
+  static CGoal of(const Goal& g);
+  Goal to_goal() const;
+};
 
 struct CheckTree;
 struct StepCheck;
@@ -35,7 +112,7 @@ struct Both {  // the proof of a claim, then the rest
   CheckPtr first, second;
 };
 struct Justify {  // one step with its hints, to be justified in `goal`
-  Goal goal;
+  CGoal goal;
   std::vector<fol::Formula> hint_formulas;  // proved first, in this order
   std::vector<parsernc::NcByItem> hints;
   StepCheckPtr outcome;
