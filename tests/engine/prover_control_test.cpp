@@ -113,6 +113,20 @@ TEST(ProverAxioms, RefusedAxiomsChangeNothing) {
   EXPECT_EQ(used.text, fresh.text);
 }
 
+// An axiom decomposes under the settings of the last attempt: after one
+// without trace_proof and splitting, its clauses are not recorded, and a
+// proof that needs them cannot be shown.
+TEST(ProverAxioms, UnrecordedClausesGiveNoProofText) {
+  Engine e;
+  ProveSettings off = with_verbose(0);
+  off.trace_proof = false;
+  off.splitting = false;
+  EXPECT_TRUE(e.prove("p -> p", off));
+  e.axiom("p -> q");
+  EXPECT_TRUE(e.prove("q", {}, {"p"}));
+  EXPECT_EQ(e.text, "La formule est vraie\nVoici la preuve :\nDesole, pas de preuve :\n");
+}
+
 TEST(ProverTime, LimitEndsAHardAttempt) {
   Engine e;
   ProveSettings s;
