@@ -30,9 +30,9 @@
 namespace engine {
 
 // Internal ends of an attempt; `prove` turns each into its message.
-struct TimeOut {};     // the time limit expired ("Temps imparti ecoule" already printed)
-struct Sortie {};      // the user answered "exit" at the step question
-struct BreakSearch {}; // the interrupt key
+struct TimeOut {};      // the time limit expired ("Temps imparti ecoule" already printed)
+struct Sortie {};       // the user answered "exit" at the step question
+struct BreakSearch {};  // the interrupt key
 
 template <Logic L>
 class ProverImpl {
@@ -131,8 +131,8 @@ class ProverImpl {
   int lit_cmp(const Lit& a, const Lit& b) const { return core.compare_litteral(a, b); }
   static std::size_t length(const Cl& c) { return c.pos.size() + c.neg.size() + c.autres.size(); }
 
-  bool in_attempt_ = false;     // polling only while an attempt runs
-  bool filing_axiom_ = false;   // decomposition clauses go to the axiom table
+  bool in_attempt_ = false;    // polling only while an attempt runs
+  bool filing_axiom_ = false;  // decomposition clauses go to the axiom table
   unsigned ticks_ = 0;
 };
 
@@ -279,7 +279,10 @@ template <Logic L>
 void ProverImpl<L>::decompose_litteral(const Lit& l, bool sign, const Cl& rest, LitTable& table) {
   check_stop();
   if (rest.poids > core.weights.pdsmax_global) return;
-  if (rest.poids > core.weights.pdsmax_vu && core.taillecndats >= core.current.maxcndts - 1) return;
+  // In 64 bits: maxcndts comes from the user and may be the smallest int.
+  if (rest.poids > core.weights.pdsmax_vu && static_cast<long long>(core.taillecndats) >=
+                                                 static_cast<long long>(core.current.maxcndts) - 1)
+    return;
   table.add(HeadKey{core.logic.head_symbol(l.formule), sign}, {rest, l});
   auto& p = support::pp();
   if (core.current.verbose >= 2) {
@@ -461,9 +464,8 @@ void ProverImpl<L>::premajcndats(const Cl& c) {
   std::vector<Cl> kept = majlistes.majesclauses(c, core.empty_split_clauses);
   kept.insert(kept.begin(), c);
   core.empty_split_clauses = std::move(kept);
-  auto [cands, rest] = majlistes.add_empty_with_split(c, core.cndats, std::move(core.djvues),
-                                                      std::move(core.decables),
-                                                      std::move(core.lit_index));
+  auto [cands, rest] = majlistes.add_empty_with_split(
+      c, core.cndats, std::move(core.djvues), std::move(core.decables), std::move(core.lit_index));
   core.cndats = std::move(cands);
   core.djvues = std::move(rest.djvues);
   core.decables = std::move(rest.decables);
@@ -519,13 +521,14 @@ void ProverImpl<L>::trace_refusal(const char* what) const {
 }
 
 template <Logic L>
-typename ProverImpl<L>::Lit ProverImpl<L>::subst_lit(const typename L::substitution& s, const Lit& l) {
+typename ProverImpl<L>::Lit ProverImpl<L>::subst_lit(const typename L::substitution& s,
+                                                     const Lit& l) {
   return Lit{core.logic.apply_subst(s, l.formule), l.marque, l.num_lit};
 }
 
 template <Logic L>
-std::vector<typename ProverImpl<L>::Lit> ProverImpl<L>::subst_lits(const typename L::substitution& s,
-                                                                   const std::vector<Lit>& l) {
+std::vector<typename ProverImpl<L>::Lit> ProverImpl<L>::subst_lits(
+    const typename L::substitution& s, const std::vector<Lit>& l) {
   std::vector<Lit> out;
   out.reserve(l.size());
   for (const Lit& x : l) out.push_back(subst_lit(s, x));
@@ -860,8 +863,10 @@ void ProverImpl<L>::take_decomposable() {
   Decomposable dec = std::move(core.decables.front());
   core.decables.erase(core.decables.begin());
   LitTableCell cell;
-  if (auto it = core.lit_index.find(dec.num); it != core.lit_index.end()) cell = it->second;
-  else cell = core.new_lit_table();  // the upkeep drops both together; never taken
+  if (auto it = core.lit_index.find(dec.num); it != core.lit_index.end())
+    cell = it->second;
+  else
+    cell = core.new_lit_table();  // the upkeep drops both together; never taken
   LitTableCell fresh_cell = core.new_lit_table();
   LitTable& fresh = *fresh_cell;
   if (core.current.verbose >= 2) {
@@ -927,7 +932,8 @@ void ProverImpl<L>::end_of_step() {
   p.print_newline();
   {
     std::vector<Cl> first;
-    for (std::size_t i = 0; i < core.djvues.size() && i < 10; ++i) first.push_back(core.djvues[i].first);
+    for (std::size_t i = 0; i < core.djvues.size() && i < 10; ++i)
+      first.push_back(core.djvues[i].first);
     affichage.print_clause_list(first);
   }
   p.print_newline();
@@ -1035,7 +1041,8 @@ void ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L
   cur.check_subcase = s.check_subcase.value_or(def.check_subcase);
   cur.trace_proof = s.trace_proof.value_or(def.trace_proof);
   cur.timemax = s.timemax.value_or(def.timemax);
-  if (s.pdsmax_global) core.weights.pdsmax_global = core.weights.make_pdsmax_global(*s.pdsmax_global);
+  if (s.pdsmax_global)
+    core.weights.pdsmax_global = core.weights.make_pdsmax_global(*s.pdsmax_global);
 
   support::catch_interrupt();
   support::clear_interrupt();

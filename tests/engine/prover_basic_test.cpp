@@ -32,15 +32,9 @@ const char* const kTheorems[] = {
 };
 
 const char* const kNonTheorems[] = {
-    "p",
-    "p -> q",
-    "(p -> q) -> (q -> p)",
-    "p | q",
-    "(p -> q) -> p",
-    "(p <-> q) -> (p & q)",
-    "~(p -> q)",
-    "faux",
-    "p & ~p",
+    "p",         "p -> q",        "(p -> q) -> (q -> p)",
+    "p | q",     "(p -> q) -> p", "(p <-> q) -> (p & q)",
+    "~(p -> q)", "faux",          "p & ~p",
 };
 
 struct Regime {
@@ -101,7 +95,8 @@ TEST(ProverTheorems, NonTheoremsRefusedInEveryRegime) {
     for (const char* t : kNonTheorems) {
       Engine e;
       EXPECT_FALSE(e.prove(t, r.s)) << r.name << ": " << t;
-      EXPECT_EQ(e.text, "La formule n'est pas prouvee (plus de candidats)\n") << r.name << ": " << t;
+      EXPECT_EQ(e.text, "La formule n'est pas prouvee (plus de candidats)\n")
+          << r.name << ": " << t;
     }
   }
 }
@@ -204,7 +199,8 @@ TEST(ProverOutcomes, ResolutionMethods) {
     s.resolution_method = m;
     s.step_prompt = 0;
     EXPECT_TRUE(e.prove("q", s, {"p", "p -> q"})) << m;
-    EXPECT_NE(e.text.find("\nMethode : Une resolution empechee\n"), std::string::npos) << m << e.text;
+    EXPECT_NE(e.text.find("\nMethode : Une resolution empechee\n"), std::string::npos)
+        << m << e.text;
     s.resolution_method = "n";
     EXPECT_TRUE(e.prove("q", s, {"p", "p -> q"}));
     EXPECT_EQ(e.text.find("Methode"), std::string::npos) << e.text;

@@ -18,7 +18,9 @@ namespace {
 
 // Pigeonhole: n+1 pigeons do not fit in n holes. Hard for resolution.
 prop::Formula pigeonhole(int n) {
-  auto at = [](int i, int j) { return prop::atom("p" + std::to_string(i) + "h" + std::to_string(j)); };
+  auto at = [](int i, int j) {
+    return prop::atom("p" + std::to_string(i) + "h" + std::to_string(j));
+  };
   prop::Formula hyps, goal;
   bool first_h = true, first_g = true;
   for (int i = 0; i <= n; ++i) {

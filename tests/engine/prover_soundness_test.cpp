@@ -24,30 +24,43 @@ struct Gen {
       return prop::atom(kAtoms[k % 3]);
     }
     switch (pick(6)) {
-      case 0: return prop::neg(formula(depth - 1));
-      case 1: return prop::and_(formula(depth - 1), formula(depth - 1));
-      case 2: return prop::or_(formula(depth - 1), formula(depth - 1));
-      case 3: return prop::imp(formula(depth - 1), formula(depth - 1));
-      case 4: return prop::iff(formula(depth - 1), formula(depth - 1));
-      default: return prop::neg(prop::neg(formula(depth - 1)));
+      case 0:
+        return prop::neg(formula(depth - 1));
+      case 1:
+        return prop::and_(formula(depth - 1), formula(depth - 1));
+      case 2:
+        return prop::or_(formula(depth - 1), formula(depth - 1));
+      case 3:
+        return prop::imp(formula(depth - 1), formula(depth - 1));
+      case 4:
+        return prop::iff(formula(depth - 1), formula(depth - 1));
+      default:
+        return prop::neg(prop::neg(formula(depth - 1)));
     }
   }
 };
 
 bool eval(const prop::Formula& f, unsigned v) {
   switch (f.kind()) {
-    case prop::Kind::True: return true;
-    case prop::Kind::False: return false;
+    case prop::Kind::True:
+      return true;
+    case prop::Kind::False:
+      return false;
     case prop::Kind::Atom: {
       for (int i = 0; i < 3; ++i)
         if (f.name() == kAtoms[i]) return (v >> i) & 1u;
       return false;
     }
-    case prop::Kind::Not: return !eval(f.sub(), v);
-    case prop::Kind::And: return eval(f.left(), v) && eval(f.right(), v);
-    case prop::Kind::Or: return eval(f.left(), v) || eval(f.right(), v);
-    case prop::Kind::Imp: return !eval(f.left(), v) || eval(f.right(), v);
-    case prop::Kind::Iff: return eval(f.left(), v) == eval(f.right(), v);
+    case prop::Kind::Not:
+      return !eval(f.sub(), v);
+    case prop::Kind::And:
+      return eval(f.left(), v) && eval(f.right(), v);
+    case prop::Kind::Or:
+      return eval(f.left(), v) || eval(f.right(), v);
+    case prop::Kind::Imp:
+      return !eval(f.left(), v) || eval(f.right(), v);
+    case prop::Kind::Iff:
+      return eval(f.left(), v) == eval(f.right(), v);
   }
   return false;
 }

@@ -42,7 +42,8 @@ struct Engine {
   }
 
   // True when prove returned normally (a proof, or a true goal).
-  bool prove(const prop::Formula& goal, const ProveSettings& s = {}, const std::vector<Hyp>& hyps = {}) {
+  bool prove(const prop::Formula& goal, const ProveSettings& s = {},
+             const std::vector<Hyp>& hyps = {}) {
     out.str("");
     bool ok = true;
     try {
@@ -54,7 +55,8 @@ struct Engine {
     text = out.str();
     return ok;
   }
-  bool prove(const std::string& goal, const ProveSettings& s = {}, const std::vector<std::string>& hyps = {}) {
+  bool prove(const std::string& goal, const ProveSettings& s = {},
+             const std::vector<std::string>& hyps = {}) {
     std::vector<Hyp> hs;
     for (const auto& h : hyps) hs.push_back(hyp(parse(h)));
     return prove(parse(goal), s, hs);
