@@ -502,13 +502,6 @@ class HypsList {
   std::vector<std::pair<std::string, int>> named_;      // oldest first
 };
 
-std::vector<Hypothesis> give_hyps_list(const fol::Subst& s, const std::vector<NcByItem>& hints,
-                                       const CGoal& g) {
-  HypsList l(s, g);
-  l.add_by(hints);
-  return l.list();
-}
-
 class Justifier {
  public:
   explicit Justifier(Main& m) : m_(m) {}
@@ -624,6 +617,13 @@ CGoal CGoal::of(const Goal& g) {
 
 Goal CGoal::to_goal() const {
   return {hyps.to_vector(), concl, evars.to_vector(), csts.to_vector(), name};
+}
+
+std::vector<Hypothesis> give_hyps_list(const fol::Subst& s, const std::vector<NcByItem>& hints,
+                                       const CGoal& g) {
+  HypsList l(s, g);
+  l.add_by(hints);
+  return l.list();
 }
 
 CheckPtr interprete_nc(Main& m, const Goal& g, const NcProof& p) {

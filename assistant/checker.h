@@ -151,6 +151,15 @@ struct StepCheck {
 // effects: each "search" draws a key from m.next_number(); nothing else.
 CheckPtr interprete_nc(Main& m, const Goal& g, const parsernc::NcProof& p);
 
+// The engine hypotheses of one justification in goal g with hints: the
+// goal's hypotheses under s, keyed 1, 2, ... in list order (the unnamed ones
+// with weight hints 1, 2, ...), then the hints: a stated formula that is no
+// hypothesis goes in front with weight 0; a hypothesis a hint names gets
+// weight 0 and one more group of instances (`add_by`, `add_with`,
+// `add_use_constraints`). A name finds the oldest hypothesis bearing it.
+std::vector<engine::Hypothesis<fol::FolLogic>> give_hyps_list(
+    const fol::Subst& s, const std::vector<parsernc::NcByItem>& hints, const CGoal& g);
+
 // Justifies every step of t through the engine, in tree order. Side
 // effects: stores the values of "set" in the existential-variable store;
 // sets m.new_goals and m.new_goal_count and appends the open goals to

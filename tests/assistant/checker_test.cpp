@@ -188,3 +188,84 @@ TEST_F(CheckerTest, AFailureOtherThanARejectionKeepsTheGoalAndTheValues) {
 
 }  // namespace
 }  // namespace assistant
+
+namespace assistant {
+namespace {
+
+using Hyp = engine::Hypothesis<fol::FolLogic>;
+
+const Hyp& with_key(const std::vector<Hyp>& l, int k) {
+  for (const Hyp& h : l)
+    if (h.formula.key == k) return h;
+  throw std::runtime_error("no hypothesis with that key");
+}
+
+TEST(GiveHypsListTest, KeysAndWeightsFollowTheGoalsHypotheses) {
+  Goal g{{{"", F("a")}, {"h", F("b")}, {" ", F("c")}, {"", F("d")}}, F("r"), {}, {}, ""};
+  const std::vector<Hyp> l = give_hyps_list({}, {}, CGoal::of(g));
+  ASSERT_EQ(l.size(), 4u);
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(l[i].formula.key, i + 1);
+    EXPECT_EQ(l[i].formula.f, g.hyps[i].second);
+    EXPECT_EQ(l[i].indice, 0);
+    EXPECT_TRUE(l[i].constraints.table.empty());
+  }
+  // Only the empty name counts as unnamed; " " is a name.
+  EXPECT_EQ(l[0].poids, 1);
+  EXPECT_EQ(l[1].poids, std::nullopt);
+  EXPECT_EQ(l[2].poids, std::nullopt);
+  EXPECT_EQ(l[3].poids, 2);
+}
+
+TEST(GiveHypsListTest, HintsMarkTheirHypothesesAndAddStatedFormulasInFront) {
+  // Two hypotheses named h: a hint's name finds the oldest (key 2).
+  Goal g{
+      {{"h", F("forall x. p(x)")}, {"h", F("forall x. q(x)")}, {"k", F("s")}}, F("r"), {}, {}, ""};
+  const parsernc::ProofPtr p =
+      parsernc::parse_phrase("by [h] with {x=a()}, [k] and $t$ with $s$, $u$ trivial");
+  const auto& by = std::get<parsernc::By>(p->v);
+  const std::vector<Hyp> l = give_hyps_list({}, by.hints, CGoal::of(g));
+  ASSERT_EQ(l.size(), 5u);
+  // In front, newest first: t (key 5, with the group [key 3, key 4]), then u (key 4).
+  EXPECT_EQ(l[0].formula.f, F("t"));
+  EXPECT_EQ(l[0].formula.key, 5);
+  EXPECT_EQ(l[0].poids, 0);
+  ASSERT_EQ(l[0].constraints.table.size(), 1u);
+  EXPECT_EQ(l[0].constraints.table[0].key, 5);
+  ASSERT_EQ(l[0].constraints.table[0].groups.size(), 1u);
+  const fol::Group& tg = l[0].constraints.table[0].groups[0];
+  ASSERT_EQ(tg.size(), 2u);
+  EXPECT_EQ(std::get<fol::KeyItem>(tg[0]).key, 3);  // s is hypothesis k
+  EXPECT_EQ(std::get<fol::KeyItem>(tg[1]).key, 4);
+  EXPECT_EQ(l[1].formula.f, F("u"));
+  EXPECT_EQ(l[1].formula.key, 4);
+  EXPECT_EQ(l[1].poids, 0);
+  EXPECT_TRUE(l[1].constraints.table.empty());
+  // The oldest h (key 2) gets weight 0 and the group [x = a(), key 3].
+  const Hyp& h2 = with_key(l, 2);
+  EXPECT_EQ(h2.formula.f, F("forall x. q(x)"));
+  EXPECT_EQ(h2.poids, 0);
+  ASSERT_EQ(h2.constraints.table.size(), 1u);
+  const fol::Group& hg = h2.constraints.table[0].groups.at(0);
+  ASSERT_EQ(hg.size(), 2u);
+  EXPECT_EQ(std::get<fol::InstanceItem>(hg[0]).var, "x");
+  EXPECT_EQ(std::get<fol::InstanceItem>(hg[0]).term, fol::mk_fn("a", {}));
+  EXPECT_EQ(std::get<fol::KeyItem>(hg[1]).key, 3);
+  // k is marked as used (weight 0) without a group; the newer h is untouched.
+  EXPECT_EQ(with_key(l, 3).poids, 0);
+  EXPECT_TRUE(with_key(l, 3).constraints.table.empty());
+  EXPECT_EQ(with_key(l, 1).poids, std::nullopt);
+}
+
+TEST(PListTest, AVeryLongListIsReleasedWithoutDeepRecursion) {
+  PList<int> l;
+  for (int i = 0; i < 2000000; ++i) l = l.push_front(i);
+  PList<int> shared = l.push_front(-1);
+  EXPECT_EQ(*shared.find_if([](int x) { return x == 0; }), 0);
+  l = PList<int>();
+  shared = PList<int>();  // the whole chain goes here, cell by cell
+  EXPECT_TRUE(shared.empty());
+}
+
+}  // namespace
+}  // namespace assistant
