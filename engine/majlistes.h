@@ -91,13 +91,13 @@ class Majlistes {
   // refused clause costs no copy of the list.
   void majcndats_inplace(const Cl& c, std::vector<Cl>& cndats,
                          const std::vector<Decomposed>& djvues) {
-    if (admitted(c, cndats, djvues)) cndats = ajoute(c, cndats, core_.current.maxcndts);
+    if (admitted(c, cndats, djvues)) cndats = ajoute(c, std::move(cndats), core_.current.maxcndts);
   }
 
   // Inserts c after every candidate of weight at most its own, drops the
   // candidates it subsumes and cuts the list after `capacity` entries.
   // Side effects: `taillecndats`, `pdsmax_vu` (weight of the last kept entry).
-  std::vector<Cl> ajoute(const Cl& c, const std::vector<Cl>& l, int capacity) {
+  std::vector<Cl> ajoute(const Cl& c, std::vector<Cl> l, int capacity) {
     std::vector<Cl> out;
     out.reserve(l.size() + 1);
     bool inserted = false;
@@ -115,13 +115,13 @@ class Majlistes {
         }
         return out;
       }
-      const Cl& h = l[i];
+      Cl& h = l[i];
       if (h.poids <= c.poids || inserted) {
         if (subsume(c, h)) {
           --core_.taillecndats;
         } else {
           core_.weights.pdsmax_vu = h.poids;
-          out.push_back(h);
+          out.push_back(std::move(h));
           --capacity;
         }
         ++i;
