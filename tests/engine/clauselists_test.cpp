@@ -74,6 +74,24 @@ TEST(Lists, PosNegListClassifies) {
   EXPECT_EQ(Fixture::formulas(r.autres), (std::vector<std::string>{"?m"}));
 }
 
+TEST(Lists, PosNegListOnPropositions) {
+  prop::PropLogic logic;
+  engine::Core<prop::PropLogic> core(logic);
+  auto p = prop::atom("p"), q = prop::atom("q");
+  using PL = engine::Literal<prop::PropLogic>;
+  auto r = engine::pos_neg_list(core, std::vector<PL>{{prop::neg(prop::neg(p)), {}, 1},
+                                                      {prop::neg(q), {}, 2},
+                                                      {prop::and_(p, q), {}, 3},
+                                                      {p, {}, 4}});
+  ASSERT_EQ(r.pos.size(), 2u);
+  EXPECT_EQ(r.pos[0].formule, prop::and_(p, q));  // And before Atom in the formula order
+  EXPECT_EQ(r.pos[1].formule, p);
+  EXPECT_EQ(r.pos[1].num_lit, 4);
+  ASSERT_EQ(r.neg.size(), 1u);
+  EXPECT_EQ(r.neg[0].formule, q);
+  EXPECT_TRUE(r.autres.empty());
+}
+
 TEST(Lists, ApplySubstClauseSharesConstraints) {
   Fixture fx;
   auto c = fx.clause({"P(x)", "Q(a)"}, {"R(x)"});
