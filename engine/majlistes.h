@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -59,18 +60,16 @@ class Majlistes {
 
   // c2 with its variables replaced by constants: the form `subsume` matches against.
   Cl freeze(const Cl& c2) const {
-    typename L::varset v = core_.logic.empty_varset();
-    for (const auto* l : {&c2.pos, &c2.neg, &c2.autres})
-      for (const auto& lit : *l)
-        v = core_.logic.union_varset(v, core_.logic.vars_of_formula(lit.formule));
-    return apply_subst_clause(core_.logic.vars_to_constants(v), c2);
+    std::optional<Cl> f = frozen_copy(c2);
+    return f ? std::move(*f) : c2;
   }
 
   // Does c1 subsume c2? The pure count and split-name tests run first, so
   // most failures cost no allocation.
   bool subsume(const Cl& c1, const Cl& c2) const {
     if (!cheap_ok(c1, c2)) return false;
-    return match(c1, freeze(c2));
+    std::optional<Cl> f = frozen_copy(c2);
+    return match(c1, f ? *f : c2);
   }
 
   // Does c1 subsume the frozen clause c2f (see `freeze`)?
@@ -217,12 +216,24 @@ class Majlistes {
     if (c.poids > core_.weights.pdsmax_global) return false;
     if (core_.taillecndats >= core_.current.maxcndts && c.poids > core_.weights.pdsmax_vu)
       return false;
-    Cl cf = freeze(c);
+    std::optional<Cl> frozen = frozen_copy(c);
+    const Cl& cf = frozen ? *frozen : c;
     for (const auto& d : djvues)
       if (subsume_frozen(d.first, cf)) return false;
     for (const auto& d : cndats)
       if (subsume_frozen(d, cf)) return false;
     return true;
+  }
+
+  // The frozen copy of c2, or nullopt when c2 has no variable (it is its own
+  // frozen form: a set whose intersection with itself is empty is empty).
+  std::optional<Cl> frozen_copy(const Cl& c2) const {
+    typename L::varset v = core_.logic.empty_varset();
+    for (const auto* l : {&c2.pos, &c2.neg, &c2.autres})
+      for (const auto& lit : *l)
+        v = core_.logic.union_varset(v, core_.logic.vars_of_formula(lit.formule));
+    if (core_.logic.is_empty_inter_varset(v, v)) return std::nullopt;
+    return apply_subst_clause(core_.logic.vars_to_constants(v), c2);
   }
 
   // Necessary conditions that freezing does not change: each literal of c2
