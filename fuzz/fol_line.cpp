@@ -13,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::SignalGuard guard;
   folprover::Main m;
   m.execute_line("set maxcndts 8");
-  m.execute_line("set pdsmax_global 40");
+  m.execute_line("set pdsmax_global 20");
   m.execute_line("set timemax 0");
   m.execute_line(line);
   support::pp().print_flush();

@@ -15,7 +15,7 @@
 namespace {
 
 constexpr int kMaxCandidates = 8;
-constexpr int kWeightLimit = 40;
+constexpr int kWeightLimit = 20;
 
 }  // namespace
 
