@@ -3,8 +3,10 @@
 # problem: the outcome, the wall time and the peak memory, then totals.
 #
 #   bench/run.sh build/folprover/fol_prover examples/fol_problems.txt
-#   bench/run.sh build/propprover/prop_prover bench/prop_hard.txt
+#   bench/run.sh -s "set maxcndts 1000" build/propprover/prop_prover bench/prop_hard.txt
 #
+# Each -s LINE is replayed before every problem, ahead of the file's own
+# settings (to compare settings without editing a problem file).
 # A problem is one "prove" line. The "set", "axiom" and "init" lines met so
 # far are replayed before it, since they hold for the rest of a session; the
 # last comment line before a prove names it. Each run ends with "exit".
@@ -12,8 +14,14 @@
 # candidats"), or other (with the exit status).
 set -euo pipefail
 
+context=()
+while [[ $# -gt 0 && $1 == -s ]]; do
+  [[ $# -ge 2 ]] || { echo "$0: -s needs a line" >&2; exit 2; }
+  context+=("$2")
+  shift 2
+done
 if [[ $# -lt 2 ]]; then
-  echo "usage: $0 PROGRAM PROBLEM_FILE" >&2
+  echo "usage: $0 [-s LINE]... PROGRAM PROBLEM_FILE" >&2
   exit 2
 fi
 prog=$1
@@ -26,7 +34,6 @@ timer=/usr/bin/time
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-context=()
 name=""
 count=0
 proved=0

@@ -54,7 +54,7 @@ struct Set_bool {
 };
 
 template <class F>
-using Command = std::variant<Init, Exit, Help, Nothing, Axiom<F>, Prove_mode<F>, Prove<F>,
-                             Set_int, Set_bool>;
+using Command =
+    std::variant<Init, Exit, Help, Nothing, Axiom<F>, Prove_mode<F>, Prove<F>, Set_int, Set_bool>;
 
 }  // namespace folprover

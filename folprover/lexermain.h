@@ -19,9 +19,31 @@
 namespace folprover {
 
 enum class Tok {
-  FIN, INIT, AXIOM, PROVE, SET, EXIT, HELP, NHR, PHR, CG, DZ, IND, PVIRG, CD,
-  VERBOSE, MAXCNDTS, PDSMAXGLOBAL, TIMEMAX, SPLITTING, CHECKSUBCASE, TRACEPROOF,
-  FORMULA, INT, FLT, BOOL
+  FIN,
+  INIT,
+  AXIOM,
+  PROVE,
+  SET,
+  EXIT,
+  HELP,
+  NHR,
+  PHR,
+  CG,
+  DZ,
+  IND,
+  PVIRG,
+  CD,
+  VERBOSE,
+  MAXCNDTS,
+  PDSMAXGLOBAL,
+  TIMEMAX,
+  SPLITTING,
+  CHECKSUBCASE,
+  TRACEPROOF,
+  FORMULA,
+  INT,
+  FLT,
+  BOOL
 };
 
 // A formula in the line does not read ("Erreur de formule").
@@ -44,16 +66,25 @@ struct Token {
 // BOOL words also give their value through `value`.
 inline std::optional<Tok> keyword(const std::string& w, bool& value) {
   static const std::pair<const char*, Tok> table[] = {
-      {"axiom", Tok::AXIOM},       {"init", Tok::INIT},
-      {"prove", Tok::PROVE},       {"nhr", Tok::NHR},
-      {"phr", Tok::PHR},           {"set", Tok::SET},
-      {"verbose", Tok::VERBOSE},   {"maxcndts", Tok::MAXCNDTS},
-      {"pdsmax_global", Tok::PDSMAXGLOBAL}, {"timemax", Tok::TIMEMAX},
-      {"splitting", Tok::SPLITTING}, {"check_subcase", Tok::CHECKSUBCASE},
+      {"axiom", Tok::AXIOM},
+      {"init", Tok::INIT},
+      {"prove", Tok::PROVE},
+      {"nhr", Tok::NHR},
+      {"phr", Tok::PHR},
+      {"set", Tok::SET},
+      {"verbose", Tok::VERBOSE},
+      {"maxcndts", Tok::MAXCNDTS},
+      {"pdsmax_global", Tok::PDSMAXGLOBAL},
+      {"timemax", Tok::TIMEMAX},
+      {"splitting", Tok::SPLITTING},
+      {"check_subcase", Tok::CHECKSUBCASE},
       {"trace_proof", Tok::TRACEPROOF},
-      {"exit", Tok::EXIT},         {"Exit", Tok::EXIT},
-      {"quit", Tok::EXIT},         {"Quit", Tok::EXIT},
-      {"sortie", Tok::EXIT},       {"Sortie", Tok::EXIT},
+      {"exit", Tok::EXIT},
+      {"Exit", Tok::EXIT},
+      {"quit", Tok::EXIT},
+      {"Quit", Tok::EXIT},
+      {"sortie", Tok::EXIT},
+      {"Sortie", Tok::EXIT},
       {"help", Tok::HELP},
   };
   for (const auto& [word, tok] : table)
@@ -72,8 +103,20 @@ inline bool is_digit(char c) { return c >= '0' && c <= '9'; }
 inline bool is_word_char(char c) {
   if (is_letter(c) || is_digit(c)) return true;
   switch (c) {
-    case '_': case '&': case '(': case ')': case ',': case '-': case '.':
-    case '/': case '<': case '=': case '>': case '\\': case '|': case '~':
+    case '_':
+    case '&':
+    case '(':
+    case ')':
+    case ',':
+    case '-':
+    case '.':
+    case '/':
+    case '<':
+    case '=':
+    case '>':
+    case '\\':
+    case '|':
+    case '~':
       return true;
     default:
       return false;
@@ -112,12 +155,23 @@ class Lexermain {
     const char c = line_[pos_];
     if (is_digit(c)) return number();
     switch (c) {
-      case '[': ++pos_; return make(Tok::CG);
-      case ']': ++pos_; return make(Tok::CD);
-      case ';': ++pos_; return make(Tok::PVIRG);
-      case '#': ++pos_; return make(Tok::DZ);
-      case '%': ++pos_; return make(Tok::IND);
-      default: break;
+      case '[':
+        ++pos_;
+        return make(Tok::CG);
+      case ']':
+        ++pos_;
+        return make(Tok::CD);
+      case ';':
+        ++pos_;
+        return make(Tok::PVIRG);
+      case '#':
+        ++pos_;
+        return make(Tok::DZ);
+      case '%':
+        ++pos_;
+        return make(Tok::IND);
+      default:
+        break;
     }
     if (starts_word()) return word();
     throw Failure{"lexing: empty token"};
@@ -131,7 +185,8 @@ class Lexermain {
   }
 
   void skip_blanks() {
-    while (pos_ < line_.size() && (line_[pos_] == ' ' || line_[pos_] == '\t' || line_[pos_] == '\n'))
+    while (pos_ < line_.size() &&
+           (line_[pos_] == ' ' || line_[pos_] == '\t' || line_[pos_] == '\n'))
       ++pos_;
   }
 

@@ -45,7 +45,8 @@ std::vector<engine::Hypothesis<fol::FolBatchLogic>> Main::hypotheses(
     const std::vector<Hyp<fol::Formula>>& hs) {
   std::vector<engine::Hypothesis<fol::FolBatchLogic>> out;
   out.reserve(hs.size());
-  for (const auto& h : hs) out.push_back({h.formula, h.poids, logic_.empty_constraints(), h.indice});
+  for (const auto& h : hs)
+    out.push_back({h.formula, h.poids, logic_.empty_constraints(), h.indice});
   return out;
 }
 
@@ -53,10 +54,11 @@ namespace {
 
 void print_help() {
   auto& p = support::pp();
-  for (const char* s : {"Commandes :\n", "Axiom <formule>\n", "init\n", "set <constante> <valeur>\n",
-                        "exit\n", "prove <formule>\n", "prove [hypotheses;...] formule\n\n",
-                        "apres une formule hypothese ou axiom, eventuellement\n",
-                        "  % donne un indice\n", "  # donne un poids\n"})
+  for (const char* s :
+       {"Commandes :\n", "Axiom <formule>\n", "init\n", "set <constante> <valeur>\n", "exit\n",
+        "prove <formule>\n", "prove [hypotheses;...] formule\n\n",
+        "apres une formule hypothese ou axiom, eventuellement\n", "  % donne un indice\n",
+        "  # donne un poids\n"})
     p.print_string(s);
   p.print_newline();
   p.print_string("Constantes modifiables :\n");
@@ -87,19 +89,26 @@ void report(const std::string& text) {
 
 const char* name_of(IntSetting s) {
   switch (s) {
-    case IntSetting::verbose: return "verbose";
-    case IntSetting::maxcndts: return "maxcndts";
-    case IntSetting::pdsmax_global: return "pdsmax_global";
-    case IntSetting::timemax: return "timemax";
+    case IntSetting::verbose:
+      return "verbose";
+    case IntSetting::maxcndts:
+      return "maxcndts";
+    case IntSetting::pdsmax_global:
+      return "pdsmax_global";
+    case IntSetting::timemax:
+      return "timemax";
   }
   return "";
 }
 
 const char* name_of(BoolSetting s) {
   switch (s) {
-    case BoolSetting::splitting: return "splitting";
-    case BoolSetting::trace_proof: return "trace_proof";
-    case BoolSetting::check_subcase: return "check_subcase";
+    case BoolSetting::splitting:
+      return "splitting";
+    case BoolSetting::trace_proof:
+      return "trace_proof";
+    case BoolSetting::check_subcase:
+      return "check_subcase";
   }
   return "";
 }
@@ -125,24 +134,39 @@ void Main::execute(const Command<fol::Formula>& c) {
           print_help();
         } else if constexpr (std::is_same_v<T, Nothing>) {
         } else if constexpr (std::is_same_v<T, Axiom<fol::Formula>>) {
-          prover_.axiom({cmd.hyp.formula, cmd.hyp.poids, logic_.empty_constraints(), cmd.hyp.indice});
+          prover_.axiom(
+              {cmd.hyp.formula, cmd.hyp.poids, logic_.empty_constraints(), cmd.hyp.indice});
         } else if constexpr (std::is_same_v<T, Prove_mode<fol::Formula>>) {
           prover_.prove(settings(cmd.mode), hypotheses(cmd.hyps), cmd.formula);
         } else if constexpr (std::is_same_v<T, Prove<fol::Formula>>) {
           prover_.prove(settings(std::nullopt), hypotheses(cmd.hyps), cmd.formula);
         } else if constexpr (std::is_same_v<T, Set_int>) {
           switch (cmd.setting) {
-            case IntSetting::verbose: verbose_ = cmd.value; break;
-            case IntSetting::maxcndts: maxcndts_ = cmd.value; break;
-            case IntSetting::pdsmax_global: pdsmax_global_ = cmd.value; break;
-            case IntSetting::timemax: timemax_ = cmd.value; break;
+            case IntSetting::verbose:
+              verbose_ = cmd.value;
+              break;
+            case IntSetting::maxcndts:
+              maxcndts_ = cmd.value;
+              break;
+            case IntSetting::pdsmax_global:
+              pdsmax_global_ = cmd.value;
+              break;
+            case IntSetting::timemax:
+              timemax_ = cmd.value;
+              break;
           }
           answer(std::string(name_of(cmd.setting)) + " change");
         } else if constexpr (std::is_same_v<T, Set_bool>) {
           switch (cmd.setting) {
-            case BoolSetting::splitting: splitting_ = cmd.value; break;
-            case BoolSetting::trace_proof: trace_proof_ = cmd.value; break;
-            case BoolSetting::check_subcase: check_subcase_ = cmd.value; break;
+            case BoolSetting::splitting:
+              splitting_ = cmd.value;
+              break;
+            case BoolSetting::trace_proof:
+              trace_proof_ = cmd.value;
+              break;
+            case BoolSetting::check_subcase:
+              check_subcase_ = cmd.value;
+              break;
           }
           answer(std::string(name_of(cmd.setting)) + " change");
         }

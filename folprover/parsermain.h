@@ -51,13 +51,20 @@ class Parsermain {
 
   Command<F> command() {
     switch (next().kind) {
-      case Tok::AXIOM: return Axiom<F>{hyp()};
-      case Tok::INIT: return Init{};
-      case Tok::PROVE: return prove_arg();
-      case Tok::SET: return set_arg();
-      case Tok::EXIT: return Exit{};
-      case Tok::HELP: return Help{};
-      default: throw ParseError{};
+      case Tok::AXIOM:
+        return Axiom<F>{hyp()};
+      case Tok::INIT:
+        return Init{};
+      case Tok::PROVE:
+        return prove_arg();
+      case Tok::SET:
+        return set_arg();
+      case Tok::EXIT:
+        return Exit{};
+      case Tok::HELP:
+        return Help{};
+      default:
+        throw ParseError{};
     }
   }
 
@@ -105,14 +112,22 @@ class Parsermain {
 
   Command<F> set_arg() {
     switch (next().kind) {
-      case Tok::VERBOSE: return Set_int{IntSetting::verbose, expect(Tok::INT).int_value};
-      case Tok::MAXCNDTS: return Set_int{IntSetting::maxcndts, expect(Tok::INT).int_value};
-      case Tok::PDSMAXGLOBAL: return Set_int{IntSetting::pdsmax_global, expect(Tok::INT).int_value};
-      case Tok::TIMEMAX: return Set_int{IntSetting::timemax, expect(Tok::INT).int_value};
-      case Tok::SPLITTING: return Set_bool{BoolSetting::splitting, expect(Tok::BOOL).bool_value};
-      case Tok::CHECKSUBCASE: return Set_bool{BoolSetting::check_subcase, expect(Tok::BOOL).bool_value};
-      case Tok::TRACEPROOF: return Set_bool{BoolSetting::trace_proof, expect(Tok::BOOL).bool_value};
-      default: throw ParseError{};
+      case Tok::VERBOSE:
+        return Set_int{IntSetting::verbose, expect(Tok::INT).int_value};
+      case Tok::MAXCNDTS:
+        return Set_int{IntSetting::maxcndts, expect(Tok::INT).int_value};
+      case Tok::PDSMAXGLOBAL:
+        return Set_int{IntSetting::pdsmax_global, expect(Tok::INT).int_value};
+      case Tok::TIMEMAX:
+        return Set_int{IntSetting::timemax, expect(Tok::INT).int_value};
+      case Tok::SPLITTING:
+        return Set_bool{BoolSetting::splitting, expect(Tok::BOOL).bool_value};
+      case Tok::CHECKSUBCASE:
+        return Set_bool{BoolSetting::check_subcase, expect(Tok::BOOL).bool_value};
+      case Tok::TRACEPROOF:
+        return Set_bool{BoolSetting::trace_proof, expect(Tok::BOOL).bool_value};
+      default:
+        throw ParseError{};
     }
   }
 

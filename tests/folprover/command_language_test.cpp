@@ -98,13 +98,13 @@ TEST(CommandLanguage, ProveWithHypothesesAndMode) {
   EXPECT_EQ(std::get<Prove_mode<F>>(n).mode, "nhr");
   EXPECT_TRUE(std::get<Prove_mode<F>>(n).hyps.empty());
 
-  EXPECT_EQ(error_of("prove [] p"), "commande");       // the list is never empty
+  EXPECT_EQ(error_of("prove [] p"), "commande");  // the list is never empty
   EXPECT_EQ(error_of("prove [a;] p"), "commande");
   EXPECT_EQ(error_of("prove [a % 1 # 2] p"), "commande");  // weight before index
   EXPECT_EQ(error_of("prove [a] "), "commande");
   EXPECT_EQ(error_of("prove"), "commande");
   EXPECT_EQ(error_of("prove nhr"), "commande");
-  EXPECT_EQ(error_of("prove p # 2"), "commande");     // hints only on hypotheses
+  EXPECT_EQ(error_of("prove p # 2"), "commande");  // hints only on hypotheses
 }
 
 TEST(CommandLanguage, Axioms) {
@@ -130,7 +130,8 @@ TEST(CommandLanguage, Settings) {
   auto b = parse("set splitting false");
   EXPECT_EQ(std::get<Set_bool>(b).setting, BoolSetting::splitting);
   EXPECT_FALSE(std::get<Set_bool>(b).value);
-  EXPECT_EQ(std::get<Set_bool>(parse("set check_subcase true")).setting, BoolSetting::check_subcase);
+  EXPECT_EQ(std::get<Set_bool>(parse("set check_subcase true")).setting,
+            BoolSetting::check_subcase);
   EXPECT_TRUE(std::get<Set_bool>(parse("set trace_proof true")).value);
 
   EXPECT_EQ(error_of("set pdsmax_global 3.5"), "commande");  // a float

@@ -1,5 +1,7 @@
 // fol_prover's loop on single lines: settings cells, answers, exit words,
 // and the real first-order reader behind the command lexer.
+#include "folprover/main.h"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -7,7 +9,6 @@
 #include <variant>
 
 #include "folprover/lexermain.h"
-#include "folprover/main.h"
 #include "folprover/parsermain.h"
 #include "support/bigstack.h"
 #include "support/printer.h"
