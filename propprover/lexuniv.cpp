@@ -63,7 +63,7 @@ bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
 
 // lire_entier: any number of digits; the value only tells a number apart.
 long long lire_entier(long long n, std::string_view text, std::size_t& pos) {
-  constexpr long long kCap = 1'000'000'000'000'000'000LL;
+  constexpr long long kCap = 100'000'000'000'000'000LL;  // below it, n * 10 + 9 still fits
   while (pos < text.size() && is_digit(static_cast<unsigned char>(text[pos]))) {
     long long d = text[pos] - '0';
     n = n >= kCap ? kCap : n * 10 + d;
