@@ -216,3 +216,42 @@ TEST(SplitTree, TestInsat) {
 }
 
 }  // namespace
+
+namespace {
+
+bool same_tree(const SplitTreePtr& a, const SplitTreePtr& b) {
+  if (a->is_leaf || b->is_leaf) return a->is_leaf && b->is_leaf && a->open == b->open;
+  return a->name == b->name && same_tree(a->left, b->left) && same_tree(a->right, b->right);
+}
+
+TEST(SplitTree, SplitAddAgreesWithAddThenSimpltree) {
+  // Random clause sequences: the current tree always equals the full
+  // simplification of `add`, and Insat comes exactly when that is refuted.
+  unsigned seed = 12345;
+  auto next = [&seed](unsigned n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  for (int run = 0; run < 300; ++run) {
+    Splitting s;
+    SplitTreePtr full = Splitting::leaf(true);
+    for (int step = 0; step < 12; ++step) {
+      std::vector<engine::SplitLit> clause;
+      unsigned len = 1 + next(3);
+      for (unsigned k = 0; k < len; ++k)
+        clause.push_back({1 + static_cast<int>(next(5)), next(2) == 0});
+      SplitTreePtr expect = Splitting::simpltree(Splitting::add(clause, full));
+      bool refuted = expect->is_leaf && !expect->open;
+      if (refuted) {
+        EXPECT_THROW(s.split_add(clause), engine::Insat);
+        EXPECT_TRUE(same_tree(s.current(), full));
+        break;
+      }
+      s.split_add(clause);
+      ASSERT_TRUE(same_tree(s.current(), expect)) << "run " << run << " step " << step;
+      full = expect;
+    }
+  }
+}
+
+}  // namespace
