@@ -61,9 +61,16 @@ class Parser {
     if (cur_.kind != k) syntax();
     advance();
   }
+  // Two bounds: the reader's own recursion (brackets, negations, quantifiers,
+  // terms) and the depth of the tree it builds (negations, quantifiers, chains).
   bool enter(long n = 1) {
     depth_ += n;
     if (depth_ > support::kMaxNesting) fail(ParseErrorKind::TooDeep, cur_.pos);
+    return !err_;
+  }
+  bool enter_tree(long n = 1) {
+    tree_ += n;
+    if (tree_ > support::kMaxNesting) fail(ParseErrorKind::TooDeep, cur_.pos);
     return !err_;
   }
   std::string name_checked() {
@@ -82,13 +89,18 @@ class Parser {
   }
 
   // A right-associative chain of one connective over the next tighter level.
+  // Its i-th operand sits i levels down in the tree: the chain counts toward
+  // the tree-depth limit, since every later walk of the formula recurses that deep.
   template <class Next>
   Formula chain(Tok op, FormKind k, Next next) {
+    long t = tree_;
     std::vector<Formula> parts{next()};
     while (!err_ && cur_.kind == op) {
       advance();
+      if (!enter_tree()) break;
       parts.push_back(next());
     }
+    tree_ = t;
     if (err_) return {};
     Formula r = std::move(parts.back());
     for (std::size_t i = parts.size() - 1; i-- > 0;)
@@ -116,10 +128,11 @@ class Parser {
         return mk_true();
       case Tok::NOT: {
         advance();
-        long d = depth_;
-        if (!enter()) return {};
+        long d = depth_, t = tree_;
+        if (!enter() || !enter_tree()) return {};
         Formula f = unary();
         depth_ = d;
+        tree_ = t;
         if (err_) return {};
         return mk_not(std::move(f));
       }
@@ -133,10 +146,12 @@ class Parser {
           names.push_back(name_checked());
         }
         expect(Tok::PT);
-        long d = depth_;
-        if (err_ || !enter(static_cast<long>(names.size()))) return {};
+        long d = depth_, t = tree_;
+        long n = static_cast<long>(names.size());
+        if (err_ || !enter(n) || !enter_tree(n)) return {};
         Formula f = unary();
         depth_ = d;
+        tree_ = t;
         if (err_) return {};
         for (std::size_t i = names.size(); i-- > 0;) f = mk_quant(k, names[i], std::move(f));
         return f;
@@ -198,7 +213,8 @@ class Parser {
 
   Lexer lx_;
   Token cur_{Tok::FIN, {}, 0};
-  long depth_ = 0;
+  long depth_ = 0;  // the reader's recursion depth
+  long tree_ = 0;   // depth of the tree being built above the current operand
   std::optional<ParseError> err_;
 };
 

@@ -233,6 +233,11 @@ TEST(FolSyntax, DeepNestingIsRefusedAndFlatChainsRead) {
       EXPECT_EQ(parse_formula(S(*f)).index(), 0u);
       EXPECT_TRUE(equal_formula(*f, formsubst(Subst().add("x", mk_var("y")), *f)));
     }
+    // A chain builds a tree as deep as it is long: far beyond the bound it is
+    // refused, or every later walk of the formula would overflow the stack.
+    std::string longer = flat;
+    for (int i = 0; i < 200000; ++i) longer += " | q";
+    EXPECT_EQ(error_of(longer), ParseErrorKind::TooDeep);
     return 0;
   });
   EXPECT_EQ(status, 0);
