@@ -44,7 +44,13 @@ printf '%-12s %-9s %10s %12s\n' problem outcome "wall(s)" "peak(KiB)"
 while IFS= read -r line || [[ -n $line ]]; do
   case $line in
     "(*"*)
-      name=$(sed -e 's/^(\*[[:space:]]*//' -e 's/[[:space:]]*\*)$//' -e 's/[:,].*//' -e 's/[[:space:]].*//' <<<"$line")
+      # A short comment ("(* php3 *)") or one opening with a number
+      # ("(* 34: Andrews' challenge *)") names the next problem.
+      text=$(sed -e 's/^(\*[[:space:]]*//' -e 's/[[:space:]]*\*)$//' <<<"$line")
+      read -ra words <<<"$text"
+      if [[ ${#words[@]} -le 2 || $text == [0-9]* ]]; then
+        name=$(sed -e 's/[:,].*//' -e 's/[[:space:]].*//' <<<"$text")
+      fi
       continue ;;
     set\ *|axiom\ *|init|init\ *)
       context+=("$line")
@@ -53,7 +59,7 @@ while IFS= read -r line || [[ -n $line ]]; do
     *) continue ;;
   esac
   count=$((count + 1))
-  [[ -n $name ]] || name="#$count"
+  [[ -n $name ]] || name="#$count"  # the problem's rank in the file
   { ((${#context[@]})) && printf '%s\n' "${context[@]}"; printf '%s\nexit\n' "$line"; } >"$work/in"
   start=$(date +%s%N)
   status=0
