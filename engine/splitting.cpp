@@ -74,8 +74,23 @@ SplitTreePtr Splitting::simpltree(const SplitTreePtr& t) {
   return make_node(t->name, std::move(l), std::move(r));
 }
 
+namespace {
+// simpltree of t, where t is what `add` made of the simplified tree `old`:
+// `add` hands back the subtrees it did not touch as they are, and those are
+// simplified already, so only the paths the clause went down are rebuilt.
+SplitTreePtr simpl_changed(const SplitTreePtr& t, const SplitTreePtr& old) {
+  if (t == old) return t;
+  if (t->is_leaf || old->is_leaf || t->name != old->name) return Splitting::simpltree(t);
+  SplitTreePtr l = simpl_changed(t->left, old->left);
+  SplitTreePtr r = simpl_changed(t->right, old->right);
+  if (l->is_leaf && !l->open && r->is_leaf && !r->open) return Splitting::leaf(false);
+  if (l == t->left && r == t->right) return t;
+  return make_node(t->name, std::move(l), std::move(r));
+}
+}  // namespace
+
 void Splitting::split_add(const std::vector<SplitLit>& l) {
-  SplitTreePtr t = simpltree(add(l, tree_));
+  SplitTreePtr t = simpl_changed(add(l, tree_), tree_);
   if (t->is_leaf && !t->open) throw Insat{};
   tree_ = std::move(t);
 }
