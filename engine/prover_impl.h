@@ -457,7 +457,17 @@ void ProverImpl<L>::premajcndats(const Cl& c) {
   for (int n : c.split_neg) lits.push_back(Splitting::mklit(n, true));
   for (int n : c.split_pos) lits.push_back(Splitting::mklit(n, false));
   try {
-    core.splitting_st.split_add(lits);
+    // The split tree can grow large: its walk heeds the time limit too.
+    if (in_attempt_) {
+      try {
+        core.splitting_st.split_add_polled(lits);
+      } catch (const SplitStopped&) {
+        check_stop();
+        core.splitting_st.split_add(lits);  // the request went away meanwhile
+      }
+    } else {
+      core.splitting_st.split_add(lits);
+    }
   } catch (const Insat&) {
     throw Proved{};
   }

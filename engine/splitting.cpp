@@ -5,6 +5,7 @@
 #include <string>
 
 #include "support/printer.h"
+#include "support/signals.h"
 
 namespace engine {
 
@@ -75,22 +76,36 @@ SplitTreePtr Splitting::simpltree(const SplitTreePtr& t) {
 }
 
 namespace {
-// simpltree of t, where t is what `add` made of the simplified tree `old`:
-// `add` hands back the subtrees it did not touch as they are, and those are
-// simplified already, so only the paths the clause went down are rebuilt.
-SplitTreePtr simpl_changed(const SplitTreePtr& t, const SplitTreePtr& old) {
-  if (t == old) return t;
-  if (t->is_leaf || old->is_leaf || t->name != old->name) return Splitting::simpltree(t);
-  SplitTreePtr l = simpl_changed(t->left, old->left);
-  SplitTreePtr r = simpl_changed(t->right, old->right);
-  if (l->is_leaf && !l->open && r->is_leaf && !r->open) return Splitting::leaf(false);
-  if (l == t->left && r == t->right) return t;
-  return make_node(t->name, std::move(l), std::move(r));
+// simpltree (add l t) in one walk, for a simplified t: the subtrees the clause
+// does not reach are simplified already and are kept as they are, and each
+// rebuilt node is simplified as it is made. With `ticks`, it checks for a stop
+// request every 1024 nodes and gives up with SplitStopped (nothing changed).
+SplitTreePtr add_simplified(const std::vector<SplitLit>& l, const SplitTreePtr& t,
+                            unsigned* ticks) {
+  if (ticks && (++*ticks & 1023u) == 0 && support::poll() != support::Stop::None)
+    throw SplitStopped{};
+  if (l.empty() || t->is_leaf) return Splitting::add(l, t);  // a chain is simplified
+  auto node = [&t](SplitTreePtr a, SplitTreePtr b) {
+    if (a->is_leaf && !a->open && b->is_leaf && !b->open) return Splitting::leaf(false);
+    if (a == t->left && b == t->right) return t;
+    return make_node(t->name, std::move(a), std::move(b));
+  };
+  auto found = Splitting::mem_remove(t->name, l);
+  if (!found) return node(add_simplified(l, t->left, ticks), add_simplified(l, t->right, ticks));
+  if (found->second.second) return node(t->left, add_simplified(found->first, t->right, ticks));
+  return node(add_simplified(found->first, t->left, ticks), t->right);
 }
 }  // namespace
 
 void Splitting::split_add(const std::vector<SplitLit>& l) {
-  SplitTreePtr t = simpl_changed(add(l, tree_), tree_);
+  SplitTreePtr t = add_simplified(l, tree_, nullptr);
+  if (t->is_leaf && !t->open) throw Insat{};
+  tree_ = std::move(t);
+}
+
+void Splitting::split_add_polled(const std::vector<SplitLit>& l) {
+  unsigned ticks = 0;
+  SplitTreePtr t = add_simplified(l, tree_, &ticks);
   if (t->is_leaf && !t->open) throw Insat{};
   tree_ = std::move(t);
 }

@@ -10,7 +10,8 @@
 
 namespace engine {
 
-struct Insat {};  // every split case is refuted
+struct Insat {};         // every split case is refuted
+struct SplitStopped {};  // a stop request (alarm, interrupt) came while a clause was recorded
 
 using SplitLit = std::pair<int, bool>;  // (name, sign)
 
@@ -37,7 +38,10 @@ class Splitting {
       int n, const std::vector<SplitLit>& l);
   static SplitTreePtr add(const std::vector<SplitLit>& l, const SplitTreePtr& t);
   static SplitTreePtr simpltree(const SplitTreePtr& t);
-  void split_add(const std::vector<SplitLit>& l);                                // throws Insat
+  void split_add(const std::vector<SplitLit>& l);  // throws Insat
+  // split_add that checks support::poll() during its walk of a large tree and
+  // gives up with SplitStopped, the tree unchanged, on a stop request.
+  void split_add_polled(const std::vector<SplitLit>& l);
   static SplitTreePtr test_insat(const std::vector<std::vector<SplitLit>>& ls);  // throws Insat
   static SplitTreePtr leaf(bool open);
   const SplitTreePtr& current() const { return tree_; }
