@@ -76,6 +76,15 @@ class Program:
                 self.cond.wait(min(left, 0.001))
             return time.monotonic()
 
+    def wait_prompts(self, n, timeout=60.0):
+        """Waits until n prompts have been written."""
+        deadline = time.monotonic() + timeout
+        with self.cond:
+            while self.out.count(b">>> ") < n:
+                if time.monotonic() > deadline:
+                    raise RuntimeError("only %d prompts" % self.out.count(b">>> "))
+                self.cond.wait(0.01)
+
     def finish(self):
         self.send("exit\n")
         self.p.stdin.close()
@@ -135,6 +144,7 @@ def report(name, values):
 def peak_memory(prog, settings, line):
     p = Program(prog)
     p.send(settings)
+    p.wait_prompts(settings.count("\n") + 1)
     t0 = time.monotonic()
     mark = len(p.out)
     p.send(line + "\n")
@@ -162,12 +172,14 @@ def main():
             for _ in range(args.runs)])
     report("fol_prover timemax 1, pigeons 5 into 5",
            [time_limit_lateness(fol, "set timemax 1\n", php, 1.0) for _ in range(args.runs)])
-    # A 5 MB line: the time to read it (and free it) is before the alarm is
-    # armed, so it is measured alone, as the answer to the same line with a
-    # syntax error after the formula.
-    big = "prove " + "a -> " * 1000000 + "a"
+    # A 5 MB formula (a thousand disjuncts of five hundred conjuncts, well
+    # within the nesting bound): the time to read it (and free it) comes
+    # before the alarm is armed, so it is measured alone, as the answer to
+    # the same line with a syntax error after the formula.
+    big = "prove " + " | ".join("(" + " & ".join("a%d_%d" % (i, j) for j in range(500)) + ")"
+                                for i in range(1000))
     report("fol_prover reading the 5 MB line alone", [reading_time(fol, big + " ]") for _ in range(3)])
-    report("fol_prover timemax 2, 5 MB implication chain",
+    report("fol_prover timemax 2, 5 MB formula",
            [time_limit_lateness(fol, "set timemax 2\n", big, 2.0) for _ in range(3)])
     report("fol_prover interrupt, endless search",
            [interrupt_lateness(fol, "set timemax 0\n" + LARGE_LIMITS, ENDLESS_FOL, rng)
