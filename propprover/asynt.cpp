@@ -117,7 +117,9 @@ std::optional<Formula> analyse_proposition(std::string_view text) {
   LexemeStream s = lexer().analyseur(text);
   try {
     Formula f = Reader(s).lire_proposition();
-    if (f.depth() > support::kMaxNesting) return std::nullopt;
+    // Nesting counts connectives (an atom alone nests nothing), so a flat
+    // conjunction of 100 000 atoms still fits inside an implication.
+    if (f.depth() - 1 > support::kMaxNesting) return std::nullopt;
     return f;
   } catch (const NoParse&) {
     return std::nullopt;
