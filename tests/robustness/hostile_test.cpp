@@ -110,15 +110,28 @@ TEST_P(Hostile, TenMegabyteChainIsRefusedNotOverflowed) {
   EXPECT_EQ(chain.out, kFormulaError);
 }
 
-TEST_P(Hostile, FlatConjunctionOfAHundredThousandAtomsIsProved) {
+std::string flat_conjunction(int n) {
   std::string conj = "a1";
-  for (int i = 2; i <= 100000; ++i) conj += " & a" + std::to_string(i);
-  Result r = go("prove [" + conj + "] a1\n");
+  for (int i = 2; i <= n; ++i) conj += " & a" + std::to_string(i);
+  return conj;
+}
+
+void proved_with_its_proof(const Result& r) {
   ended_at_eof(r);
   const std::string head = ">>> La formule est vraie\nVoici la preuve :\n";
   EXPECT_EQ(r.out.compare(0, head.size(), head), 0) << r.out.substr(0, 200);
   EXPECT_NE(r.out.find("$res a1\n"), std::string::npos);
+  ASSERT_GE(r.out.size(), 5u);
   EXPECT_EQ(r.out.substr(r.out.size() - 5), "\n>>> ");
+}
+
+// A flat conjunction is wide, not deep: no nesting bound may refuse it.
+TEST_P(Hostile, FlatConjunctionOfAHundredThousandAtomsAsAHypothesis) {
+  proved_with_its_proof(go("prove [" + flat_conjunction(100000) + "] a1\n"));
+}
+
+TEST_P(Hostile, FlatConjunctionOfAHundredThousandAtomsInTheGoal) {
+  proved_with_its_proof(go("prove " + flat_conjunction(100000) + " -> a1\n"));
 }
 
 TEST_P(Hostile, LongHypothesisList) {
