@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/prover.h"
+#include "engine/ptypes.h"
 #include "propprover/lexermain.h"
 #include "propprover/parsermain.h"
 #include "support/lineinput.h"
@@ -147,6 +148,9 @@ int run_prop_prover() {
   } catch (const engine::EndOfInput&) {
     // The input ended while the search asked whether to go on.
     return Main::stop("end of input", kEndOfInputStatus);
+  } catch (const engine::InternalError& e) {
+    // An internal inconsistency: one line naming where, never an answer.
+    return Main::stop(("internal error in " + e.file).c_str(), kEndOfInputStatus);
   } catch (const std::exception& e) {
     return Main::stop(e.what(), kEndOfInputStatus);
   } catch (...) {
