@@ -495,15 +495,20 @@ bool ProverImpl<L>::refused_by_method(const Cl& c1, const Cl& c2) const {
 
 template <Logic L>
 bool ProverImpl<L>::split_tautology(const Cl& c1, const Cl& c2) const {
-  auto has = [](const std::vector<int>& v, int n) {
-    for (int x : v)
-      if (x == n) return true;
+  // Split-name lists are ascending without duplicates: one merge walk a pair.
+  auto meet = [](const std::vector<int>& a, const std::vector<int>& b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+      if (a[i] == b[j]) return true;
+      if (a[i] < b[j])
+        ++i;
+      else
+        ++j;
+    }
     return false;
   };
-  for (const auto* negs : {&c1.split_neg, &c2.split_neg})
-    for (int n : *negs)
-      if (has(c1.split_pos, n) || has(c2.split_pos, n)) return true;
-  return false;
+  return meet(c1.split_neg, c1.split_pos) || meet(c1.split_neg, c2.split_pos) ||
+         meet(c2.split_neg, c1.split_pos) || meet(c2.split_neg, c2.split_pos);
 }
 
 // Run only when both clauses carry a split literal: two clauses without any
