@@ -1114,7 +1114,14 @@ void ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L
     support::ignore_alarm();
     say("La formule est vraie");
     cur.verbose = saved_verbose;
-    if (cur.verbose >= 1 && cur.trace_proof) show_proof();
+    if (cur.verbose >= 1 && cur.trace_proof) {
+      try {
+        show_proof();
+      } catch (const SearchInterrupted&) {
+        say("Preuve annulee");
+        throw ProveFails{};
+      }
+    }
     return;
   } catch (const BreakSearch&) {
     in_attempt_ = false;

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "tests/engine/tcore.h"
 
 namespace {
@@ -55,12 +58,12 @@ TEST(Oldeduction, SimplifyAndRedundancy) {
   EXPECT_FALSE(OD::cont({{1, true}}, {{1, false}}));
   Search s;
   EXPECT_TRUE(s.od.is_redundant_or_change({{{false, 1, true}, {false, 1, false}}, -1}));
-  EXPECT_TRUE(s.od.pending().empty());
+  EXPECT_TRUE(s.od.pending_size() == 0);
   EXPECT_FALSE(s.od.is_redundant_or_change({{{false, 2, true}}, -1}));
   EXPECT_TRUE(
       s.od.is_redundant_or_change({{{false, 3, false}, {true, 9, true}, {false, 2, true}}, -1}));
   s.od.eliminate({{{false, 2, true}, {true, 7, true}}, -1});
-  EXPECT_TRUE(s.od.pending().empty());
+  EXPECT_TRUE(s.od.pending_size() == 0);
 }
 
 TEST(Oldeduction, WithoutSplitLiteralsTheClauseItself) {
@@ -147,6 +150,40 @@ TEST(Oldeduction, WiderRefutationFound) {
   engine::Affichage<TL>(s.core).print_proof(t, s.core.clause_table);
   std::string out = cap.text();
   for (const auto& x : l) EXPECT_NE(out.find("(" + std::to_string(x.num) + ")"), std::string::npos);
+}
+
+// The pending entries are indexed; the answers and the entries kept must be
+// those of a plain list scanned with the subsequence test.
+TEST(Oldeduction, PendingIndexAgreesWithAListScan) {
+  std::mt19937 rng(7);
+  for (int round = 0; round < 40; ++round) {
+    Search s;
+    std::vector<std::vector<OD::NameSign>> model;
+    for (int op = 0; op < 400; ++op) {
+      OD::OClause k{{}, -1};
+      const int len = static_cast<int>(rng() % 6);
+      for (int i = 0; i < len; ++i) {
+        OD::OLiteral o{rng() % 4 == 0, static_cast<int>(rng() % 7) + 1, rng() % 2 == 0};
+        if (std::find(k.lits.begin(), k.lits.end(), o) == k.lits.end()) k.lits.push_back(o);
+      }
+      std::vector<OD::NameSign> m = OD::makelist(k.lits);
+      if (rng() % 3 == 0) {
+        auto it = std::find(model.begin(), model.end(), m);
+        if (it != model.end()) model.erase(it);
+        s.od.eliminate(k);
+      } else {
+        bool expect = false;
+        for (std::size_t i = 0; i < m.size(); ++i)
+          for (std::size_t j = i + 1; j < m.size(); ++j)
+            if (m[i].first == m[j].first && m[i].second != m[j].second) expect = true;
+        for (const auto& p : model)
+          if (!expect && OD::cont(m, p)) expect = true;
+        if (!expect) model.push_back(m);
+        ASSERT_EQ(s.od.is_redundant_or_change(k), expect) << "round " << round << " op " << op;
+      }
+      ASSERT_EQ(s.od.pending_size(), model.size());
+    }
+  }
 }
 
 }  // namespace
