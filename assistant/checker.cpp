@@ -440,7 +440,7 @@ class HypsList {
       if (const auto* hy = std::get_if<parsernc::Hyp>(&h)) {
         const int k = key_of(hy->name);
         add_use_constraints(k, {});
-        items.emplace_back(std::in_place_type<fol::KeyItem>, k);
+        items.emplace_back(fol::KeyItem{k});
       } else if (const auto* st = std::get_if<parsernc::Stated>(&h)) {
         std::optional<int> k = recorded(st->formula);
         if (!k) {
@@ -448,11 +448,11 @@ class HypsList {
           numbered_.emplace_back(st->formula, *k);
           l_.push_front({{fol::formsubst(s_, st->formula), *k}, 0, fol::Constraints{}, 0});
         }
-        items.emplace_back(std::in_place_type<fol::KeyItem>, *k);
+        items.emplace_back(fol::KeyItem{*k});
       } else {
         const parsernc::Eq& eq = std::get<parsernc::Eq>(h);
         if (eq.term->kind() != fol::FormKind::Atom || eq.term->args().size() != 1) assert_main();
-        items.emplace_back(std::in_place_type<fol::InstanceItem>, eq.name, eq.term->args().front());
+        items.emplace_back(fol::InstanceItem{eq.name, eq.term->args().front()});
       }
     }
     return items;
