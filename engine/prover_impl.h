@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <string>
 #include <utility>
 #include <variant>
@@ -93,6 +94,7 @@ class ProverImpl {
   void end_of_step();
   void build_goal(const F& goal);
   void show_proof();
+  void prune_clause_table();
 
   // Resolution helpers
   bool refused_by_method(const Cl& c1, const Cl& c2) const;
@@ -131,6 +133,8 @@ class ProverImpl {
   int lit_cmp(const Lit& a, const Lit& b) const { return core.compare_litteral(a, b); }
   static std::size_t length(const Cl& c) { return c.pos.size() + c.neg.size() + c.autres.size(); }
 
+  static constexpr std::size_t kTableSlack = 65536;
+  std::size_t table_limit_ = kTableSlack;  // size of the clause table that prompts a pruning
   bool in_attempt_ = false;    // polling only while an attempt runs
   bool filing_axiom_ = false;  // decomposition clauses go to the axiom table
   unsigned ticks_ = 0;
@@ -792,9 +796,73 @@ template <Logic L>
 void ProverImpl<L>::res() {
   for (;;) {
     check_stop();
+    if (core.clause_table.size() >= table_limit_) prune_clause_table();
     one_step();
     end_of_step();
   }
+}
+
+// Between two steps every clause the search can still use is in the lists;
+// a recorded clause that none of them derives from can never be shown in a
+// proof, so the table keeps only those and their ancestors (the table grows
+// with the clauses kept, not with every resolvent tried). Polled: stopping
+// halfway leaves a table that still holds every clause a proof could need.
+template <Logic L>
+void ProverImpl<L>::prune_clause_table() {
+  auto& table = core.clause_table;
+  const int top = core.clause_counter;
+  std::vector<char> keep(static_cast<std::size_t>(top) + 1, 0);
+  std::vector<int> todo;
+  auto mark = [&](int n) {
+    if (n < 0 || n > top || keep[static_cast<std::size_t>(n)]) return;
+    keep[static_cast<std::size_t>(n)] = 1;
+    todo.push_back(n);
+  };
+  mark(0);
+  for (const Decomposed& d : core.djvues) {
+    mark(d.first.num);
+    for (const auto& slot : d.second->slots())
+      for (const auto& v : slot.second) mark(v.first.num);
+  }
+  for (const auto& [num, cell] : core.lit_index) {
+    mark(num);
+    for (const auto& slot : cell->slots())
+      for (const auto& v : slot.second) mark(v.first.num);
+  }
+  for (const Decomposable& e : core.decables) {
+    mark(e.num);
+    mark(e.rest.num);
+  }
+  for (const Cl& c : core.cndats) mark(c.num);
+  for (const Cl& c : core.empty_split_clauses) mark(c.num);
+  // Ancestors, as the proof printer finds them: through the table's own entries.
+  while (!todo.empty()) {
+    const int n = todo.back();
+    todo.pop_back();
+    tick();
+    auto it = table.find(n);
+    if (it == table.end() || !it->second.origine) continue;
+    std::visit(
+        [&](const auto& o) {
+          using O = std::decay_t<decltype(o)>;
+          if constexpr (std::is_same_v<O, ResOrigine<L>>) {
+            mark(o.num1);
+            mark(o.num2);
+          } else if constexpr (!std::is_same_v<O, Parentless<L>>) {
+            mark(o.num);
+          }
+        },
+        it->second.origine->v);
+  }
+  for (auto it = table.begin(); it != table.end();) {
+    tick();
+    const int n = it->first;
+    if (n >= 0 && n <= top && !keep[static_cast<std::size_t>(n)])
+      it = table.erase(it);
+    else
+      ++it;
+  }
+  table_limit_ = 2 * table.size() + kTableSlack;
 }
 
 template <Logic L>
@@ -1081,6 +1149,7 @@ void ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L
     core.decables.clear();
     core.taillecndats = 0;
     core.lit_index.clear();
+    table_limit_ = kTableSlack;
     if (cur.trace_proof || cur.splitting) {
       core.clause_table = core.axiom_table;
       core.clause_table[0] = root;
