@@ -30,6 +30,8 @@ Splitting::Splitting() : tree_(leaf(true)) {}
 void Splitting::print_litname(int n) { support::pp().print_string("sp" + std::to_string(n)); }
 
 void Splitting::init_lit_state() {
+  graveyard_.push_back(std::move(tree_));
+  release(false);
   tree_ = leaf(true);
   counter_ = 0;
 }
@@ -100,14 +102,41 @@ SplitTreePtr add_simplified(const std::vector<SplitLit>& l, const SplitTreePtr& 
 void Splitting::split_add(const std::vector<SplitLit>& l) {
   SplitTreePtr t = add_simplified(l, tree_, nullptr);
   if (t->is_leaf && !t->open) throw Insat{};
+  graveyard_.push_back(std::move(tree_));
   tree_ = std::move(t);
+  release(false);
 }
 
 void Splitting::split_add_polled(const std::vector<SplitLit>& l) {
   unsigned ticks = 0;
   SplitTreePtr t = add_simplified(l, tree_, &ticks);
   if (t->is_leaf && !t->open) throw Insat{};
+  graveyard_.push_back(std::move(tree_));
   tree_ = std::move(t);
+  release(true);
+}
+
+// Frees the nodes only the dropped trees held, one at a time: a node's
+// children are taken over before the node goes, so no free cascades down a
+// huge subtree. Polled, it stops on a stop request and leaves the rest for
+// later, so the time limit and the interrupt key are never kept waiting.
+bool Splitting::release(bool polled) {
+  unsigned ticks = 0;
+  while (!graveyard_.empty()) {
+    if (polled && (++ticks & 1023u) == 0 && support::poll() != support::Stop::None) return false;
+    SplitTreePtr p = std::move(graveyard_.back());
+    graveyard_.pop_back();
+    if (p && !p->is_leaf && p.use_count() == 1) {
+      graveyard_.push_back(p->left);
+      graveyard_.push_back(p->right);
+    }
+  }
+  return true;
+}
+
+Splitting::~Splitting() {
+  graveyard_.push_back(std::move(tree_));
+  release(false);
 }
 
 SplitTreePtr Splitting::test_insat(const std::vector<std::vector<SplitLit>>& ls) {

@@ -27,6 +27,9 @@ struct SplitTree {
 class Splitting {
  public:
   Splitting();
+  ~Splitting();
+  Splitting(const Splitting&) = delete;
+  Splitting& operator=(const Splitting&) = delete;
   static void print_litname(int n);  // "sp" followed by n
   static SplitLit mklit(int name, bool sign) { return {name, sign}; }
   int new_litname() { return ++counter_; }
@@ -47,8 +50,13 @@ class Splitting {
   const SplitTreePtr& current() const { return tree_; }
 
  private:
+  // Frees what only the dropped trees hold (all of it, or until a stop
+  // request when polled); true when nothing is left.
+  bool release(bool polled);
+
   int counter_ = 0;
   SplitTreePtr tree_;
+  std::vector<SplitTreePtr> graveyard_;  // dropped trees not yet freed
 };
 
 }  // namespace engine
