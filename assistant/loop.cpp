@@ -8,6 +8,8 @@
 #include "assistant/display.h"
 #include "assistant/errors.h"
 #include "assistant/main.h"
+#include "support/cmdloop.h"
+#include "support/cmdsettings.h"
 #include "support/lineinput.h"
 #include "support/printer.h"
 #include "support/signals.h"
@@ -17,12 +19,10 @@ namespace {
 
 using parsermain::Abort;
 using parsermain::Axiom;
-using parsermain::BoolSetting;
 using parsermain::Command;
 using parsermain::Exit;
 using parsermain::Help;
 using parsermain::Init;
-using parsermain::IntSetting;
 using parsermain::Nothing;
 using parsermain::Prove;
 using parsermain::Prove_mode;
@@ -31,11 +31,8 @@ using parsermain::Set_bool;
 using parsermain::Set_int;
 using parsermain::Undo;
 
-// An answer line: the text and the printer's newline.
-void answer(std::string_view text) {
-  support::pp().print_string(text);
-  support::pp().print_newline();
-}
+using support::cmdloop::answer;
+using support::cmdloop::farewell;
 
 // A message of the loop's error handling: the text as it stands, then a flush.
 void report(std::string_view text) {
@@ -71,44 +68,9 @@ void print_help() {
   p.print_flush();
 }
 
-int farewell() {
-  support::Printer& p = support::pp();
-  p.print_string("\n A bientot \n\n");
-  p.close_box();
-  p.print_flush();
-  std::cout.flush();
-  return 0;
-}
-
 int end_of_input() {
   support::pp().print_string("Fin de fichier\n");
   return farewell();
-}
-
-const char* name_of(IntSetting s) {
-  switch (s) {
-    case IntSetting::verbose:
-      return "verbose";
-    case IntSetting::maxcndts:
-      return "maxcndts";
-    case IntSetting::pdsmax_global:
-      return "pdsmax_global";
-    case IntSetting::timemax:
-      return "timemax";
-  }
-  return "";
-}
-
-const char* name_of(BoolSetting s) {
-  switch (s) {
-    case BoolSetting::splitting:
-      return "splitting";
-    case BoolSetting::check_subcase:
-      return "check_subcase";
-    case BoolSetting::trace_proof:
-      return "trace_proof";
-  }
-  return "";
 }
 
 }  // namespace
@@ -211,36 +173,8 @@ std::optional<int> Main::command(const Command& c) {
           if (proof_in_progress) pending_proof = parsernc::empty_proof();
         } else if constexpr (std::is_same_v<T, Nothing>) {
           if (proof_in_progress) pending_proof = parsernc::empty_proof();
-        } else if constexpr (std::is_same_v<T, Set_int>) {
-          switch (cmd.setting) {
-            case IntSetting::verbose:
-              verbose = cmd.value;
-              break;
-            case IntSetting::maxcndts:
-              maxcndts = cmd.value;
-              break;
-            case IntSetting::pdsmax_global:
-              pdsmax_global = cmd.value;
-              break;
-            case IntSetting::timemax:
-              timemax = cmd.value;
-              break;
-          }
-          answer(std::string(name_of(cmd.setting)) + " change");
-          if (proof_in_progress) pending_proof = parsernc::empty_proof();
-        } else if constexpr (std::is_same_v<T, Set_bool>) {
-          switch (cmd.setting) {
-            case BoolSetting::splitting:
-              splitting = cmd.value;
-              break;
-            case BoolSetting::check_subcase:
-              check_subcase = cmd.value;
-              break;
-            case BoolSetting::trace_proof:
-              trace_proof = cmd.value;
-              break;
-          }
-          answer(std::string(name_of(cmd.setting)) + " change");
+        } else if constexpr (std::is_same_v<T, Set_int> || std::is_same_v<T, Set_bool>) {
+          support::cmdlang::set(*this, cmd.setting, cmd.value);
           if (proof_in_progress) pending_proof = parsernc::empty_proof();
         } else if constexpr (std::is_same_v<T, Select>) {
           new_goal_count = 0;
@@ -328,10 +262,8 @@ int Main::boucle() {
       case support::ReadStatus::Eof:
         return end_of_input();
       case support::ReadStatus::Interrupted:
-        support::pp().print_flush();
-        std::cout.flush();
-        std::cerr << "fol_assistant: interrupted" << std::endl;
-        return 130;
+        return support::cmdloop::stop("fol_assistant", "interrupted",
+                                      support::cmdloop::kInterruptStatus);
     }
     if (std::optional<int> status = execute_line(line)) return *status;
   }

@@ -12,6 +12,7 @@
 #include "assistant/lexermain.h"
 #include "engine/prover.h"
 #include "fol/fol.h"
+#include "support/cmdsettings.h"
 
 namespace assistant::parsermain {
 
@@ -19,8 +20,8 @@ namespace assistant::parsermain {
 // absent); the constraints are always empty. Also the argument of `axiom`.
 using Hypothesis = engine::Hypothesis<fol::FolLogic>;
 
-enum class IntSetting { verbose, maxcndts, pdsmax_global, timemax };
-enum class BoolSetting { splitting, check_subcase, trace_proof };
+using IntSetting = support::cmdlang::IntSetting;
+using BoolSetting = support::cmdlang::BoolSetting;
 
 struct Init {};
 struct Undo {};

@@ -11,6 +11,8 @@
 #include <variant>
 #include <vector>
 
+#include "support/cmdsettings.h"
+
 namespace folprover {
 
 // A hypothesis as written: formula, weight after "#", index after "%".
@@ -22,8 +24,8 @@ struct Hyp {
   int indice = 1;            // 1 when no "%"
 };
 
-enum class IntSetting { verbose, maxcndts, pdsmax_global, timemax };
-enum class BoolSetting { splitting, trace_proof, check_subcase };
+using IntSetting = support::cmdlang::IntSetting;
+using BoolSetting = support::cmdlang::BoolSetting;
 
 struct Init {};
 struct Exit {};

@@ -39,7 +39,8 @@ class Main {
   engine::ProveSettings settings(std::optional<std::string> method) const;
 
  private:
-  void execute(const Command<fol::Formula>& c);
+  // Carries out one command; the exit status when it ends the program.
+  std::optional<int> execute(const Command<fol::Formula>& c);
   std::vector<engine::Hypothesis<fol::FolBatchLogic>> hypotheses(
       const std::vector<Hyp<fol::Formula>>& hs);
 
@@ -47,15 +48,9 @@ class Main {
   engine::Prover<fol::FolBatchLogic> prover_;  // bound to logic_ for the life of the process
 
   // Setting cells: absent until a set command fills them, never reset.
-  std::optional<bool> lazy_decomposition_;  // no command sets it
-  std::optional<int> verbose_;
-  std::optional<int> step_prompt_;  // no command sets it
-  std::optional<int> maxcndts_;
-  std::optional<bool> splitting_;
-  std::optional<bool> check_subcase_;
-  std::optional<bool> trace_proof_;
-  std::optional<int> timemax_;
-  std::optional<int> pdsmax_global_;
+  // No command sets lazy_decomposition or step_prompt, and there is no
+  // method cell: a prove without a method passes it absent.
+  engine::ProveSettings cells_;
 };
 
 }  // namespace folprover

@@ -6,6 +6,7 @@
 
 #include "engine/prover.h"
 #include "propprover/prop.h"
+#include "support/cmdsettings.h"
 
 namespace prop {
 
@@ -13,8 +14,9 @@ using Hyp = engine::Hypothesis<PropLogic>;
 
 struct Command {
   enum class Kind { Init, Exit, Nothing, Axiom, Prove_mode, Prove, Set_int, Set_bool };
-  enum class IntSetting { verbose, maxcndts, pdsmax_global };
-  enum class BoolSetting { splitting, check_subcase, trace_proof };
+  // No command of this program names timemax (it is no keyword here).
+  using IntSetting = support::cmdlang::IntSetting;
+  using BoolSetting = support::cmdlang::BoolSetting;
 
   Kind kind = Kind::Nothing;
   std::string mode;       // Prove_mode: "nhr" or "phr"

@@ -2,8 +2,6 @@
 
 namespace prop {
 
-namespace {
-
 bool is_word_start(unsigned char c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
   switch (c) {
@@ -27,6 +25,8 @@ bool is_word_start(unsigned char c) {
       return false;
   }
 }
+
+namespace {
 
 bool is_word_char(unsigned char c) {
   return is_word_start(c) || (c >= '0' && c <= '9') || c == '_' || c == '\'';

@@ -26,6 +26,11 @@ struct LexError {};
 
 class LexemeStream;
 
+// The letters a word starts with: A to Z, a to z and the accented Latin-1
+// letters. The command lexer's words take the same letters.
+bool is_word_start(unsigned char c);
+
+
 class Lexuniv {
  public:
   // construire_analyseur: a lexer recognising these keywords.

@@ -4,11 +4,12 @@
 #include <string_view>
 
 #include "propprover/command.h"
+#include "support/cmdparse.h"
 
 namespace prop {
 
 // The line does not follow the grammar ("Erreur de commande").
-struct SyntaxError {};
+using SyntaxError = support::cmdlang::ParseError;
 
 // Reads one line. Throws SyntaxError, or what the lexer throws (ErrForm,
 // Failure); tokens are read only as the grammar needs them, so the first

@@ -1,0 +1,243 @@
+// The command lexer of the batch provers: the tokens of one input line,
+// handed out one at a time as the grammar asks for them, so that the first
+// error from the left is the one reported.
+//
+// Formulas are not delimited: a word that is not a keyword starts a formula,
+// which runs on over the formula characters (blanks included) and is read by
+// the program's formula reader. What sets one program's lexer apart is given
+// at construction: its keyword table, the letters its words may hold, and
+// its formula reader.
+//
+//   cmdlang::Lexer<F> lex(line, keywords, is_letter, reader);
+//   cmdlang::Token<F> t = lex.token();   // may throw ErrForm or Failure
+#pragma once
+
+#include <climits>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace support::cmdlang {
+
+// Every token of the language; a program's keyword table decides which
+// keywords it has (prop_prover has no HELP and no TIMEMAX).
+enum class Tok {
+  FIN,
+  INIT,
+  AXIOM,
+  PROVE,
+  SET,
+  EXIT,
+  HELP,
+  NHR,
+  PHR,
+  CG,
+  DZ,
+  IND,
+  PVIRG,
+  CD,
+  VERBOSE,
+  MAXCNDTS,
+  PDSMAXGLOBAL,
+  TIMEMAX,
+  SPLITTING,
+  CHECKSUBCASE,
+  TRACEPROOF,
+  FORMULA,
+  INT,
+  FLT,
+  BOOL
+};
+
+// A formula in the line does not read ("Erreur de formule").
+struct ErrForm {};
+
+// A failure with a message that the loop prints as it stands: an unknown
+// character ("lexing: empty token") or an integer out of range ("int_of_string").
+struct Failure {
+  std::string message;
+};
+
+template <class F>
+struct Token {
+  Tok kind = Tok::FIN;
+  std::optional<F> formula;  // FORMULA
+  int int_value = 0;         // INT
+  bool bool_value = false;   // BOOL
+};
+
+// One entry of a keyword table; `value` is the value of a BOOL word.
+struct Keyword {
+  const char* word;
+  Tok tok;
+  bool value = false;
+};
+
+inline bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
+inline bool is_ascii_letter(unsigned char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The standard conversion of a run of digits: out of range is a failure.
+inline int int_of_string(std::string_view digits) {
+  long long n = 0;
+  for (char c : digits) {
+    n = n * 10 + (c - '0');
+    if (n > INT_MAX) throw Failure{"int_of_string"};
+  }
+  return static_cast<int>(n);
+}
+
+template <class F>
+class Lexer {
+ public:
+  // Reads the text of one formula; nullopt when it does not read.
+  using Reader = std::function<std::optional<F>(const std::string&)>;
+  using LetterTest = bool (*)(unsigned char);
+
+  // The keyword table must outlive the lexer.
+  Lexer(std::string line, std::span<const Keyword> keywords, LetterTest is_letter, Reader reader)
+      : line_(std::move(line)),
+        keywords_(keywords),
+        is_letter_(is_letter),
+        reader_(std::move(reader)) {}
+
+  // The next token. Throws ErrForm for a formula that does not read and
+  // Failure for an unknown character or an integer out of range.
+  Token<F> token() {
+    for (;;) {
+      skip_blanks();
+      if (pos_ >= line_.size()) return make(Tok::FIN);
+      if (!skip_comment()) break;
+    }
+    const unsigned char c = at(pos_);
+    if (is_digit(c)) return number();
+    switch (c) {
+      case '[':
+        return punctuation(Tok::CG);
+      case ']':
+        return punctuation(Tok::CD);
+      case ';':
+        return punctuation(Tok::PVIRG);
+      case '#':
+        return punctuation(Tok::DZ);
+      case '%':
+        return punctuation(Tok::IND);
+      default:
+        break;
+    }
+    if (starts_word()) return word();
+    throw Failure{"lexing: empty token"};
+  }
+
+ private:
+  static Token<F> make(Tok kind) {
+    Token<F> t;
+    t.kind = kind;
+    return t;
+  }
+
+  unsigned char at(std::size_t i) const { return static_cast<unsigned char>(line_[i]); }
+
+  Token<F> punctuation(Tok kind) {
+    ++pos_;
+    return make(kind);
+  }
+
+  // Characters that continue a word.
+  bool is_word_char(unsigned char c) const {
+    if (is_letter_(c) || is_digit(c)) return true;
+    switch (c) {
+      case '_':
+      case '&':
+      case '(':
+      case ')':
+      case ',':
+      case '-':
+      case '.':
+      case '/':
+      case '<':
+      case '=':
+      case '>':
+      case '\\':
+      case '|':
+      case '~':
+        return true;
+      default:
+        return false;
+    }
+  }
+
+  // Characters a formula runs over: the word characters and the blank (not tab).
+  bool is_formula_char(unsigned char c) const { return c == ' ' || is_word_char(c); }
+
+  void skip_blanks() {
+    while (pos_ < line_.size() &&
+           (line_[pos_] == ' ' || line_[pos_] == '\t' || line_[pos_] == '\n'))
+      ++pos_;
+  }
+
+  // A comment runs from "(*" to the last "*)" before any byte 0xA4.
+  // Returns false when no comment starts here.
+  bool skip_comment() {
+    if (line_.compare(pos_, 2, "(*") != 0) return false;
+    std::size_t limit = line_.find('\xA4', pos_ + 2);
+    if (limit == std::string::npos) limit = line_.size();
+    // The closing "*)" must lie within [pos_ + 2, limit).
+    if (limit < pos_ + 4) return false;
+    const std::size_t close = line_.rfind("*)", limit - 2);
+    if (close == std::string::npos || close < pos_ + 2) return false;
+    pos_ = close + 2;
+    return true;
+  }
+
+  bool starts_word() const {
+    const unsigned char c = at(pos_);
+    if (is_letter_(c) || c == '/' || c == '\\' || c == '~') return true;
+    return c == '(' && (pos_ + 1 >= line_.size() || line_[pos_ + 1] != '*');
+  }
+
+  Token<F> number() {
+    const std::size_t start = pos_;
+    while (pos_ < line_.size() && is_digit(at(pos_))) ++pos_;
+    if (pos_ < line_.size() && line_[pos_] == '.') {
+      ++pos_;
+      while (pos_ < line_.size() && is_digit(at(pos_))) ++pos_;
+      return make(Tok::FLT);
+    }
+    Token<F> t = make(Tok::INT);
+    t.int_value = int_of_string(std::string_view(line_).substr(start, pos_ - start));
+    return t;
+  }
+
+  Token<F> word() {
+    const std::size_t start = pos_;
+    ++pos_;
+    while (pos_ < line_.size() && is_word_char(at(pos_))) ++pos_;
+    const std::string_view w = std::string_view(line_).substr(start, pos_ - start);
+    for (const Keyword& k : keywords_) {
+      if (w == k.word) {
+        Token<F> t = make(k.tok);
+        t.bool_value = k.value;
+        return t;
+      }
+    }
+    // Not a keyword: the formula runs on over the formula characters.
+    while (pos_ < line_.size() && is_formula_char(at(pos_))) ++pos_;
+    Token<F> t = make(Tok::FORMULA);
+    t.formula = reader_(line_.substr(start, pos_ - start));
+    if (!t.formula) throw ErrForm{};
+    return t;
+  }
+
+  std::string line_;
+  std::size_t pos_ = 0;  // next character to read
+  std::span<const Keyword> keywords_;
+  LetterTest is_letter_;
+  Reader reader_;
+};
+
+}  // namespace support::cmdlang

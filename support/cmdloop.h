@@ -1,0 +1,103 @@
+// What the command loops of the programs share: the answers, the farewell,
+// the report of a refused line, and the read-dispatch loop of the batch
+// provers. The engine's own exceptions are type parameters, so this layer
+// stays below the engine.
+//
+//   int status = cmdloop::guarded<engine::InternalError>("prop_prover", [] {
+//     Program p;
+//     return cmdloop::boucle<engine::EndOfInput>("prop_prover", p);
+//   });
+#pragma once
+
+#include <exception>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "support/cmdparse.h"
+#include "support/lineinput.h"
+#include "support/printer.h"
+
+namespace support::cmdloop {
+
+// An answer line: the text and the printer's newline.
+void answer(std::string_view text);
+
+// A message of a loop's error handling: the text, "\n", and a flush.
+void report(std::string_view text);
+
+// "\n A bientot \n\n", the current box closed, everything flushed. Returns
+// the exit status, 0.
+int farewell();
+
+// Standard output flushed, a short report on standard error, no farewell.
+// Returns `status`.
+int stop(const char* program, std::string_view why, int status);
+
+constexpr int kEndOfInputStatus = 2;
+constexpr int kInterruptStatus = 130;
+constexpr int kFatalStatus = 2;
+
+// One line of a batch prover: `run` reads and carries out the command and
+// returns the exit status when the line ends the program. A refused line
+// is answered here; `Quiet` is the engine's failure that has already
+// printed its own message.
+template <class Quiet, class Run>
+std::optional<int> run_line(Run&& run) {
+  try {
+    if (std::optional<int> status = run()) return status;
+  } catch (const cmdlang::ParseError&) {
+    report("Erreur de commande");
+  } catch (const cmdlang::ErrForm&) {
+    report("Erreur de formule");
+  } catch (const cmdlang::Failure& f) {
+    report(f.message);
+  } catch (const Quiet&) {
+  }
+  pp().print_flush();
+  std::cout.flush();
+  return std::nullopt;
+}
+
+// boucle: the prompt ">>> ", one line, `program.execute_line(line)`, until
+// an exit word (its status) or the end of input (non-zero, no farewell).
+// `EndOfInput` is the engine's end of input met inside a command.
+template <class EndOfInput, class Program>
+int boucle(const char* name, Program& program) {
+  std::string line;
+  for (;;) {
+    write_prompt(">>> ");
+    switch (read_line(line)) {
+      case ReadStatus::Line:
+        break;
+      case ReadStatus::Eof:
+        return stop(name, "end of input", kEndOfInputStatus);
+      case ReadStatus::Interrupted:
+        return stop(name, "interrupted", kInterruptStatus);
+    }
+    try {
+      if (std::optional<int> status = program.execute_line(line)) return *status;
+    } catch (const EndOfInput&) {
+      // The step question met the end of input.
+      return stop(name, "end of input", kEndOfInputStatus);
+    }
+  }
+}
+
+// Runs a program's body; what escapes it ends the program with one line on
+// standard error and a non-zero status, never with an answer.
+template <class InternalError, class Body>
+int guarded(const char* name, Body&& body) {
+  try {
+    return body();
+  } catch (const InternalError& e) {
+    return stop(name, "internal error in " + e.file, kFatalStatus);
+  } catch (const std::exception& e) {
+    return stop(name, std::string("fatal error: ") + e.what(), kFatalStatus);
+  } catch (...) {
+    return stop(name, "fatal error", kFatalStatus);
+  }
+}
+
+}  // namespace support::cmdloop
