@@ -1,0 +1,167 @@
+// The shared command language of the batch provers, over a stand-in
+// formula reader (the formula is its text) and a stand-in program: what
+// each program sets apart (keywords, letters, help) really does set it
+// apart, and the loop's pieces answer as the programs do.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/cmdloop.h"
+#include "support/cmdparse.h"
+#include "support/cmdsettings.h"
+
+namespace {
+
+using namespace support::cmdlang;
+
+// A small language: no "help", no "timemax"; commands print as text.
+struct Lang {
+  using Formula = std::string;
+  using Hyp = std::string;
+  using Command = std::string;
+  static Command nothing() { return "nothing"; }
+  static Command init() { return "init"; }
+  static Command exit() { return "exit"; }
+  static Hyp hyp(Formula f, std::optional<int> w, int i) {
+    return f + (w ? "#" + std::to_string(*w) : "") + "%" + std::to_string(i);
+  }
+  static Command axiom(Hyp h) { return "axiom " + h; }
+  static Command prove(std::optional<std::string> mode, std::vector<Hyp> hs, Formula f) {
+    std::string s = "prove " + mode.value_or("-") + " [";
+    for (const Hyp& h : hs) s += h + ";";
+    return s + "] " + f;
+  }
+  static Command set_int(IntSetting s, int n) { return name_of(s) + (" " + std::to_string(n)); }
+  static Command set_bool(BoolSetting s, bool b) { return name_of(s) + std::string(b ? " 1" : " 0"); }
+};
+// The same language with "help".
+struct HelpLang : Lang {
+  static Command help() { return "help"; }
+};
+
+constexpr Keyword kSmall[] = {{"prove", Tok::PROVE}, {"set", Tok::SET},
+                              {"verbose", Tok::VERBOSE}, {"help", Tok::HELP},
+                              {"timemax", Tok::TIMEMAX}, {"init", Tok::INIT},
+                              {"true", Tok::BOOL, true}, {"false", Tok::BOOL, false}};
+constexpr Keyword kNoSet[] = {{"prove", Tok::PROVE}};
+
+bool latin1_e(unsigned char c) { return is_ascii_letter(c) || c == 0xE9; }
+
+std::optional<std::string> reader(const std::string& t) {
+  if (t.find("bad") != std::string::npos) return std::nullopt;
+  return t;
+}
+
+template <class L = Lang>
+std::string read(const std::string& line, std::span<const Keyword> kw = kSmall,
+                 Lexer<std::string>::LetterTest letters = is_ascii_letter) {
+  try {
+    Lexer<std::string> lex(line, kw, letters, reader);
+    return Parser<L>::main(lex);
+  } catch (const ParseError&) {
+    return "Erreur de commande";
+  } catch (const ErrForm&) {
+    return "Erreur de formule";
+  } catch (const Failure& f) {
+    return f.message;
+  }
+}
+
+TEST(SharedCommandLanguage, TheProgramsTablesLettersAndHelpSetItApart) {
+  // Only the table makes a word a keyword; any other word starts a formula.
+  EXPECT_EQ(read("set verbose 3"), "verbose 3");
+  EXPECT_EQ(read("set verbose 3", kNoSet), "Erreur de commande");
+  EXPECT_EQ(read("prove set verbose 3", kNoSet), "prove - [] set verbose 3");
+  // Latin-1 letters where the program takes them, an unknown character elsewhere.
+  EXPECT_EQ(read("prove v\xE9rit\xE9", kSmall, latin1_e), "prove - [] v\xE9rit\xE9");
+  EXPECT_EQ(read("prove v\xE9rit\xE9"), "lexing: empty token");
+  EXPECT_EQ(read("prove \xE9t\xE9", kSmall, latin1_e), "prove - [] \xE9t\xE9");
+  // "help" only where the program builds it; HELP is refused otherwise.
+  EXPECT_EQ(read<HelpLang>("help"), "help");
+  EXPECT_EQ(read<Lang>("help"), "Erreur de commande");
+  EXPECT_EQ(read("set timemax 7"), "timemax 7");
+}
+
+TEST(SharedCommandLanguage, GrammarAndFirstErrorFromTheLeft) {
+  EXPECT_EQ(read(""), "nothing");
+  EXPECT_EQ(read(" (* c *) "), "nothing");
+  EXPECT_EQ(read("prove [a # 2 % 3; b % 4] c"), "prove - [a #2%3;b %4;] c");
+  EXPECT_EQ(read("set verbose 2147483648"), "int_of_string");
+  EXPECT_EQ(read("set verbose 1.5"), "Erreur de commande");
+  EXPECT_EQ(read("prove bad @"), "Erreur de formule");
+  EXPECT_EQ(read("init @"), "lexing: empty token");
+  EXPECT_EQ(read("init init @"), "Erreur de commande");
+  EXPECT_EQ(read("(* open"), "lexing: empty token");
+}
+
+// Captures what the printer writes while a test runs.
+class Capture {
+ public:
+  Capture() { support::pp().set_output(&out_); }
+  ~Capture() { support::pp().set_output(&std::cout); }
+  std::string take() {
+    support::pp().print_flush();
+    std::string s = out_.str();
+    out_.str("");
+    return s;
+  }
+
+ private:
+  std::ostringstream out_;
+};
+
+struct Cells {
+  std::optional<int> verbose, maxcndts, pdsmax_global, timemax;
+  std::optional<bool> splitting, check_subcase, trace_proof;
+};
+
+TEST(CommandLoop, SettingsStoreTheirCellAndAnswer) {
+  Capture cap;
+  Cells c;
+  set(c, IntSetting::pdsmax_global, 9);
+  set(c, IntSetting::timemax, 4);
+  set(c, BoolSetting::check_subcase, false);
+  EXPECT_EQ(cap.take(), "pdsmax_global change\ntimemax change\ncheck_subcase change\n");
+  EXPECT_EQ(c.pdsmax_global, 9);
+  EXPECT_EQ(c.timemax, 4);
+  EXPECT_EQ(c.check_subcase, false);
+  EXPECT_FALSE(c.verbose || c.maxcndts || c.splitting || c.trace_proof);
+}
+
+struct Quiet {};
+
+TEST(CommandLoop, RefusedLinesAreAnsweredAndTheLoopGoesOn) {
+  namespace cl = support::cmdloop;
+  Capture cap;
+  auto line = [](auto thrown) {
+    return cl::run_line<Quiet>([&]() -> std::optional<int> { throw thrown; });
+  };
+  EXPECT_FALSE(line(ParseError{}));
+  EXPECT_FALSE(line(ErrForm{}));
+  EXPECT_FALSE(line(Failure{"int_of_string"}));
+  EXPECT_FALSE(line(Quiet{}));
+  EXPECT_EQ(cap.take(), "Erreur de commande\nErreur de formule\nint_of_string\n");
+  EXPECT_EQ(cl::run_line<Quiet>([] { return std::optional<int>(cl::farewell()); }), 0);
+  EXPECT_EQ(cap.take(), "\n A bientot \n\n");
+}
+
+struct Internal {
+  std::string file;
+};
+
+TEST(CommandLoop, WhatEscapesEndsTheProgramWithAStatusNotACrash) {
+  namespace cl = support::cmdloop;
+  Capture cap;
+  EXPECT_EQ(cl::guarded<Internal>("p", [] { return 0; }), 0);
+  EXPECT_EQ(cl::guarded<Internal>("p", []() -> int { throw Internal{"x.cpp"}; }),
+            cl::kFatalStatus);
+  EXPECT_EQ(cl::guarded<Internal>("p", []() -> int { throw std::runtime_error("boom"); }),
+            cl::kFatalStatus);
+  EXPECT_EQ(cl::guarded<Internal>("p", []() -> int { throw 3; }), cl::kFatalStatus);
+  EXPECT_EQ(cap.take(), "");  // never an answer on standard output
+}
+
+}  // namespace
