@@ -4,7 +4,9 @@
 // apart, and the loop's pieces answer as the programs do.
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <optional>
+#include <stdexcept>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -97,21 +99,15 @@ TEST(SharedCommandLanguage, GrammarAndFirstErrorFromTheLeft) {
   EXPECT_EQ(read("(* open"), "lexing: empty token");
 }
 
-// Captures what the printer writes while a test runs.
-class Capture {
- public:
-  Capture() { support::pp().set_output(&out_); }
-  ~Capture() { support::pp().set_output(&std::cout); }
-  std::string take() {
-    support::pp().print_flush();
-    std::string s = out_.str();
-    out_.str("");
-    return s;
-  }
-
- private:
-  std::ostringstream out_;
-};
+// What the printer writes while `f` runs.
+template <class Fn>
+std::string printed(Fn f) {
+  std::ostringstream out;
+  support::pp().set_output(&out);
+  f();
+  support::pp().set_output(&std::cout);  // flushes into `out` first
+  return out.str();
+}
 
 struct Cells {
   std::optional<int> verbose, maxcndts, pdsmax_global, timemax;
@@ -119,12 +115,13 @@ struct Cells {
 };
 
 TEST(CommandLoop, SettingsStoreTheirCellAndAnswer) {
-  Capture cap;
   Cells c;
-  set(c, IntSetting::pdsmax_global, 9);
-  set(c, IntSetting::timemax, 4);
-  set(c, BoolSetting::check_subcase, false);
-  EXPECT_EQ(cap.take(), "pdsmax_global change\ntimemax change\ncheck_subcase change\n");
+  EXPECT_EQ(printed([&] {
+              set(c, IntSetting::pdsmax_global, 9);
+              set(c, IntSetting::timemax, 4);
+              set(c, BoolSetting::check_subcase, false);
+            }),
+            "pdsmax_global change\ntimemax change\ncheck_subcase change\n");
   EXPECT_EQ(c.pdsmax_global, 9);
   EXPECT_EQ(c.timemax, 4);
   EXPECT_EQ(c.check_subcase, false);
@@ -135,17 +132,22 @@ struct Quiet {};
 
 TEST(CommandLoop, RefusedLinesAreAnsweredAndTheLoopGoesOn) {
   namespace cl = support::cmdloop;
-  Capture cap;
   auto line = [](auto thrown) {
     return cl::run_line<Quiet>([&]() -> std::optional<int> { throw thrown; });
   };
-  EXPECT_FALSE(line(ParseError{}));
-  EXPECT_FALSE(line(ErrForm{}));
-  EXPECT_FALSE(line(Failure{"int_of_string"}));
-  EXPECT_FALSE(line(Quiet{}));
-  EXPECT_EQ(cap.take(), "Erreur de commande\nErreur de formule\nint_of_string\n");
-  EXPECT_EQ(cl::run_line<Quiet>([] { return std::optional<int>(cl::farewell()); }), 0);
-  EXPECT_EQ(cap.take(), "\n A bientot \n\n");
+  EXPECT_EQ(printed([&] {
+              EXPECT_FALSE(line(ParseError{}));
+              EXPECT_FALSE(line(ErrForm{}));
+              EXPECT_FALSE(line(Failure{"int_of_string"}));
+              EXPECT_FALSE(line(Quiet{}));
+            }),
+            "Erreur de commande\nErreur de formule\nint_of_string\n");
+  std::optional<int> status;
+  EXPECT_EQ(printed([&] {
+              status = cl::run_line<Quiet>([] { return std::optional<int>(cl::farewell()); });
+            }),
+            "\n A bientot \n\n");
+  EXPECT_EQ(status, 0);
 }
 
 struct Internal {
@@ -154,14 +156,17 @@ struct Internal {
 
 TEST(CommandLoop, WhatEscapesEndsTheProgramWithAStatusNotACrash) {
   namespace cl = support::cmdloop;
-  Capture cap;
-  EXPECT_EQ(cl::guarded<Internal>("p", [] { return 0; }), 0);
-  EXPECT_EQ(cl::guarded<Internal>("p", []() -> int { throw Internal{"x.cpp"}; }),
-            cl::kFatalStatus);
-  EXPECT_EQ(cl::guarded<Internal>("p", []() -> int { throw std::runtime_error("boom"); }),
-            cl::kFatalStatus);
-  EXPECT_EQ(cl::guarded<Internal>("p", []() -> int { throw 3; }), cl::kFatalStatus);
-  EXPECT_EQ(cap.take(), "");  // never an answer on standard output
+  // Never an answer on standard output.
+  EXPECT_EQ(printed([] {
+              EXPECT_EQ(cl::guarded<Internal>("p", [] { return 0; }), 0);
+              EXPECT_EQ(cl::guarded<Internal>("p", []() -> int { throw Internal{"x.cpp"}; }),
+                        cl::kFatalStatus);
+              EXPECT_EQ(
+                  cl::guarded<Internal>("p", []() -> int { throw std::runtime_error("boom"); }),
+                  cl::kFatalStatus);
+              EXPECT_EQ(cl::guarded<Internal>("p", []() -> int { throw 3; }), cl::kFatalStatus);
+            }),
+            "");
 }
 
 }  // namespace
