@@ -2,7 +2,10 @@
 #include "engine/splitting.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <map>
 #include <string>
+#include <unordered_map>
 
 #include "support/printer.h"
 #include "support/signals.h"
@@ -10,11 +13,53 @@
 namespace engine {
 
 namespace {
+struct NodeKey {
+  int name;
+  std::uint64_t left, right;
+  bool operator==(const NodeKey&) const = default;
+};
+struct NodeKeyHash {
+  std::size_t operator()(const NodeKey& k) const {
+    std::uint64_t h = static_cast<std::uint32_t>(k.name);
+    h = h * 0x9E3779B97F4A7C15ULL ^ k.left;
+    h = h * 0x9E3779B97F4A7C15ULL ^ k.right;
+    return static_cast<std::size_t>(h ^ (h >> 29));
+  }
+};
+// The live nodes by key; looked up, never iterated. A node takes its entry
+// out when it goes. Never freed: nodes may outlive every other static.
+using NodeTable = std::unordered_map<NodeKey, std::weak_ptr<const SplitTree>, NodeKeyHash>;
+NodeTable& node_table() {
+  static NodeTable* table = new NodeTable;
+  return *table;
+}
+std::uint64_t next_node_id = 2;
+
+NodeKey key_of(int name, const SplitTreePtr& left, const SplitTreePtr& right) {
+  // The two leaves are told apart by their flag; nodes by their id.
+  auto id = [](const SplitTreePtr& t) -> std::uint64_t { return t->is_leaf ? (t->open ? 1 : 0) : t->id; };
+  return NodeKey{name, id(left), id(right)};
+}
+
 SplitTreePtr make_node(int name, SplitTreePtr left, SplitTreePtr right) {
-  return std::make_shared<const SplitTree>(
-      SplitTree{false, false, name, std::move(left), std::move(right)});
+  NodeKey key = key_of(name, left, right);
+  auto& table = node_table();
+  auto it = table.find(key);
+  if (it != table.end())
+    if (SplitTreePtr t = it->second.lock()) return t;
+  auto t = std::make_shared<const SplitTree>(
+      SplitTree{false, false, name, std::move(left), std::move(right), next_node_id++});
+  table.insert_or_assign(key, t);
+  return t;
 }
 }  // namespace
+
+SplitTree::~SplitTree() {
+  if (is_leaf || id == 0 || !left || !right) return;
+  auto& table = node_table();
+  auto it = table.find(key_of(name, left, right));
+  if (it != table.end() && it->second.expired()) table.erase(it);
+}
 
 // The two leaves are immutable and shared by every tree.
 SplitTreePtr Splitting::leaf(bool open) {
@@ -80,27 +125,44 @@ SplitTreePtr Splitting::simpltree(const SplitTreePtr& t) {
 namespace {
 // simpltree (add l t) in one walk, for a simplified t: the subtrees the clause
 // does not reach are simplified already and are kept as they are, and each
-// rebuilt node is simplified as it is made. With `ticks`, it checks for a stop
-// request every 1024 nodes and gives up with SplitStopped (nothing changed).
+// rebuilt node is simplified as it is made. A shared subtree met again with
+// the same literals left gives the same result, remembered in `memo`. With
+// `ticks`, it checks for a stop request every 1024 nodes and gives up with
+// SplitStopped (nothing changed).
+using AddMemo = std::map<std::pair<std::uint64_t, std::vector<SplitLit>>, SplitTreePtr>;
 SplitTreePtr add_simplified(const std::vector<SplitLit>& l, const SplitTreePtr& t,
-                            unsigned* ticks) {
+                            unsigned* ticks, AddMemo& memo) {
   if (ticks && (++*ticks & 1023u) == 0 && support::poll() != support::Stop::None)
     throw SplitStopped{};
   if (l.empty() || t->is_leaf) return Splitting::add(l, t);  // a chain is simplified
+  std::pair<std::uint64_t, std::vector<SplitLit>> key;
+  if (t->id != 0) {
+    key = {t->id, l};
+    if (auto it = memo.find(key); it != memo.end()) return it->second;
+  }
   auto node = [&t](SplitTreePtr a, SplitTreePtr b) {
     if (a->is_leaf && !a->open && b->is_leaf && !b->open) return Splitting::leaf(false);
     if (a == t->left && b == t->right) return t;
     return make_node(t->name, std::move(a), std::move(b));
   };
+  SplitTreePtr r;
   auto found = Splitting::mem_remove(t->name, l);
-  if (!found) return node(add_simplified(l, t->left, ticks), add_simplified(l, t->right, ticks));
-  if (found->second.second) return node(t->left, add_simplified(found->first, t->right, ticks));
-  return node(add_simplified(found->first, t->left, ticks), t->right);
+  if (!found) {
+    SplitTreePtr a = add_simplified(l, t->left, ticks, memo);
+    r = node(std::move(a), add_simplified(l, t->right, ticks, memo));
+  } else if (found->second.second) {
+    r = node(t->left, add_simplified(found->first, t->right, ticks, memo));
+  } else {
+    r = node(add_simplified(found->first, t->left, ticks, memo), t->right);
+  }
+  if (t->id != 0) memo.emplace(std::move(key), r);
+  return r;
 }
 }  // namespace
 
 void Splitting::split_add(const std::vector<SplitLit>& l) {
-  SplitTreePtr t = add_simplified(l, tree_, nullptr);
+  AddMemo memo;
+  SplitTreePtr t = add_simplified(l, tree_, nullptr, memo);
   if (t->is_leaf && !t->open) throw Insat{};
   graveyard_.push_back(std::move(tree_));
   tree_ = std::move(t);
@@ -109,7 +171,8 @@ void Splitting::split_add(const std::vector<SplitLit>& l) {
 
 void Splitting::split_add_polled(const std::vector<SplitLit>& l) {
   unsigned ticks = 0;
-  SplitTreePtr t = add_simplified(l, tree_, &ticks);
+  AddMemo memo;
+  SplitTreePtr t = add_simplified(l, tree_, &ticks, memo);
   if (t->is_leaf && !t->open) throw Insat{};
   graveyard_.push_back(std::move(tree_));
   tree_ = std::move(t);

@@ -3,6 +3,7 @@
 // refuted. When the whole tree is refuted, every case is closed (`Insat`).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -17,11 +18,16 @@ using SplitLit = std::pair<int, bool>;  // (name, sign)
 
 struct SplitTree;
 using SplitTreePtr = std::shared_ptr<const SplitTree>;
+// Nodes are made once per (name, left, right): equal subtrees are one
+// shared node, so a tree that repeats a few subtrees across many branches
+// costs memory for the distinct ones only.
 struct SplitTree {
   bool is_leaf;
   bool open;  // leaf: true = open, false = refuted
   int name;   // node
   SplitTreePtr left, right;
+  std::uint64_t id = 0;  // from a counter, never an address; 0: a leaf or a node not shared
+  ~SplitTree();
 };
 
 class Splitting {

@@ -5,6 +5,8 @@
 #include <signal.h>
 
 #include <random>
+#include <set>
+#include <vector>
 
 #include "engine/splitting.h"
 #include "support/signals.h"
@@ -65,9 +67,30 @@ TEST(ProverSplitTree, RecordingMatchesAddThenSimplify) {
 }
 
 TEST(ProverSplitTree, StopRequestLeavesTheTreeUnchanged) {
-  // A tree with more than a thousand nodes, so that the walk polls.
+  // A tree with more than a thousand distinct nodes, so that the walk polls
+  // (equal subtrees are one node, met once by a walk).
   engine::Splitting s;
-  for (int n = 1; n <= 11; ++n) s.split_add({{n, true}, {n + 100, false}});
+  std::mt19937 rng(3);
+  for (int n = 0; n < 40; ++n) {
+    std::vector<engine::SplitLit> l;
+    while (l.size() < 3) {
+      int name = 1 + static_cast<int>(rng() % 30);
+      bool dup = false;
+      for (auto& x : l) dup = dup || x.first == name;
+      if (!dup) l.push_back({name, rng() % 2 == 0});
+    }
+    s.split_add(l);
+  }
+  std::set<const engine::SplitTree*> distinct;
+  std::vector<const engine::SplitTree*> todo{s.current().get()};
+  while (!todo.empty()) {
+    const engine::SplitTree* t = todo.back();
+    todo.pop_back();
+    if (t->is_leaf || !distinct.insert(t).second) continue;
+    todo.push_back(t->left.get());
+    todo.push_back(t->right.get());
+  }
+  ASSERT_GT(distinct.size(), 2048u);
   SplitTreePtr before = s.current();
   support::catch_interrupt();
   raise(SIGINT);
