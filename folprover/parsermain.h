@@ -27,7 +27,9 @@ struct Grammar {
   static Command init() { return Init{}; }
   static Command exit() { return Exit{}; }
   static Command help() { return Help{}; }
-  static Hyp hyp(F f, std::optional<int> poids, int indice) { return {std::move(f), poids, indice}; }
+  static Hyp hyp(F f, std::optional<int> poids, int indice) {
+    return {std::move(f), poids, indice};
+  }
   static Command axiom(Hyp h) { return Axiom<F>{std::move(h)}; }
   static Command prove(std::optional<std::string> mode, std::vector<Hyp> hyps, F f) {
     if (mode) return Prove_mode<F>{std::move(*mode), std::move(hyps), std::move(f)};

@@ -6,8 +6,8 @@
 
 #include <iostream>
 #include <optional>
-#include <stdexcept>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -37,14 +37,16 @@ struct Lang {
     return s + "] " + f;
   }
   static Command set_int(IntSetting s, int n) { return name_of(s) + (" " + std::to_string(n)); }
-  static Command set_bool(BoolSetting s, bool b) { return name_of(s) + std::string(b ? " 1" : " 0"); }
+  static Command set_bool(BoolSetting s, bool b) {
+    return name_of(s) + std::string(b ? " 1" : " 0");
+  }
 };
 // The same language with "help".
 struct HelpLang : Lang {
   static Command help() { return "help"; }
 };
 
-constexpr Keyword kSmall[] = {{"prove", Tok::PROVE}, {"set", Tok::SET},
+constexpr Keyword kSmall[] = {{"prove", Tok::PROVE},     {"set", Tok::SET},
                               {"verbose", Tok::VERBOSE}, {"help", Tok::HELP},
                               {"timemax", Tok::TIMEMAX}, {"init", Tok::INIT},
                               {"true", Tok::BOOL, true}, {"false", Tok::BOOL, false}};
