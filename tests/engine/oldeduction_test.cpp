@@ -5,6 +5,9 @@
 
 #include <algorithm>
 #include <random>
+#include <signal.h>
+
+#include "support/signals.h"
 
 #include "tests/engine/tcore.h"
 
@@ -184,6 +187,20 @@ TEST(Oldeduction, PendingIndexAgreesWithAListScan) {
       ASSERT_EQ(s.od.pending_size(), model.size());
     }
   }
+}
+
+// The interrupt key stops a long reconstruction; without it the same search
+// runs to its end.
+TEST(Oldeduction, InterruptStopsTheSearch) {
+  Search s;
+  Cl c = s.split({1}, {});
+  std::vector<Cl> l;
+  for (int k = 2; k <= 200; ++k) l.push_back(s.split({}, {1, k}));
+  EXPECT_THROW(s.od.proof_search(l, c), engine::Noprinting);
+  support::catch_interrupt();
+  raise(SIGINT);
+  EXPECT_THROW(s.od.proof_search(l, c), engine::SearchInterrupted);
+  EXPECT_FALSE(support::interrupt_flag());
 }
 
 }  // namespace
