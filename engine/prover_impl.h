@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <set>
 #include <type_traits>
 #include <string>
 #include <utility>
@@ -135,6 +136,7 @@ class ProverImpl {
 
   static constexpr std::size_t kTableSlack = 65536;
   std::size_t table_limit_ = kTableSlack;  // size of the clause table that prompts a pruning
+  int attempt_first_clause_ = 0;           // the clause counter when the attempt began
   bool in_attempt_ = false;    // polling only while an attempt runs
   bool filing_axiom_ = false;  // decomposition clauses go to the axiom table
   unsigned ticks_ = 0;
@@ -810,12 +812,22 @@ void ProverImpl<L>::res() {
 template <Logic L>
 void ProverImpl<L>::prune_clause_table() {
   auto& table = core.clause_table;
-  const int top = core.clause_counter;
-  std::vector<char> keep(static_cast<std::size_t>(top) + 1, 0);
+  // Numbers of this attempt in a flag vector; older ones (the axioms' clauses) in a set.
+  const int low = attempt_first_clause_, top = core.clause_counter;
+  std::vector<char> keep(static_cast<std::size_t>(top - low) + 1, 0);
+  std::set<int> keep_old;
+  auto kept = [&](int n) {
+    return n >= low ? keep[static_cast<std::size_t>(n - low)] != 0 : keep_old.count(n) != 0;
+  };
   std::vector<int> todo;
   auto mark = [&](int n) {
-    if (n < 0 || n > top || keep[static_cast<std::size_t>(n)]) return;
-    keep[static_cast<std::size_t>(n)] = 1;
+    if (n > top) return;
+    if (n >= low) {
+      if (keep[static_cast<std::size_t>(n - low)]) return;
+      keep[static_cast<std::size_t>(n - low)] = 1;
+    } else if (!keep_old.insert(n).second) {
+      return;
+    }
     todo.push_back(n);
   };
   mark(0);
@@ -857,7 +869,7 @@ void ProverImpl<L>::prune_clause_table() {
   for (auto it = table.begin(); it != table.end();) {
     tick();
     const int n = it->first;
-    if (n >= 0 && n <= top && !keep[static_cast<std::size_t>(n)])
+    if (n <= top && !kept(n))
       it = table.erase(it);
     else
       ++it;
@@ -1150,6 +1162,7 @@ void ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L
     core.taillecndats = 0;
     core.lit_index.clear();
     table_limit_ = kTableSlack;
+    attempt_first_clause_ = core.clause_counter;
     if (cur.trace_proof || cur.splitting) {
       core.clause_table = core.axiom_table;
       core.clause_table[0] = root;
