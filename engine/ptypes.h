@@ -284,7 +284,7 @@ struct Core {
   std::vector<Decomposed> axiom_djvues;   // axioms, newest first
   std::vector<Cl> empty_split_clauses;    // the satisfiable-set list
   std::map<int, Cl> axiom_table;          // axiom clauses (and their decompositions) by num
-  std::map<int, Cl> clause_table;         // every clause by num, for printing proofs
+  std::map<int, Cl> clause_table;         // by num, every clause a proof may still show
 };
 
 }  // namespace engine

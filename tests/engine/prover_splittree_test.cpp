@@ -5,7 +5,9 @@
 #include <signal.h>
 
 #include <random>
+#include <map>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "engine/splitting.h"
@@ -32,6 +34,39 @@ std::vector<SplitLit> random_clause(std::mt19937& rng) {
     if (!dup) l.push_back({name, (rng() & 1u) != 0});
   }
   return l;
+}
+
+// Equal subtrees are one node: a tree that repeats a subtree across many
+// branches holds one copy (eleven two-literal clauses make a tree of more
+// than a thousand nodes when unshared).
+TEST(ProverSplitTree, EqualSubtreesAreOneNode) {
+  engine::Splitting s;
+  for (int n = 1; n <= 11; ++n) s.split_add({{n, true}, {n + 100, false}});
+  std::map<const engine::SplitTree*, int> cls;  // node -> class of equal subtrees
+  std::map<std::tuple<int, int, int>, int> classes;
+  std::vector<std::pair<const engine::SplitTree*, bool>> todo{{s.current().get(), false}};
+  while (!todo.empty()) {
+    auto [t, children_done] = todo.back();
+    todo.pop_back();
+    if (cls.count(t)) continue;
+    if (t->is_leaf) {
+      cls[t] = t->open ? -1 : -2;
+      continue;
+    }
+    if (!children_done) {
+      todo.push_back({t, true});
+      todo.push_back({t->left.get(), false});
+      todo.push_back({t->right.get(), false});
+      continue;
+    }
+    auto key = std::make_tuple(t->name, cls.at(t->left.get()), cls.at(t->right.get()));
+    auto it = classes.emplace(key, static_cast<int>(classes.size())).first;
+    cls[t] = it->second;
+  }
+  std::size_t nodes = 0;
+  for (const auto& [t, c] : cls) nodes += t->is_leaf ? 0 : 1;
+  EXPECT_EQ(nodes, classes.size());
+  EXPECT_LT(nodes, 100u);
 }
 
 }  // namespace
