@@ -24,10 +24,9 @@ std::optional<bool> istriv(const Subst& env, const std::string& x, const Term& t
     case TermKind::Bvar:
       return std::nullopt;
     case TermKind::Evar:
-      if (const Term* v = evar_value(t->key())) {
-        std::optional<bool> r = istriv(env, x, *v);
-        return r ? *r : false;
-      }
+      // x inside the stored value is x = f(..x..): a failure, not "not
+      // trivial", or x would be bound into a cycle that later walks never leave.
+      if (const Term* v = evar_value(t->key())) return istriv(env, x, *v);
       return false;
   }
   return false;
