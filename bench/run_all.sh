@@ -32,3 +32,19 @@ run() {
 run "$build/folprover/fol_prover" "$root/examples/fol_problems.txt"
 run "$build/propprover/prop_prover" "$root/examples/prop_problems.txt"
 run "$build/propprover/prop_prover" "$here/prop_hard.txt"
+
+# The same example files against the peer prover E, when it is installed.
+peer() {
+  local prog=$1 file=$2
+  if [[ -x $prog ]]; then
+    echo "== $(basename "$prog") against eprover on ${file#"$root"/}"
+    "$here/peer.sh" "$prog" "$file"
+    echo
+  fi
+}
+if command -v eprover >/dev/null; then
+  peer "$build/folprover/fol_prover" "$root/examples/fol_problems.txt"
+  peer "$build/propprover/prop_prover" "$root/examples/prop_problems.txt"
+else
+  echo "== eprover not installed; peer comparison skipped" >&2
+fi
