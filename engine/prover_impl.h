@@ -1151,6 +1151,11 @@ void ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L
     p.print_string(msg);
     p.print_newline();
   };
+  // Whatever ends the attempt, the alarm is set to be ignored first.
+  auto end_attempt = [&] {
+    in_attempt_ = false;
+    support::ignore_alarm();
+  };
 
   in_attempt_ = true;
   ticks_ = 0;
@@ -1176,24 +1181,20 @@ void ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L
     build_goal(goal);
     res();
   } catch (const Sortie&) {
-    in_attempt_ = false;
-    support::ignore_alarm();
+    end_attempt();
     say("Calcul arrete");
     cur.verbose = saved_verbose;
     throw ProveFails{};
   } catch (const TimeOut&) {
-    in_attempt_ = false;
-    support::ignore_alarm();
+    end_attempt();
     throw ProveFails{};
   } catch (const ProveFail&) {
-    in_attempt_ = false;
-    support::ignore_alarm();
+    end_attempt();
     say("La formule n'est pas prouvee (plus de candidats)");
     cur.verbose = saved_verbose;
     throw ProveFails{};
   } catch (const Proved&) {
-    in_attempt_ = false;
-    support::ignore_alarm();
+    end_attempt();
     say("La formule est vraie");
     cur.verbose = saved_verbose;
     if (cur.verbose >= 1 && cur.trace_proof) {
@@ -1206,13 +1207,11 @@ void ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L
     }
     return;
   } catch (const BreakSearch&) {
-    in_attempt_ = false;
-    support::ignore_alarm();
+    end_attempt();
     say("Preuve annulee");
     throw ProveFails{};
   } catch (...) {
-    in_attempt_ = false;
-    support::ignore_alarm();
+    end_attempt();
     throw;
   }
 }
