@@ -67,6 +67,7 @@ class ProverImpl {
   void premajcndats(const Cl& c);
   void add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
   void all_resol(const Decomposed& e);
+  void resolve_table(const LitTable& t, const std::vector<LitTableCell>& seen);
   [[noreturn]] void res();
   void one_step();  // one step of `res`, without its end-of-step traces
 
@@ -767,25 +768,28 @@ void ProverImpl<L>::all_resol(const Decomposed& e) {
   std::vector<LitTableCell> seen;
   seen.reserve(core.djvues.size());
   for (std::size_t i = 1; i < core.djvues.size(); ++i) seen.push_back(core.djvues[i].second);
-  const LitTable& t = *e.second;
+  resolve_table(*e.second, seen);
+}
+
+// Resolves every entry of t: a positive one first against t's own negative
+// entries of the same head, then against each seen table; a negative one only
+// against the seen tables. The positive side always comes first in add_resol.
+template <Logic L>
+void ProverImpl<L>::resolve_table(const LitTable& t, const std::vector<LitTableCell>& seen) {
   t.for_each([&](const HeadKey& key, const std::pair<Cl, Lit>& v) {
     const Cl& rest = v.first;
     const Lit& lit = v.second;
-    if (key.sign) {
-      const auto& own = t.find_all(HeadKey{key.head, false});
-      for (const auto& w : own) add_resol(rest, lit, w.first, w.second);
-      const HeadKey other{key.head, false};
-      for (const LitTableCell& st : seen) {
-        tick();
-        const auto& ws = st->find_all(other);
-        for (std::size_t j = 0; j < ws.size(); ++j) add_resol(rest, lit, ws[j].first, ws[j].second);
-      }
-    } else {
-      const HeadKey other{key.head, true};
-      for (const LitTableCell& st : seen) {
-        tick();
-        const auto& ws = st->find_all(other);
-        for (std::size_t j = 0; j < ws.size(); ++j) add_resol(ws[j].first, ws[j].second, rest, lit);
+    const HeadKey other{key.head, !key.sign};
+    if (key.sign)
+      for (const auto& w : t.find_all(other)) add_resol(rest, lit, w.first, w.second);
+    for (const LitTableCell& st : seen) {
+      tick();
+      const auto& ws = st->find_all(other);
+      for (std::size_t j = 0; j < ws.size(); ++j) {
+        if (key.sign)
+          add_resol(rest, lit, ws[j].first, ws[j].second);
+        else
+          add_resol(ws[j].first, ws[j].second, rest, lit);
       }
     }
   });
@@ -994,27 +998,7 @@ void ProverImpl<L>::take_decomposable() {
   std::vector<LitTableCell> seen;
   seen.reserve(core.djvues.size());
   for (const Decomposed& d : core.djvues) seen.push_back(d.second);
-  fresh.for_each([&](const HeadKey& key, const std::pair<Cl, Lit>& v) {
-    const Cl& rest = v.first;
-    const Lit& lit = v.second;
-    if (key.sign) {
-      const HeadKey other{key.head, false};
-      const auto& own = fresh.find_all(other);
-      for (const auto& w : own) add_resol(rest, lit, w.first, w.second);
-      for (const LitTableCell& st : seen) {
-        tick();
-        const auto& ws = st->find_all(other);
-        for (std::size_t j = 0; j < ws.size(); ++j) add_resol(rest, lit, ws[j].first, ws[j].second);
-      }
-    } else {
-      const HeadKey other{key.head, true};
-      for (const LitTableCell& st : seen) {
-        tick();
-        const auto& ws = st->find_all(other);
-        for (std::size_t j = 0; j < ws.size(); ++j) add_resol(ws[j].first, ws[j].second, rest, lit);
-      }
-    }
-  });
+  resolve_table(fresh, seen);
   fresh.for_each([&](const HeadKey& key, const std::pair<Cl, Lit>& v) { cell->add(key, v); });
 }
 
