@@ -2,13 +2,12 @@
 #include "engine/oldeduction.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <random>
-#include <signal.h>
 
 #include "support/signals.h"
-
 #include "tests/engine/tcore.h"
 
 namespace {
@@ -187,6 +186,29 @@ TEST(Oldeduction, PendingIndexAgreesWithAListScan) {
       ASSERT_EQ(s.od.pending_size(), model.size());
     }
   }
+}
+
+// The walk alone never ends on a satisfiable set whose chains come back once
+// expanded: a level that repeats an earlier one ends it. A walk that grows
+// ends at the work bound, the same on every machine.
+TEST(Oldeduction, EndlessWalksAreCut) {
+  Search s;
+  Cl c = s.split({3}, {});
+  std::vector<Cl> l{s.split({1, 3}, {}), s.split({3}, {1}), s.split({}, {1, 2, 3})};
+  EXPECT_THROW(s.od.proof_search(l, c), engine::Noprinting);
+  EXPECT_EQ(s.od.last_end(), OD::End::Repeated);
+
+  Cl c2 = s.split({1}, {});
+  std::vector<Cl> l2{s.split({}, {1, 2}), s.split({2}, {1, 3}), s.split({3}, {})};
+  s.od.proof_search(l2, c2);
+  EXPECT_EQ(s.od.last_end(), OD::End::Found);
+  const std::uint64_t needed = s.od.last_work();
+  s.od.set_work_bound(needed / 2);
+  EXPECT_THROW(s.od.proof_search(l2, c2), engine::Noprinting);
+  EXPECT_EQ(s.od.last_end(), OD::End::OverBound);
+  s.od.set_work_bound(needed);
+  s.od.proof_search(l2, c2);
+  EXPECT_EQ(s.od.last_end(), OD::End::Found);
 }
 
 // The interrupt key stops a long reconstruction; without it the same search
