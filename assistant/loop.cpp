@@ -34,6 +34,9 @@ using parsermain::Undo;
 using support::cmdloop::answer;
 using support::cmdloop::farewell;
 
+// A free-mode goal with its free variables made rigid constants.
+fol::KFormula rigid(const fol::KFormula& f) { return {fol::rigid_free_vars(f.f), f.key}; }
+
 // A message of the loop's error handling: the text as it stands, then a flush.
 void report(std::string_view text) {
   support::pp().print_string(text);
@@ -137,9 +140,9 @@ std::optional<int> Main::command(const Command& c) {
         } else if constexpr (std::is_same_v<T, Prove_mode>) {
           engine::ProveSettings s = settings();
           s.resolution_method = cmd.method;
-          prover.prove(s, cmd.hyps, cmd.formula);
+          prover.prove(s, cmd.hyps, rigid(cmd.formula));
         } else if constexpr (std::is_same_v<T, Prove>) {
-          prover.prove(settings(), cmd.hyps, cmd.formula);
+          prover.prove(settings(), cmd.hyps, rigid(cmd.formula));
         } else if constexpr (std::is_same_v<T, parsermain::Goal>) {
           if (!logic.vars_of_formula(cmd.formula).empty()) {
             answer("Variables non autorisees dans un nouveau but");

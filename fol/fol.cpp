@@ -549,4 +549,10 @@ Formula formsubstq(const Subst& s, FormKind q, const std::string& x, const Formu
 
 KFormula apply_subst(const Subst& s, const KFormula& f) { return {formsubst(s, f.f), f.key}; }
 
+Formula rigid_free_vars(const Formula& f) {
+  Subst s;
+  for (const std::string& x : f->free_vars()) s = s.add(x, mk_cst(x, {}));
+  return formsubst(s, f);
+}
+
 }  // namespace fol

@@ -229,6 +229,11 @@ Term termsubst(const Subst& s, const Term& t);
 Formula formsubst(const Subst& s, const Formula& f);
 Formula formsubstq(const Subst& s, FormKind q, const std::string& x, const Formula& p);
 KFormula apply_subst(const Subst& s, const KFormula& f);
+// The goal of a prove request with each free variable x made the constant
+// Cst(x, []), which prints as x: one arbitrary individual. Left a variable,
+// x would be read existentially once the goal is negated, and
+// p(x) -> forall y. p(y) would be proved.
+Formula rigid_free_vars(const Formula& f);
 
 // ---- Unification (failure is std::nullopt) ----
 
@@ -304,9 +309,9 @@ Formula head_symbol(const Formula& f);
 // with instantiation tables, hint instances, existential variables.
 // FolBatchLogic is the reduced variant (fol_prover): plain formulas, the
 // constraints are the integer 0, no hint instances. Both share the code
-// above: a fol_prover formula never holds a Cst or an Evar (its reader
-// cannot build them), so the term cases they add are dead code there and
-// change no output.
+// above: a fol_prover formula never holds an Evar (its reader cannot build
+// one), and a Cst only as a rigid variable of a prove goal, so the term
+// cases they add change no other output.
 class FolLogic {
  public:
   using formula = KFormula;
