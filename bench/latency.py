@@ -218,6 +218,16 @@ def main():
     report("fol_prover reading the 5 MB line alone", [reading_time(fol, big + " ]") for _ in range(3)])
     report("fol_prover timemax 2, 5 MB formula",
            [time_limit_lateness(fol, "set timemax 2\n", big, 2.0) for _ in range(3)])
+    # A prefix of 20 000 quantifiers: each step substitutes into a chain as
+    # long, so the stop requests are met inside substitution and unification.
+    xs = ",".join("x%d" % i for i in range(20000))
+    prefix = "prove forall %s. p(%s)" % (xs, xs)
+    report("fol_prover reading the prefix line alone",
+           [reading_time(fol, prefix + " ]") for _ in range(3)])
+    report("fol_prover timemax 1, 20 000-variable prefix",
+           [time_limit_lateness(fol, "set timemax 1\n", prefix, 1.0) for _ in range(args.runs)])
+    report("fol_prover interrupt, 20 000-variable prefix",
+           [interrupt_lateness(fol, "set timemax 0\n", prefix, rng) for _ in range(args.runs)])
     report("fol_prover interrupt, endless search",
            [interrupt_lateness(fol, "set timemax 0\n" + LARGE_LIMITS, ENDLESS_FOL, rng)
             for _ in range(args.runs)])

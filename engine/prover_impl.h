@@ -13,8 +13,8 @@
 #include <memory>
 #include <optional>
 #include <set>
-#include <type_traits>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -138,8 +138,8 @@ class ProverImpl {
   static constexpr std::size_t kTableSlack = 65536;
   std::size_t table_limit_ = kTableSlack;  // size of the clause table that prompts a pruning
   int attempt_first_clause_ = 0;           // the clause counter when the attempt began
-  bool in_attempt_ = false;    // polling only while an attempt runs
-  bool filing_axiom_ = false;  // decomposition clauses go to the axiom table
+  bool in_attempt_ = false;                // polling only while an attempt runs
+  bool filing_axiom_ = false;              // decomposition clauses go to the axiom table
   unsigned ticks_ = 0;
 };
 
@@ -1138,32 +1138,40 @@ void ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L
   // Whatever ends the attempt, the alarm is set to be ignored first.
   auto end_attempt = [&] {
     in_attempt_ = false;
+    support::enable_stop_points(false);
     support::ignore_alarm();
   };
 
   in_attempt_ = true;
+  support::enable_stop_points(true);
   ticks_ = 0;
   try {
-    core.djvues = core.axiom_djvues;
-    core.cndats.clear();
-    core.empty_split_clauses.clear();
-    core.decables.clear();
-    core.taillecndats = 0;
-    core.lit_index.clear();
-    table_limit_ = kTableSlack;
-    attempt_first_clause_ = core.clause_counter;
-    if (cur.trace_proof || cur.splitting) {
-      core.clause_table = core.axiom_table;
-      core.clause_table[0] = root;
-      core.empty_clause_number = 0;
+    try {
+      core.djvues = core.axiom_djvues;
+      core.cndats.clear();
+      core.empty_split_clauses.clear();
+      core.decables.clear();
+      core.taillecndats = 0;
+      core.lit_index.clear();
+      table_limit_ = kTableSlack;
+      attempt_first_clause_ = core.clause_counter;
+      if (cur.trace_proof || cur.splitting) {
+        core.clause_table = core.axiom_table;
+        core.clause_table[0] = root;
+        core.empty_clause_number = 0;
+      }
+      if (cur.splitting) {
+        core.splitting_st.init_lit_state();
+        core.split_names.clear();
+      }
+      add_hyplist_to_cndats(hyps);
+      build_goal(goal);
+      res();
+    } catch (const support::StopRequested&) {
+      // A long substitution or unification met the time limit or the key.
+      check_stop();
+      throw InternalError{"prover"};  // a stop point fires only on a pending request
     }
-    if (cur.splitting) {
-      core.splitting_st.init_lit_state();
-      core.split_names.clear();
-    }
-    add_hyplist_to_cndats(hyps);
-    build_goal(goal);
-    res();
   } catch (const Sortie&) {
     end_attempt();
     say("Calcul arrete");

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <climits>
 
+#include "fol/scope.h"
+#include "support/signals.h"
+
 namespace fol {
 
 namespace {
@@ -412,36 +415,49 @@ Names fvt(const Term& t) {
   return to_set(std::move(v));
 }
 
+namespace {
+// The free variables of f below the binders of `sc`, appended unsorted.
+// A walk with a scope rather than each node's own set: a chain of n
+// quantifiers would otherwise keep n sets of up to n names.
+void collect_free(const FormNode& f, Scope& sc, Names& out) {
+  if (!f.has_var()) return;
+  switch (f.kind()) {
+    case FormKind::False:
+    case FormKind::True:
+      return;
+    case FormKind::Atom: {
+      const std::size_t from = out.size();
+      for (const Term& t : f.args()) collect_vars(t, out);
+      if (sc.depth() > 0)
+        out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
+                                 [&](const std::string& v) { return sc.binds(v); }),
+                  out.end());
+      return;
+    }
+    case FormKind::Not:
+      collect_free(*f.left(), sc, out);
+      return;
+    case FormKind::Forall:
+    case FormKind::Exists:
+      sc.push(f.name());
+      collect_free(*f.body(), sc, out);
+      sc.pop();
+      return;
+    default:
+      collect_free(*f.left(), sc, out);
+      collect_free(*f.right(), sc, out);
+      return;
+  }
+}
+}  // namespace
+
+// Kept on the node asked only, never on the nodes below it.
 const Names& FormNode::free_vars() const {
   if (fv_) return *fv_;
   Names r;
-  switch (kind_) {
-    case FormKind::False:
-    case FormKind::True:
-      break;
-    case FormKind::Atom:
-      for (const Term& t : args_) collect_vars(t, r);
-      r = to_set(std::move(r));
-      break;
-    case FormKind::Not:
-      r = a_->free_vars();
-      break;
-    case FormKind::And:
-    case FormKind::Or:
-    case FormKind::Imp:
-    case FormKind::Iff: {
-      const Names &x = a_->free_vars(), &y = b_->free_vars();
-      r.reserve(x.size() + y.size());
-      std::set_union(x.begin(), x.end(), y.begin(), y.end(), std::back_inserter(r));
-      break;
-    }
-    case FormKind::Forall:
-    case FormKind::Exists:
-      for (const std::string& v : a_->free_vars())
-        if (v != name_) r.push_back(v);
-      break;
-  }
-  fv_ = std::move(r);
+  Scope sc;
+  collect_free(*this, sc, r);
+  fv_ = to_set(std::move(r));
   return *fv_;
 }
 
@@ -483,8 +499,33 @@ Term termsubst(const Subst& s, const Term& t) {
   return t;
 }
 
-Formula formsubst(const Subst& s, const Formula& f) {
+namespace {
+
+// The variables of the images of s, read at the first binder a walk
+// crosses: a binder whose name is not among them cannot be captured, and
+// the walk then needs no free variables below it.
+class Range {
+ public:
+  explicit Range(const Subst& s) : s_(s) {}
+  bool has(const std::string& x) {
+    if (!names_) {
+      Names v;
+      for (const auto& kv : s_.funset()) collect_vars(kv.second, v);
+      names_ = to_set(std::move(v));
+    }
+    return std::binary_search(names_->begin(), names_->end(), x);
+  }
+
+ private:
+  const Subst& s_;
+  std::optional<Names> names_;
+};
+
+Formula subst_q(const Subst& s, Range& range, FormKind q, const std::string& x, const Formula& p);
+
+Formula subst_f(const Subst& s, Range& range, const Formula& f) {
   if (!f->has_evar() && (s.empty() || !f->has_var())) return f;
+  support::stop_tick();
   switch (f->kind()) {
     case FormKind::False:
     case FormKind::True:
@@ -500,28 +541,27 @@ Formula formsubst(const Subst& s, const Formula& f) {
       return changed ? mk_atom(f->name(), std::move(args)) : f;
     }
     case FormKind::Not: {
-      Formula p = formsubst(s, f->left());
+      Formula p = subst_f(s, range, f->left());
       return p == f->left() ? f : mk_not(std::move(p));
     }
     case FormKind::And:
     case FormKind::Or:
     case FormKind::Imp:
     case FormKind::Iff: {
-      Formula p = formsubst(s, f->left());
-      Formula q = formsubst(s, f->right());
+      Formula p = subst_f(s, range, f->left());
+      Formula q = subst_f(s, range, f->right());
       return (p == f->left() && q == f->right()) ? f
                                                  : mk_binary(f->kind(), std::move(p), std::move(q));
     }
     case FormKind::Forall:
     case FormKind::Exists: {
-      Formula r = formsubstq(s, f->kind(), f->name(), f->body());
+      Formula r = subst_q(s, range, f->kind(), f->name(), f->body());
       return r->name() == f->name() && r->body() == f->body() ? f : r;
     }
   }
   return f;
 }
 
-namespace {
 bool term_has_var(const Term& t, const std::string& x) {
   if (!t->has_var()) return false;
   if (t->kind() == TermKind::Var) return t->name() == x;
@@ -530,21 +570,37 @@ bool term_has_var(const Term& t, const std::string& x) {
       if (term_has_var(a, x)) return true;
   return false;
 }
-}  // namespace
 
-Formula formsubstq(const Subst& s, FormKind q, const std::string& x, const Formula& p) {
+// `range` holds the variables of the images of s or more.
+Formula subst_q(const Subst& s, Range& range, FormKind q, const std::string& x, const Formula& p) {
   Subst s1 = s.remove(x);
   bool capture = false;
-  for (const std::string& y : p->free_vars()) {
-    if (y == x) continue;
-    if (const Term* img = s1.find(y); img && term_has_var(*img, x)) {
-      capture = true;
-      break;
+  if (range.has(x)) {
+    for (const std::string& y : p->free_vars()) {
+      if (y == x) continue;
+      if (const Term* img = s1.find(y); img && term_has_var(*img, x)) {
+        capture = true;
+        break;
+      }
     }
   }
-  if (!capture) return mk_quant(q, x, formsubst(s1, p));
+  if (!capture) return mk_quant(q, x, subst_f(s1, range, p));
   std::string x1 = variant(x, formsubst(s1, p)->free_vars());
-  return mk_quant(q, x1, formsubst(s.add(x, mk_var(x1)), p));
+  Subst s2 = s.add(x, mk_var(x1));
+  Range r2(s2);
+  return mk_quant(q, x1, subst_f(s2, r2, p));
+}
+
+}  // namespace
+
+Formula formsubst(const Subst& s, const Formula& f) {
+  Range range(s);
+  return subst_f(s, range, f);
+}
+
+Formula formsubstq(const Subst& s, FormKind q, const std::string& x, const Formula& p) {
+  Range range(s);
+  return subst_q(s, range, q, x, p);
 }
 
 KFormula apply_subst(const Subst& s, const KFormula& f) { return {formsubst(s, f.f), f.key}; }

@@ -4,6 +4,8 @@
 
 #include "engine/ptypes.h"
 #include "fol/fol.h"
+#include "fol/scope.h"
+#include "support/signals.h"
 
 namespace fol {
 
@@ -84,12 +86,8 @@ Formula elim_all_neg(const Formula& f0) {
 
 namespace {
 
-using Bound = std::vector<const std::string*>;
-bool is_bound(const Bound& b, const std::string& x) {
-  for (const std::string* s : b)
-    if (*s == x) return true;
-  return false;
-}
+using Bound = Scope;
+bool is_bound(const Bound& b, const std::string& x) { return b.binds(x); }
 
 void renaming_term(Subst& r, const Bound& bound, const Term& t) {
   switch (t->kind()) {
@@ -119,6 +117,7 @@ void renaming_term(Subst& r, const Bound& bound, const Term& t) {
 
 void renaming_form(Subst& r, Bound& bound, const Formula& f) {
   if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return;
+  support::stop_tick();
   switch (f->kind()) {
     case FormKind::False:
     case FormKind::True:
@@ -131,9 +130,9 @@ void renaming_form(Subst& r, Bound& bound, const Formula& f) {
       return;
     case FormKind::Forall:
     case FormKind::Exists:
-      bound.push_back(&f->name());
+      bound.push(f->name());
       renaming_form(r, bound, f->body());
-      bound.pop_back();
+      bound.pop();
       return;
     default:
       renaming_form(r, bound, f->left());
@@ -173,6 +172,7 @@ Term rename_term(const Subst& r, const Bound& bound, const Term& t) {
 
 Formula rename_form(const Subst& r, Bound& bound, const Formula& f) {
   if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return f;
+  support::stop_tick();
   switch (f->kind()) {
     case FormKind::False:
     case FormKind::True:
@@ -193,9 +193,9 @@ Formula rename_form(const Subst& r, Bound& bound, const Formula& f) {
     }
     case FormKind::Forall:
     case FormKind::Exists: {
-      bound.push_back(&f->name());
+      bound.push(f->name());
       Formula p = rename_form(r, bound, f->body());
-      bound.pop_back();
+      bound.pop();
       return p == f->body() ? f : mk_quant(f->kind(), f->name(), std::move(p));
     }
     default: {
@@ -271,6 +271,8 @@ std::vector<FolRule> instances(const Constraints& c, const KFormula& f, bool uni
         more.push_back(rule("+fa", universal ? 0 : 3, c, {{q, f.key}}));
       }
     for (FolRule& r : more) rules.push_back(std::move(r));
+  } catch (const support::StopRequested&) {
+    throw;
   } catch (...) {
   }
   return rules;
@@ -345,22 +347,16 @@ namespace {
 // must be bound by the matching binder on the other; free ones compare by
 // name. This is comparison with a fresh name for each pair of binders.
 struct Binders {
-  std::vector<std::pair<const std::string*, const std::string*>> pairs;
+  Scope left, right;
   int renamed = 0;  // pairs with different names: while 0, identical nodes are equal
 };
-
-int binder_index(const Binders& b, const std::string& x, bool left) {
-  for (int i = static_cast<int>(b.pairs.size()) - 1; i >= 0; --i)
-    if (*(left ? b.pairs[i].first : b.pairs[i].second) == x) return i;
-  return -1;
-}
 
 bool eq_term(const Binders& b, const Term& s, const Term& t) {
   if (s == t && (b.renamed == 0 || !s->has_var())) return true;
   if (s->kind() != t->kind()) return false;
   switch (s->kind()) {
     case TermKind::Var: {
-      int i = binder_index(b, s->name(), true), j = binder_index(b, t->name(), false);
+      int i = b.left.find(s->name()), j = b.right.find(t->name());
       return i == j && (i >= 0 || s->name() == t->name());
     }
     case TermKind::Fn: {
@@ -377,6 +373,7 @@ bool eq_term(const Binders& b, const Term& s, const Term& t) {
 bool eq_form(Binders& b, const Formula& p, const Formula& q) {
   if (p == q && b.renamed == 0) return true;
   if (p->kind() != q->kind()) return false;
+  support::stop_tick();
   switch (p->kind()) {
     case FormKind::False:
     case FormKind::True:
@@ -392,11 +389,13 @@ bool eq_form(Binders& b, const Formula& p, const Formula& q) {
     case FormKind::Forall:
     case FormKind::Exists: {
       bool diff = p->name() != q->name();
-      b.pairs.emplace_back(&p->name(), &q->name());
+      b.left.push(p->name());
+      b.right.push(q->name());
       b.renamed += diff;
       bool r = eq_form(b, p->body(), q->body());
       b.renamed -= diff;
-      b.pairs.pop_back();
+      b.left.pop();
+      b.right.pop();
       return r;
     }
     default:

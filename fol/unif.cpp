@@ -5,6 +5,8 @@
 #include <string>
 
 #include "fol/fol.h"
+#include "fol/scope.h"
+#include "support/signals.h"
 
 namespace fol {
 
@@ -177,39 +179,85 @@ std::optional<Subst> solve(const Subst& env0) {
 
 namespace {
 
-// `depth` numbers the quantifier pairs crossed so far: each pair gets its own
-// placeholder, named so that no formula the reader accepts can spell it.
-std::optional<Subst> unify_lit(const Subst& env, const Formula& p, const Formula& q, int depth) {
+// The quantifier pairs crossed so far: pair d binds its name on each side
+// to the placeholder Bvar "#d", named so that no formula the reader accepts
+// can spell it. One walk reads every atom through both scopes; this is the
+// same as substituting each pair's placeholder into both bodies as the pair
+// is crossed (stored existential values are read in as they are met), but
+// costs the size of the formulas, not that size times the binders.
+struct Binders {
+  Scope left, right;
+  std::vector<Term> bvars;  // by depth
+};
+
+// termsubst of the placeholders of the binders of `sc` into t.
+Term through(const Scope& sc, const std::vector<Term>& bvars, const Term& t) {
+  if (!t->has_evar() && !t->has_var()) return t;
+  switch (t->kind()) {
+    case TermKind::Var: {
+      const int d = sc.find(t->name());
+      return d >= 0 ? bvars[static_cast<std::size_t>(d)] : t;
+    }
+    case TermKind::Fn: {
+      std::vector<Term> args;
+      bool changed = false;
+      args.reserve(t->args().size());
+      for (const Term& a : t->args()) {
+        args.push_back(through(sc, bvars, a));
+        changed |= !(args.back() == a);
+      }
+      return changed ? mk_fn(t->name(), std::move(args)) : t;
+    }
+    case TermKind::Evar:
+      if (const Term* v = evar_value(t->key())) return through(sc, bvars, *v);
+      return t;
+    default:  // Bvar, Cst
+      return t;
+  }
+}
+
+std::optional<Subst> unify_lit(const Subst& env, const Formula& p, const Formula& q, Binders& b) {
   if (p->kind() != q->kind()) return std::nullopt;
+  support::stop_tick();
   switch (p->kind()) {
     case FormKind::False:
     case FormKind::True:
       return env;
     case FormKind::Atom: {
       // The equation Fn(n, a) = Fn(m, b), taken apart at once.
-      const auto &a = p->args(), &b = q->args();
-      if (p->name() != q->name() || a.size() != b.size()) return std::nullopt;
+      const auto &a = p->args(), &c = q->args();
+      if (p->name() != q->name() || a.size() != c.size()) return std::nullopt;
       Eqs st;
       st.reserve(a.size());
-      for (std::size_t i = a.size(); i-- > 0;) st.emplace_back(a[i], b[i]);
+      const bool bound = b.left.depth() > 0;
+      for (std::size_t i = a.size(); i-- > 0;) {
+        if (bound)
+          st.emplace_back(through(b.left, b.bvars, a[i]), through(b.right, b.bvars, c[i]));
+        else
+          st.emplace_back(a[i], c[i]);
+      }
       return unify_stack(env, std::move(st));
     }
     case FormKind::Not:
-      return unify_lit(env, p->left(), q->left(), depth);
+      return unify_lit(env, p->left(), q->left(), b);
     case FormKind::And:
     case FormKind::Or:
     case FormKind::Imp:
     case FormKind::Iff: {
-      std::optional<Subst> e = unify_lit(env, p->left(), q->left(), depth);
+      std::optional<Subst> e = unify_lit(env, p->left(), q->left(), b);
       if (!e) return std::nullopt;
-      return unify_lit(*e, p->right(), q->right(), depth);
+      return unify_lit(*e, p->right(), q->right(), b);
     }
     case FormKind::Forall:
     case FormKind::Exists: {
-      Term b = mk_bvar("#" + std::to_string(depth));
-      Formula p1 = formsubst(Subst().add(p->name(), b), p->body());
-      Formula q1 = formsubst(Subst().add(q->name(), b), q->body());
-      return unify_lit(env, p1, q1, depth + 1);
+      const std::size_t d = b.left.depth();
+      if (b.bvars.size() == d) b.bvars.push_back(mk_bvar("#" + std::to_string(d)));
+      b.left.push(p->name());
+      b.right.push(q->name());
+      std::optional<Subst> r = unify_lit(env, p->body(), q->body(), b);
+      b.left.pop();
+      b.right.pop();
+      return r;
     }
   }
   return std::nullopt;
@@ -229,7 +277,8 @@ bool group_has_key(const std::vector<TableEntry>& table, int key, int wanted) {
 }  // namespace
 
 std::optional<Subst> unify_literals(const Subst& env, const Formula& p, const Formula& q) {
-  return unify_lit(env, p, q, 0);
+  Binders b;
+  return unify_lit(env, p, q, b);
 }
 
 bool exists(const std::string& e, const Term& t) {

@@ -57,6 +57,20 @@ void ignore_alarm() {
   g_alarm = 0;
 }
 
+namespace detail {
+unsigned stop_ticks = 0;
+}
+
+namespace {
+bool g_stop_points = false;
+}
+
+void enable_stop_points(bool on) { g_stop_points = on; }
+
+void stop_point() {
+  if (g_stop_points && (g_alarm || g_interrupt)) throw StopRequested{};
+}
+
 Stop poll() {
   if (g_alarm) return Stop::Alarm;
   if (g_interrupt) return Stop::Interrupt;

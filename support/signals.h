@@ -22,4 +22,21 @@ void ignore_alarm();  // a later expiry has no effect
 // What, if anything, asks the search to stop now. Cheap: two flag reads.
 Stop poll();
 
+// Stop points of long operations that run inside a proof attempt but
+// outside the engine's own loop (substitution or unification of formulas
+// with thousands of nodes). While they are enabled (the engine enables them
+// for an attempt), a pending alarm or interrupt leaves such an operation
+// as StopRequested, which the engine turns into its outcome; otherwise a
+// stop point does nothing.
+struct StopRequested {};
+void enable_stop_points(bool on);
+void stop_point();
+namespace detail {
+extern unsigned stop_ticks;
+}
+// A stop point every 1024 calls: cheap enough for a per-node walk.
+inline void stop_tick() {
+  if ((++detail::stop_ticks & 1023u) == 0) stop_point();
+}
+
 }  // namespace support

@@ -64,6 +64,20 @@ TEST(Signals, InterruptSetsAFlagAndAlarmComesFirst) {
   EXPECT_EQ(support::poll(), Stop::None);
 }
 
+// A stop point throws only while enabled and only on a pending request.
+TEST(Signals, StopPointsThrowOnlyInsideAnAttempt) {
+  support::catch_interrupt();
+  support::clear_interrupt();
+  support::enable_stop_points(true);
+  EXPECT_NO_THROW(support::stop_point());
+  raise(SIGINT);
+  EXPECT_THROW(support::stop_point(), support::StopRequested);
+  EXPECT_THROW(for (int i = 0; i < 2048; ++i) support::stop_tick(), support::StopRequested);
+  support::enable_stop_points(false);
+  EXPECT_NO_THROW(support::stop_point());
+  support::clear_interrupt();
+}
+
 // Replaces fd 0 by the read end of a pipe for the test's duration.
 class StdinPipe {
  public:
