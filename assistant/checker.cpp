@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <initializer_list>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -83,6 +84,13 @@ bool has_named_hyp(const CGoal& g, const std::string& h) {
 class Walk {
  public:
   explicit Walk(Main& m) : m_(m) {}
+
+  // The walk of a phrase from goal g.
+  CheckPtr check(CGoal g, const NcProof& p) {
+    g.evars.for_each([&](const auto& e) { branch_.insert(e.first); });
+    g.csts.for_each([&](const auto& c) { branch_.insert(c.first); });
+    return proof(std::move(g), p);
+  }
 
   // Side effects: each "search" draws a key from next_number.
   CheckPtr proof(CGoal g, const NcProof& p0) {
@@ -271,19 +279,22 @@ class Walk {
   // walked before the left one, and both start from the same goal.
   void prem_rev(CGoal g, const NcBlock& b0, std::vector<CheckPtr>& out) {
     const NcBlock* b = &b0;
-    // The branch's names, once a run of prefixes needs them.
-    std::optional<std::set<std::string>> names;
-    auto branch_names = [&]() -> std::set<std::string>& {
-      if (!names) {
-        names.emplace();
-        g.evars.for_each([&](const auto& e) { names->insert(e.first); });
-        g.csts.for_each([&](const auto& c) { names->insert(c.first); });
+    // The names this block adds to the branch leave it with the block.
+    struct Added {
+      std::set<std::string>& branch;
+      std::vector<std::string> names;
+      ~Added() {
+        for (const std::string& n : names) branch.erase(n);
       }
-      return *names;
+    } added{branch_, {}};
+    auto introduce = [&](const std::string& name) {
+      if (!branch_.insert(name).second) return false;
+      added.names.push_back(name);
+      return true;
     };
     while (true) {
       if (const auto* l = std::get_if<parsernc::Let>(&b->v)) {
-        if (!branch_names().insert(l->name).second) {
+        if (!introduce(l->name)) {
           say("le nom pour la constante " + l->name + " a deja ete utilise");
           reject();
         }
@@ -293,16 +304,15 @@ class Walk {
         g.csts = g.csts.push_front({l->name, std::move(deps)});
         b = l->block.get();
       } else if (const auto* s = std::get_if<parsernc::Search>(&b->v)) {
-        if (!branch_names().insert(s->name).second) {
+        if (!introduce(s->name)) {
           say("le nom pour la variable " + s->name + " a deja ete utilise");
           reject();
         }
         g.evars = g.evars.push_front({s->name, m_.next_number()});
         b = s->block.get();
       } else if (const auto* a = std::get_if<parsernc::Assume>(&b->v)) {
-        std::set<std::string>& n = branch_names();
         for (const std::string& v : a->formula->free_vars())
-          if (!n.count(v)) {
+          if (!branch_.count(v)) {
             say("la formule fn'a jamais ete introduit dans cette branche de la preuve");
             reject();
           }
@@ -391,6 +401,10 @@ class Walk {
 
   Main& m_;
   std::vector<std::pair<std::string, fol::Term>> accepted_;  // (key, value) set by this phrase
+  // The names of the branch being walked: the goal's existential variables
+  // and constants, and those the enclosing blocks introduce. One set for
+  // the walk, not one per nested block.
+  std::set<std::string> branch_;
 };
 
 // ---- Step justification ----
@@ -530,67 +544,113 @@ class Justifier {
     m_.prover.prove(m_.settings(), hyps, fol::KFormula{goal, 0});
   }
 
-  static fol::Subst display_subst(const CGoal& g) {
-    return do_subst(g.csts.to_vector(), g.evars.to_vector());
+  // The goal's display substitution, for g's hypotheses, the hints'
+  // formulas and `formulas`: only the names these mention are bound, with
+  // the images the whole substitution gives them (a constant or an
+  // existential variable has no variable of its own, so each binding solves
+  // alone). A branch n names deep then costs each step its own names, not n.
+  static fol::Subst display_subst(
+      const CGoal& g, const std::vector<NcByItem>& hints,
+      std::initializer_list<const std::vector<fol::Formula>*> formulas) {
+    std::set<std::string> used;
+    auto use = [&](const fol::Formula& f) {
+      for (const std::string& v : f->free_vars()) used.insert(v);
+    };
+    g.hyps.for_each([&](const auto& h) { use(h.second); });
+    for (const std::vector<fol::Formula>* l : formulas)
+      for (const fol::Formula& f : *l) use(f);
+    for (const NcByItem& item : hints) {
+      if (const auto* st = std::get_if<parsernc::Stated>(&item.source)) use(st->formula);
+      for (const NcHint& h : item.instances)
+        if (const auto* st = std::get_if<parsernc::Stated>(&h)) use(st->formula);
+    }
+    std::vector<std::pair<std::string, std::vector<fol::Term>>> csts;
+    std::vector<std::pair<std::string, std::string>> evars;
+    g.csts.for_each([&](const auto& c) {
+      if (used.count(c.first)) csts.push_back(c);
+    });
+    g.evars.for_each([&](const auto& e) {
+      if (used.count(e.first)) evars.push_back(e);
+    });
+    return do_subst(csts, evars);
   }
 
   void step(const Justify& j) {
     const CGoal& g = j.goal;
     try {
-      const fol::Subst s = display_subst(g);
-      const std::vector<Hypothesis> l = give_hyps_list(s, {}, g);
-      for (const fol::Formula& f : j.hint_formulas) {
-        try {
-          prove(l, fol::formsubst(s, f));
-        } catch (const engine::ProveFails&) {
-          say("la formule :");
-          newline();
-          fol::print_formula(f);
-          newline();
-          say("n'a pu être prouvee");
-          newline();
-          throw;
-        }
-      }
+      prove_hints(g, j.hint_formulas);
       outcome(g, j.hints, *j.outcome);
     } catch (const engine::ProveFails&) {
       open.push_back(g.to_goal());
     }
   }
 
+  // The goal's substitution and hypothesis list live only while its own
+  // formulas are proved: the nested parts make their own, and a proof
+  // nested n deep would otherwise keep n of them at once.
+  void prove_hints(const CGoal& g, const std::vector<fol::Formula>& formulas) {
+    const fol::Subst s = display_subst(g, {}, {&formulas});
+    const std::vector<Hypothesis> l = give_hyps_list(s, {}, g);
+    for (const fol::Formula& f : formulas) {
+      try {
+        prove(l, fol::formsubst(s, f));
+      } catch (const engine::ProveFails&) {
+        say("la formule :");
+        newline();
+        fol::print_formula(f);
+        newline();
+        say("n'a pu être prouvee");
+        newline();
+        throw;
+      }
+    }
+  }
+
+  void prove_deduced(const CGoal& g, const std::vector<NcByItem>& hints, const Deduced& d) {
+    const fol::Subst s = display_subst(g, hints, {&d.formulas});
+    const std::vector<Hypothesis> l = give_hyps_list(s, hints, g);
+    for (const fol::Formula& f : d.formulas) {
+      try {
+        prove(l, fol::formsubst(s, f));
+      } catch (const engine::ProveFails&) {
+        say("la deduction de la formule :");
+        newline();
+        fol::print_formula(f);
+        newline();
+        say("dans le but :");
+        newline();
+        print_goal(g.to_goal());
+        say("n'a pu etre effectuee");
+        newline();
+        throw;
+      }
+    }
+  }
+
+  // Proves `concl` in goal g with the hints, from g's hypotheses and `extra`.
+  void prove_goal(const CGoal& g, const std::vector<NcByItem>& hints,
+                  const std::vector<fol::Formula>& extra, const fol::Formula& concl) {
+    const std::vector<fol::Formula> goal{concl};
+    const fol::Subst s = display_subst(g, hints, {&extra, &goal});
+    CGoal g2 = g;
+    for (auto it = extra.rbegin(); it != extra.rend(); ++it)
+      g2.hyps = g2.hyps.push_front({"", *it});
+    prove(give_hyps_list(s, hints, g2), fol::formsubst(s, concl));
+  }
+
   void outcome(const CGoal& g, const std::vector<NcByItem>& hints, const StepCheck& c) {
     try {
-      const fol::Subst s = display_subst(g);
       if (std::holds_alternative<Direct>(c.v)) {
-        prove(give_hyps_list(s, hints, g), fol::formsubst(s, g.concl));
+        prove_goal(g, hints, {}, g.concl);
       } else if (const auto* d = std::get_if<Deduced>(&c.v)) {
-        const std::vector<Hypothesis> l = give_hyps_list(s, hints, g);
-        for (const fol::Formula& f : d->formulas) {
-          try {
-            prove(l, fol::formsubst(s, f));
-          } catch (const engine::ProveFails&) {
-            say("la deduction de la formule :");
-            newline();
-            fol::print_formula(f);
-            newline();
-            say("dans le but :");
-            newline();
-            print_goal(g.to_goal());
-            say("n'a pu etre effectuee");
-            newline();
-            throw;
-          }
-        }
+        prove_deduced(g, hints, *d);
         justify(*d->rest);
       } else if (const auto* sh = std::get_if<Shown>(&c.v)) {
-        CGoal g2 = g;
-        for (auto it = sh->formulas.rbegin(); it != sh->formulas.rend(); ++it)
-          g2.hyps = g2.hyps.push_front({"", *it});
-        prove(give_hyps_list(s, hints, g2), fol::formsubst(s, g.concl));
+        prove_goal(g, hints, sh->formulas, g.concl);
         for (const CheckPtr& p : sh->parts) justify(*p);
       } else {
         const Cases& cs = std::get<Cases>(c.v);
-        prove(give_hyps_list(s, hints, g), fol::formsubst(s, cs.formula));
+        prove_goal(g, hints, {}, cs.formula);
         for (const CheckPtr& p : cs.parts) justify(*p);
       }
     } catch (const engine::ProveFails&) {
@@ -628,7 +688,7 @@ std::vector<Hypothesis> give_hyps_list(const fol::Subst& s, const std::vector<Nc
 
 CheckPtr interprete_nc(Main& m, const Goal& g, const NcProof& p) {
   Walk w(m);
-  return w.proof(CGoal::of(g), p);
+  return w.check(CGoal::of(g), p);
 }
 
 void parcourt_arbre(Main& m, const CheckTree& t) {
