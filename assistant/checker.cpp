@@ -566,11 +566,22 @@ class Justifier {
     }
     std::vector<std::pair<std::string, std::vector<fol::Term>>> csts;
     std::vector<std::pair<std::string, std::string>> evars;
-    g.csts.for_each([&](const auto& c) {
-      if (used.count(c.first)) csts.push_back(c);
+    // A branch never names two things alike (the walk refuses a name in
+    // use), so the search stops once every name used is found.
+    std::size_t missing = used.size();
+    g.evars.find_if([&](const auto& e) {
+      if (used.count(e.first)) {
+        evars.push_back(e);
+        --missing;
+      }
+      return missing == 0;
     });
-    g.evars.for_each([&](const auto& e) {
-      if (used.count(e.first)) evars.push_back(e);
+    g.csts.find_if([&](const auto& c) {
+      if (missing > 0 && used.count(c.first)) {
+        csts.push_back(c);
+        --missing;
+      }
+      return missing == 0;
     });
     return do_subst(csts, evars);
   }

@@ -111,30 +111,45 @@ struct Clause {
 // Keys iterate in order of first insertion; the values under one key newest
 // first; `remove` drops the newest binding. Lookups go through a hash of the
 // key that never depends on addresses. Never iterate an unordered container.
+// The values of a key are stored oldest first and read backwards, so a new
+// binding costs no shift of the older ones.
 template <class K, class V, class Hash, class Eq>
 class OrderedMultimap {
  public:
+  // The values of one key, newest first.
+  class Values {
+   public:
+    explicit Values(const std::vector<V>& v) : v_(&v) {}
+    auto begin() const { return v_->rbegin(); }
+    auto end() const { return v_->rend(); }
+    std::size_t size() const { return v_->size(); }
+    bool empty() const { return v_->empty(); }
+    const V& operator[](std::size_t j) const { return (*v_)[v_->size() - 1 - j]; }
+
+   private:
+    const std::vector<V>* v_;
+  };
+
   OrderedMultimap(Hash h = Hash{}, Eq e = Eq{}) : hash_(h), eq_(e) {}
 
   void add(const K& k, V v) {
     std::size_t slot = find_or_make(k);
-    auto& vs = slots_[slot].second;
-    vs.insert(vs.begin(), std::move(v));
+    slots_[slot].second.push_back(std::move(v));
   }
   // Values under k, newest first (empty when none).
-  const std::vector<V>& find_all(const K& k) const {
+  Values find_all(const K& k) const {
     static const std::vector<V> none;
     auto s = find(k);
-    return s ? slots_[*s].second : none;
+    return Values(s ? slots_[*s].second : none);
   }
   const V* find_newest(const K& k) const {
     auto s = find(k);
     if (!s || slots_[*s].second.empty()) return nullptr;
-    return &slots_[*s].second.front();
+    return &slots_[*s].second.back();
   }
   void remove(const K& k) {
     auto s = find(k);
-    if (s && !slots_[*s].second.empty()) slots_[*s].second.erase(slots_[*s].second.begin());
+    if (s && !slots_[*s].second.empty()) slots_[*s].second.pop_back();
   }
   bool empty() const {
     for (auto& s : slots_)
@@ -146,15 +161,13 @@ class OrderedMultimap {
     index_.clear();
   }
   // Calls f(key, value) for every binding: keys in first-insertion order,
-  // values newest first. Bindings added by f are not visited.
+  // values newest first. f must not change this table.
   template <class F>
   void for_each(F&& f) const {
-    std::size_t n = slots_.size();
-    for (std::size_t i = 0; i < n; ++i) {
-      std::vector<V> vs = slots_[i].second;  // snapshot: f may add
-      for (auto& v : vs) f(slots_[i].first, v);
-    }
+    for (const auto& [k, vs] : slots_)
+      for (auto it = vs.rbegin(); it != vs.rend(); ++it) f(k, *it);
   }
+  // Every key with its values, oldest first (for walks whose order does not matter).
   const std::vector<std::pair<K, std::vector<V>>>& slots() const { return slots_; }
 
  private:
