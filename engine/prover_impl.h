@@ -76,6 +76,8 @@ class ProverImpl {
   Affichage<L> affichage;
   Oldeduction<L> oldeduction;
   Cl root;  // number 0, no literals: the parent of nothing, shown for a true goal
+  // Deferred literals taken after their clause had left the literal index.
+  std::size_t detached_decomposables = 0;
 
  private:
   // Where the literals of a decomposition go: into the clause's own table and
@@ -961,11 +963,18 @@ void ProverImpl<L>::take_decomposable() {
   auto& p = support::pp();
   Decomposable dec = std::move(core.decables.front());
   core.decables.erase(core.decables.begin());
+  // The upkeep drops a clause's entry in the literal index with its
+  // deferred literals, but a decomposition that an empty split clause
+  // interrupts can file more deferred literals of that clause afterwards.
+  // Their new literals then go to a table of their own, which resolution
+  // of later steps no longer sees.
   LitTableCell cell;
-  if (auto it = core.lit_index.find(dec.num); it != core.lit_index.end())
+  if (auto it = core.lit_index.find(dec.num); it != core.lit_index.end()) {
     cell = it->second;
-  else
-    cell = core.new_lit_table();  // the upkeep drops both together; never taken
+  } else {
+    cell = core.new_lit_table();
+    ++detached_decomposables;
+  }
   LitTableCell fresh_cell = core.new_lit_table();
   LitTable& fresh = *fresh_cell;
   if (core.current.verbose >= 2) {

@@ -209,3 +209,18 @@ TEST(ProverStepQuestion, NoQuestionWhenStepPromptIsOff) {
   EXPECT_EQ(e.text.find("On prend une clause"), std::string::npos);
   EXPECT_NE(e.text.find("Les clauses deja vues :"), std::string::npos);
 }
+
+namespace {
+
+// A deferred literal can outlive its clause's entry in the literal index:
+// an empty split clause prunes the clause while one of its literals is being
+// decomposed, and the literals that decomposition files afterwards are taken
+// later with a table of their own. The search goes on to its usual end.
+TEST(ProverLazy, DeferredLiteralsOfAPrunedClauseAreStillTaken) {
+  Engine e;
+  EXPECT_FALSE(e.prove("(((vrai | (p <-> q)) <-> ((p & vrai) | (q & q))) <-> ~q)"));
+  EXPECT_EQ(e.text, "La formule n'est pas prouvee (plus de candidats)\n");
+  EXPECT_GT(e.prover.impl().detached_decomposables, 0u);
+}
+
+}  // namespace
