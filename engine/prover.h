@@ -67,6 +67,9 @@ class Prover {
   void prove(const ProveSettings& settings, const std::vector<Hypothesis<L>>& hyps,
              const typename L::formula& goal);
 
+  // The clauses made so far (the clause counter, never reset).
+  int clauses_made() const;
+
   ProverImpl<L>& impl() { return *impl_; }
 
  private:

@@ -1237,6 +1237,11 @@ void Prover<L>::init() {
 }
 
 template <Logic L>
+int Prover<L>::clauses_made() const {
+  return impl_->core.clause_counter;
+}
+
+template <Logic L>
 void Prover<L>::prove(const ProveSettings& settings, const std::vector<Hypothesis<L>>& hyps,
                       const typename L::formula& goal) {
   impl_->prove(settings, hyps, goal);

@@ -38,6 +38,8 @@ class Main {
   // The settings a prove request passes, from the cells and the method.
   engine::ProveSettings settings(std::optional<std::string> method) const;
 
+  const engine::Prover<fol::FolBatchLogic>& prover() const { return prover_; }
+
  private:
   // Carries out one command; the exit status when it ends the program.
   std::optional<int> execute(const Command<fol::Formula>& c);

@@ -10,59 +10,41 @@
 
 namespace prop {
 
-namespace {
+std::optional<int> Main::execute_line(const std::string& line) {
+  return support::cmdloop::run_line<engine::ProveFails>(
+      [&] { return dispatch(parse_command(line)); });
+}
 
-// The setting cells are the engine's own ten optional settings: all absent
-// at start-up, filled by set commands and by a prove naming a method, never
-// reset (not even by init).
-class Main {
- public:
-  Main() : prover_(logic_) {}
-
-  std::optional<int> execute_line(const std::string& line) {
-    return support::cmdloop::run_line<engine::ProveFails>(
-        [&] { return dispatch(parse_command(line)); });
+std::optional<int> Main::dispatch(const Command& c) {
+  switch (c.kind) {
+    case Command::Kind::Init:
+      support::cmdloop::answer("Liste des axiomes videe");
+      prover_.init();
+      break;
+    case Command::Kind::Exit:
+      return support::cmdloop::farewell();
+    case Command::Kind::Nothing:
+      break;
+    case Command::Kind::Axiom:
+      prover_.axiom(c.hyps.front());
+      break;
+    case Command::Kind::Prove_mode:
+      // The method stays in force for later proves that name none.
+      cells_.resolution_method = c.mode;
+      prover_.prove(cells_, c.hyps, c.formula);
+      break;
+    case Command::Kind::Prove:
+      prover_.prove(cells_, c.hyps, c.formula);
+      break;
+    case Command::Kind::Set_int:
+      support::cmdlang::set(cells_, c.int_setting, c.int_value);
+      break;
+    case Command::Kind::Set_bool:
+      support::cmdlang::set(cells_, c.bool_setting, c.bool_value);
+      break;
   }
-
- private:
-  // One command; the exit status when it ends the program.
-  std::optional<int> dispatch(const Command& c) {
-    switch (c.kind) {
-      case Command::Kind::Init:
-        support::cmdloop::answer("Liste des axiomes videe");
-        prover_.init();
-        break;
-      case Command::Kind::Exit:
-        return support::cmdloop::farewell();
-      case Command::Kind::Nothing:
-        break;
-      case Command::Kind::Axiom:
-        prover_.axiom(c.hyps.front());
-        break;
-      case Command::Kind::Prove_mode:
-        // The method stays in force for later proves that name none.
-        cells_.resolution_method = c.mode;
-        prover_.prove(cells_, c.hyps, c.formula);
-        break;
-      case Command::Kind::Prove:
-        prover_.prove(cells_, c.hyps, c.formula);
-        break;
-      case Command::Kind::Set_int:
-        support::cmdlang::set(cells_, c.int_setting, c.int_value);
-        break;
-      case Command::Kind::Set_bool:
-        support::cmdlang::set(cells_, c.bool_setting, c.bool_value);
-        break;
-    }
-    return std::nullopt;
-  }
-
-  PropLogic logic_;
-  engine::Prover<PropLogic> prover_;
-  engine::ProveSettings cells_;
-};
-
-}  // namespace
+  return std::nullopt;
+}
 
 int run_prop_prover() {
   return support::cmdloop::guarded<engine::InternalError>("prop_prover", [] {
