@@ -9,6 +9,8 @@
 // Every walk is a loop: lists grow without bound during a search.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -319,35 +321,86 @@ std::vector<std::pair<K, std::pair<Indice, int>>> merge_hist(
 
 // ---- Split-context inclusion ----
 
-// True when l1 is a subsequence of l2.
-inline bool fst_sub_snd(const std::vector<int>& l1, const std::vector<int>& l2) {
+// True when a[0..na) is a subsequence of b[0..nb).
+inline bool fst_sub_snd(const int* a, std::size_t na, const int* b, std::size_t nb) {
   std::size_t i = 0, j = 0;
-  while (i < l1.size()) {
-    if (j == l2.size()) return false;
-    if (l1[i] == l2[j]) ++i;
+  while (i < na) {
+    if (j == nb) return false;
+    if (a[i] == b[j]) ++i;
     ++j;
   }
   return true;
 }
+inline bool fst_sub_snd(const std::vector<int>& l1, const std::vector<int>& l2) {
+  return fst_sub_snd(l1.data(), l1.size(), l2.data(), l2.size());
+}
 
-// "1" when l1 is included in l2, "2" the reverse, "both" when equal, else "none".
-inline std::string which_one_sub(const std::vector<int>& l1, const std::vector<int>& l2) {
+// Which of two split-name lists includes the other, as the walk below
+// decides it: past their common prefix, the rest of one must be a
+// subsequence of the rest of the other without its first element.
+enum class Inclusion { None, First, Second, Both };  // First: l1 is included in l2
+
+inline Inclusion which_one_sub(const std::vector<int>& l1, const std::vector<int>& l2) {
   std::size_t i = 0, j = 0;
   while (true) {
     bool e1 = i == l1.size(), e2 = j == l2.size();
-    if (e1 && e2) return "both";
-    if (e1) return "1";
-    if (e2) return "2";
+    if (e1 && e2) return Inclusion::Both;
+    if (e1) return Inclusion::First;
+    if (e2) return Inclusion::Second;
     if (l1[i] == l2[j]) {
       ++i;
       ++j;
       continue;
     }
-    std::vector<int> r1(l1.begin() + i, l1.end()), r2(l2.begin() + j, l2.end());
-    if (fst_sub_snd(r1, std::vector<int>(r2.begin() + 1, r2.end()))) return "1";
-    if (fst_sub_snd(r2, std::vector<int>(r1.begin() + 1, r1.end()))) return "2";
-    return "none";
+    const int *r1 = l1.data() + i, *r2 = l2.data() + j;
+    const std::size_t n1 = l1.size() - i, n2 = l2.size() - j;
+    if (fst_sub_snd(r1, n1, r2 + 1, n2 - 1)) return Inclusion::First;
+    if (fst_sub_snd(r2, n2, r1 + 1, n1 - 1)) return Inclusion::Second;
+    return Inclusion::None;
   }
+}
+
+// ---- Split-name signatures ----
+
+inline std::uint64_t split_bit(int n) {
+  return std::uint64_t{1} << ((static_cast<std::uint64_t>(static_cast<unsigned>(n)) *
+                               0x9E3779B97F4A7C15ULL) >>
+                              58);
+}
+inline std::uint64_t split_signature(const std::vector<int>& l) {
+  std::uint64_t s = 0;
+  for (int n : l) s |= split_bit(n);
+  return s;
+}
+
+// Two ascending name lists share a name (one merge walk).
+inline bool names_meet(const std::vector<int>& a, const std::vector<int>& b) {
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (a[i] == b[j]) return true;
+    if (a[i] < b[j])
+      ++i;
+    else
+      ++j;
+  }
+  return false;
+}
+
+// Every name of a is in b, a's signature being sa and b's sb.
+inline bool names_included(const std::vector<int>& a, std::uint64_t sa, const std::vector<int>& b,
+                           std::uint64_t sb) {
+  if ((sa & ~sb) != 0) return false;
+  for (int x : a)
+    if (std::find(b.begin(), b.end(), x) == b.end()) return false;
+  return true;
+}
+
+template <Logic L>
+const SplitFacts& split_facts(const Clause<L>& c) {
+  return c.split_facts.get([&c] {
+    return SplitFacts{split_signature(c.split_neg), split_signature(c.split_pos),
+                      names_meet(c.split_neg, c.split_pos)};
+  });
 }
 
 // ---- Clause splitting ----

@@ -39,22 +39,22 @@ using ConstraintArg = std::variant<NoConstraint<C>, OneConstraint<C>, TwoConstra
 // Result of a successful unification: six fields, in the record's order.
 template <class F, class S, class C>
 struct UnifResult {
-  int depth = 0;                  // passed unchanged to the resolvent's weight
-  S subst;                        // applied to the rest of both clauses
-  ConstraintArg<C> outcome;       // same case as the argument
-  C constraints;                  // constraints of the resolvent
-  F unified;                      // first formula with the substitution applied
-  std::vector<F> extra;           // further literals of the resolvent
+  int depth = 0;             // passed unchanged to the resolvent's weight
+  S subst;                   // applied to the rest of both clauses
+  ConstraintArg<C> outcome;  // same case as the argument
+  C constraints;             // constraints of the resolvent
+  F unified;                 // first formula with the substitution applied
+  std::vector<F> extra;      // further literals of the resolvent
 };
 
 // One element of what `get_rules` returns.
 template <class F, class S, class C>
 struct Decomposition {
-  std::string rule;               // rule name, e.g. "+and"
-  int kind = 1;                   // weight parameter of the new clause
-  S subst;                        // applied to the rest of the clause
-  C constraints;                  // constraints of the new clause
-  std::vector<F> formulas;        // replace the decomposed literal
+  std::string rule;         // rule name, e.g. "+and"
+  int kind = 1;             // weight parameter of the new clause
+  S subst;                  // applied to the rest of the clause
+  C constraints;            // constraints of the new clause
+  std::vector<F> formulas;  // replace the decomposed literal
 };
 
 // clang-format off
@@ -70,7 +70,8 @@ concept Logic = requires {
 requires(L& l, const typename L::formula& f, const typename L::formula& g,
          const typename L::substitution& s, const typename L::constraints& c,
          const typename L::renaming& r, const typename L::varset& v,
-         const ConstraintArg<typename L::constraints>& ca, const std::string& name, bool sign) {
+         const ConstraintArg<typename L::constraints>& ca, const std::string& name, bool sign,
+         const std::vector<typename L::formula>& fs, int n) {
   // 0: Unif_fails is the empty optional of `unif`.
   { l.empty_constraints() } -> std::same_as<typename L::constraints>;                      // 1
   { l.apply_subst(s, f) } -> std::same_as<typename L::formula>;                            // 2
@@ -103,13 +104,21 @@ requires(L& l, const typename L::formula& f, const typename L::formula& g,
   // Beyond the record: a structural three-way order (-1, 0, 1; declared
   // constructor order, constants first) and a hash agreeing with equality.
   { l.compare_structural(f, g) } -> std::same_as<int>;
+  // Beyond the record, so that a pair that cannot unify costs little: a
+  // quick necessary condition (false: `unif` of f with any renaming of g
+  // fails), how many fresh names a renaming of some formulas would take,
+  // and the fresh-name counter moved on by that many without taking them.
+  { l.may_unify(f, g) } -> std::same_as<bool>;
+  { l.count_fresh_names(fs) } -> std::same_as<int>;
+  { l.skip_fresh_names(n) } -> std::same_as<void>;
 };
 // clang-format on
 
 template <Logic L>
 using UnifOf = UnifResult<typename L::formula, typename L::substitution, typename L::constraints>;
 template <Logic L>
-using DecompositionOf = Decomposition<typename L::formula, typename L::substitution, typename L::constraints>;
+using DecompositionOf =
+    Decomposition<typename L::formula, typename L::substitution, typename L::constraints>;
 template <Logic L>
 using ConstraintArgOf = ConstraintArg<typename L::constraints>;
 

@@ -60,15 +60,15 @@ class Majlistes {
 
   // c2 with its variables replaced by constants: the form `subsume` matches against.
   Cl freeze(const Cl& c2) const {
-    std::optional<Cl> f = frozen_copy(c2);
-    return f ? std::move(*f) : c2;
+    const FrozenClause<L>& f = frozen_of(c2);
+    return f ? *f : c2;
   }
 
   // Does c1 subsume c2? The pure count and split-name tests run first, so
-  // most failures cost no allocation.
+  // most failures cost no allocation; c2 is frozen once for all its tests.
   bool subsume(const Cl& c1, const Cl& c2) const {
     if (!cheap_ok(c1, c2)) return false;
-    std::optional<Cl> f = frozen_copy(c2);
+    const FrozenClause<L>& f = frozen_of(c2);
     return match(c1, f ? *f : c2);
   }
 
@@ -199,12 +199,6 @@ class Majlistes {
   }
 
  private:
-  static bool contained(const std::vector<int>& a, const std::vector<int>& b) {
-    for (int x : a)
-      if (std::find(b.begin(), b.end(), x) == b.end()) return false;
-    return true;
-  }
-
   // Steps 1 to 6 of the candidate update: false when c is not to be inserted.
   bool admitted(const Cl& c, const std::vector<Cl>& cndats, const std::vector<Decomposed>& djvues) {
     if (c.pos.empty() && c.neg.empty()) {
@@ -216,7 +210,7 @@ class Majlistes {
     if (c.poids > core_.weights.pdsmax_global) return false;
     if (core_.taillecndats >= core_.current.maxcndts && c.poids > core_.weights.pdsmax_vu)
       return false;
-    std::optional<Cl> frozen = frozen_copy(c);
+    const FrozenClause<L>& frozen = frozen_of(c);
     const Cl& cf = frozen ? *frozen : c;
     for (const auto& d : djvues)
       if (subsume_frozen(d.first, cf)) return false;
@@ -225,22 +219,27 @@ class Majlistes {
     return true;
   }
 
-  // The frozen copy of c2, or nullopt when c2 has no variable (it is its own
+  // The frozen copy of c2, null when c2 has no variable (it is its own
   // frozen form: a set whose intersection with itself is empty is empty).
-  std::optional<Cl> frozen_copy(const Cl& c2) const {
-    typename L::varset v = core_.logic.empty_varset();
-    for (const auto* l : {&c2.pos, &c2.neg, &c2.autres})
-      for (const auto& lit : *l)
-        v = core_.logic.union_varset(v, core_.logic.vars_of_formula(lit.formule));
-    if (core_.logic.is_empty_inter_varset(v, v)) return std::nullopt;
-    return apply_subst_clause(core_.logic.vars_to_constants(v), c2);
+  // Kept with c2, so a clause tested many times is frozen once.
+  const FrozenClause<L>& frozen_of(const Cl& c2) const {
+    return c2.frozen.get([&]() -> FrozenClause<L> {
+      typename L::varset v = core_.logic.empty_varset();
+      for (const auto* l : {&c2.pos, &c2.neg, &c2.autres})
+        for (const auto& lit : *l)
+          v = core_.logic.union_varset(v, core_.logic.vars_of_formula(lit.formule));
+      if (core_.logic.is_empty_inter_varset(v, v)) return nullptr;
+      return std::make_shared<const Cl>(apply_subst_clause(core_.logic.vars_to_constants(v), c2));
+    });
   }
 
   // Necessary conditions that freezing does not change: each literal of c2
   // serves once, and c1's split names must all be c2's.
   static bool cheap_ok(const Cl& c1, const Cl& c2) {
-    return c1.pos.size() <= c2.pos.size() && c1.neg.size() <= c2.neg.size() &&
-           contained(c1.split_neg, c2.split_neg) && contained(c1.split_pos, c2.split_pos);
+    if (c1.pos.size() > c2.pos.size() || c1.neg.size() > c2.neg.size()) return false;
+    const SplitFacts &f1 = split_facts(c1), &f2 = split_facts(c2);
+    return names_included(c1.split_neg, f1.neg, c2.split_neg, f2.neg) &&
+           names_included(c1.split_pos, f1.pos, c2.split_pos, f2.pos);
   }
 
   bool match(const Cl& c1, const Cl& c2f) const {

@@ -15,6 +15,7 @@
 #include <set>
 #include <string>
 #include <type_traits>
+#include <unordered_map>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -120,6 +121,7 @@ class ProverImpl {
   void factor_search(const FactorState& s, std::vector<Lit> l1, std::vector<Lit> l2,
                      std::vector<Factor>& out);
   Lit subst_lit(const typename L::substitution& s, const Lit& l);
+  int fresh_names_of(const Cl& c1, const Lit& l1);
   std::vector<Lit> subst_lits(const typename L::substitution& s, const std::vector<Lit>& l);
 
   // Time limit and interrupt: checked at safe points during an attempt.
@@ -140,8 +142,11 @@ class ProverImpl {
   static constexpr std::size_t kTableSlack = 65536;
   std::size_t table_limit_ = kTableSlack;  // size of the clause table that prompts a pruning
   int attempt_first_clause_ = 0;           // the clause counter when the attempt began
-  bool in_attempt_ = false;                // polling only while an attempt runs
-  bool filing_axiom_ = false;              // decomposition clauses go to the axiom table
+  // Clause number -> the fresh names renaming it apart takes (a clause's
+  // literal and its rest together are the whole clause). Looked up only.
+  std::unordered_map<int, int> fresh_names_;
+  bool in_attempt_ = false;    // polling only while an attempt runs
+  bool filing_axiom_ = false;  // decomposition clauses go to the axiom table
   unsigned ticks_ = 0;
 };
 
@@ -502,22 +507,14 @@ bool ProverImpl<L>::refused_by_method(const Cl& c1, const Cl& c2) const {
   return false;
 }
 
+// A name in a split_neg of one clause and a split_pos of either: the
+// signatures rule most pairs out without a walk.
 template <Logic L>
 bool ProverImpl<L>::split_tautology(const Cl& c1, const Cl& c2) const {
-  // Split-name lists are ascending without duplicates: one merge walk a pair.
-  auto meet = [](const std::vector<int>& a, const std::vector<int>& b) {
-    std::size_t i = 0, j = 0;
-    while (i < a.size() && j < b.size()) {
-      if (a[i] == b[j]) return true;
-      if (a[i] < b[j])
-        ++i;
-      else
-        ++j;
-    }
-    return false;
-  };
-  return meet(c1.split_neg, c1.split_pos) || meet(c1.split_neg, c2.split_pos) ||
-         meet(c2.split_neg, c1.split_pos) || meet(c2.split_neg, c2.split_pos);
+  const SplitFacts &f1 = split_facts(c1), &f2 = split_facts(c2);
+  return f1.self_meet || f2.self_meet ||
+         ((f1.neg & f2.pos) != 0 && names_meet(c1.split_neg, c2.split_pos)) ||
+         ((f2.neg & f1.pos) != 0 && names_meet(c2.split_neg, c1.split_pos));
 }
 
 // Run only when both clauses carry a split literal: two clauses without any
@@ -527,10 +524,16 @@ template <Logic L>
 bool ProverImpl<L>::split_subcase(const Cl& c1, const Cl& c2) const {
   auto split = [](const Cl& c) { return !c.split_neg.empty() || !c.split_pos.empty(); };
   if (!split(c1) || !split(c2)) return false;
-  const std::string w = which_one_sub(c1.split_neg, c2.split_neg);
-  if (w == "both") return which_one_sub(c1.split_pos, c2.split_pos) != "none";
-  if (w == "1") return fst_sub_snd(c1.split_pos, c2.split_pos);
-  if (w == "2") return fst_sub_snd(c2.split_pos, c1.split_pos);
+  switch (which_one_sub(c1.split_neg, c2.split_neg)) {
+    case Inclusion::Both:
+      return which_one_sub(c1.split_pos, c2.split_pos) != Inclusion::None;
+    case Inclusion::First:
+      return fst_sub_snd(c1.split_pos, c2.split_pos);
+    case Inclusion::Second:
+      return fst_sub_snd(c2.split_pos, c1.split_pos);
+    case Inclusion::None:
+      return false;
+  }
   return false;
 }
 
@@ -542,6 +545,18 @@ void ProverImpl<L>::trace_refusal(const char* what) const {
     p.print_string(what);
     p.print_newline();
   }
+}
+
+template <Logic L>
+int ProverImpl<L>::fresh_names_of(const Cl& c1, const Lit& l1) {
+  auto [it, fresh] = fresh_names_.try_emplace(c1.num, 0);
+  if (fresh) {
+    std::vector<F> fs{l1.formule};
+    for (const auto* side : {&c1.neg, &c1.pos, &c1.autres})
+      for (const Lit& x : *side) fs.push_back(x.formule);
+    it->second = core.logic.count_fresh_names(fs);
+  }
+  return it->second;
 }
 
 template <Logic L>
@@ -575,6 +590,12 @@ void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const L
     if (split_tautology(c1, c2)) return trace_refusal("Splitting : Tautologie detectee");
     if (core.current.check_subcase && split_subcase(c1, c2))
       return trace_refusal("Splitting : Sous-cas detecte");
+  }
+  // A pair whose literals clash cannot resolve: it costs no renaming, but
+  // the fresh-name counter moves on as the renaming would have moved it.
+  if (verbose < 2 && !lg.may_unify(l1.formule, l2.formule)) {
+    lg.skip_fresh_names(fresh_names_of(c1, l1));
+    return;
   }
   if (verbose >= 5) {
     p.print_string("On tente l'unif de '");

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -49,28 +50,28 @@ using OriginePtr = std::shared_ptr<const Origine<L>>;  // shared, immutable
 template <Logic L>
 struct Parentless {};
 template <Logic L>
-struct ResOrigine {     // resolution
+struct ResOrigine {  // resolution
   int num1;
   OriginePtr<L> orig1;
   int num2;
   OriginePtr<L> orig2;
-  Literal<L> lit;       // the literal resolved upon
+  Literal<L> lit;  // the literal resolved upon
 };
 template <Logic L>
-struct DecOrigine {     // decomposition
+struct DecOrigine {  // decomposition
   int num;
   OriginePtr<L> orig;
-  Literal<L> lit;       // the decomposed literal
+  Literal<L> lit;  // the decomposed literal
   std::string rule;
 };
 template <Logic L>
-struct ContrOrigine {   // contraction: a factor of a resolvent
+struct ContrOrigine {  // contraction: a factor of a resolvent
   int num;
   OriginePtr<L> orig;
   Literal<L> lit;
 };
 template <Logic L>
-struct SplitOrigine {   // a piece of a split clause
+struct SplitOrigine {  // a piece of a split clause
   int num;
   OriginePtr<L> orig;
   int k;
@@ -85,19 +86,58 @@ OriginePtr<L> make_origine(auto&& alt) {
   return std::make_shared<const Origine<L>>(Origine<L>{std::forward<decltype(alt)>(alt)});
 }
 
-using ClauseHistory = std::vector<std::pair<int, std::pair<Indice, int>>>;         // indices_a, key descending
-using RuleHistory = std::vector<std::pair<std::string, std::pair<Indice, int>>>;  // indices_b, key descending
+using ClauseHistory =
+    std::vector<std::pair<int, std::pair<Indice, int>>>;  // indices_a, key descending
+using RuleHistory =
+    std::vector<std::pair<std::string, std::pair<Indice, int>>>;  // indices_b, key descending
 
 template <Logic L>
-using ConstraintCell = std::shared_ptr<typename L::constraints>;  // shared between a clause and its pieces
+using ConstraintCell =
+    std::shared_ptr<typename L::constraints>;  // shared between a clause and its pieces
+
+// A cache slot of facts derived from a clause: every copy of the clause
+// starts without them, so a clause built by copying another and changing it
+// never carries stale facts. A clause must not change once a fact is read.
+template <class T>
+class ClauseFact {
+ public:
+  ClauseFact() = default;
+  ClauseFact(const ClauseFact&) {}
+  ClauseFact& operator=(const ClauseFact&) {
+    v_.reset();
+    return *this;
+  }
+  ClauseFact(ClauseFact&&) noexcept = default;
+  ClauseFact& operator=(ClauseFact&&) noexcept = default;
+  template <class Make>
+  const T& get(Make&& make) const {
+    if (!v_) v_.emplace(make());
+    return *v_;
+  }
+
+ private:
+  mutable std::optional<T> v_;
+};
+
+// The split names of a clause as 64-bit signatures (a name sets one bit), so
+// that most tests between two clauses' names need no walk.
+struct SplitFacts {
+  std::uint64_t neg = 0, pos = 0;
+  bool self_meet = false;  // some name is both in split_neg and in split_pos
+};
+
+template <Logic L>
+struct Clause;
+template <Logic L>
+using FrozenClause = std::shared_ptr<const Clause<L>>;  // null: the clause has no variable
 
 template <Logic L>
 struct Clause {
-  std::vector<Literal<L>> pos;      // sorted by compare_litteral, no duplicates
-  std::vector<Literal<L>> neg;      // formulas under the negation
-  std::vector<Literal<L>> autres;   // sign undetermined
-  std::vector<int> split_neg;       // ascending, no duplicates
-  std::vector<int> split_pos;       // ascending, no duplicates
+  std::vector<Literal<L>> pos;     // sorted by compare_litteral, no duplicates
+  std::vector<Literal<L>> neg;     // formulas under the negation
+  std::vector<Literal<L>> autres;  // sign undetermined
+  std::vector<int> split_neg;      // ascending, no duplicates
+  std::vector<int> split_pos;      // ascending, no duplicates
   double poids = 1.0;
   OriginePtr<L> origine;
   int num = -1;
@@ -105,6 +145,8 @@ struct Clause {
   Indice indice;
   ClauseHistory indices_a;
   RuleHistory indices_b;
+  ClauseFact<SplitFacts> split_facts;  // see clauselists.h
+  ClauseFact<FrozenClause<L>> frozen;  // see majlistes.h
 };
 
 // ---- Insertion-ordered multimap ----
@@ -186,8 +228,9 @@ class OrderedMultimap {
 
   Hash hash_;
   Eq eq_;
-  std::vector<std::pair<K, std::vector<V>>> slots_;       // in order of first insertion
-  std::unordered_multimap<std::size_t, std::size_t> index_;  // hash -> slot; looked up, never iterated
+  std::vector<std::pair<K, std::vector<V>>> slots_;  // in order of first insertion
+  std::unordered_multimap<std::size_t, std::size_t>
+      index_;  // hash -> slot; looked up, never iterated
 };
 
 // ---- Settings: a default cell and a current cell per setting ----
@@ -287,10 +330,10 @@ struct Core {
   int next_literal_number() { return ++literal_counter; }
 
   // Per-attempt state
-  int taillecndats = 0;         // == number of candidates, as the upkeep counts it
-  int empty_clause_number = 0;  // number of the clause that ended the search
+  int taillecndats = 0;                          // == number of candidates, as the upkeep counts it
+  int empty_clause_number = 0;                   // number of the clause that ended the search
   SplitNameMap split_names{SplitKeyLess{this}};  // (formula, list kind, previous name) -> name
-  std::vector<Cl> cndats;                 // candidates, ascending poids; equal weights keep insertion order
+  std::vector<Cl> cndats;  // candidates, ascending poids; equal weights keep insertion order
   std::vector<Decomposable> decables;     // deferred literals, ascending poids of the rest
   std::vector<Decomposed> djvues;         // already-seen, most recent first
   std::map<int, LitTableCell> lit_index;  // clause number -> its own table

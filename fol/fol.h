@@ -251,6 +251,11 @@ bool exists(const std::string& e, const Term& t);
 // `exists_cycles` e t: storing t as e's value would make a cycle.
 bool exists_cycles(const std::string& e, const Term& t);
 
+// A necessary condition for unify_literals(p, q') with q' any renaming of
+// q: no clash of connectives, quantifiers, predicates or function symbols
+// (a variable, bound or free, or an existential variable matches anything).
+bool may_unify(const Formula& p, const Formula& q);
+
 using FolConstraintArg = engine::ConstraintArg<Constraints>;
 using FolUnif = engine::UnifResult<KFormula, Subst, Constraints>;
 std::optional<FolUnif> unif(const FolConstraintArg& c, const KFormula& f1, const KFormula& f2);
@@ -266,6 +271,10 @@ Formula elim_all_neg(const Formula& f);
 // Side effects: advance the process-wide renaming counter (never reset).
 Subst get_renaming_formula(const Subst& r, const Formula& f);
 Formula rename_formula(const Subst& r, const Formula& f);
+// How many fresh names get_renaming_formula takes for fs in turn, from the
+// empty renaming; and the counter moved on as if they had been taken.
+int count_fresh_names(const std::vector<Formula>& fs);
+void skip_fresh_names(int n);
 Subst vars_to_constants(const Names& vars);
 bool is_empty_inter_varset(const Names& a, const Names& b);
 Names union_varset(const Names& a, const Names& b);
@@ -365,6 +374,14 @@ class FolLogic {
   }
   std::size_t hashed_hash(const formula& f, bool s) { return f.f->alpha_hash() * 2 + (s ? 1 : 0); }
   engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }  // 26
+  bool may_unify(const formula& a, const formula& b) { return fol::may_unify(a.f, b.f); }
+  int count_fresh_names(const std::vector<formula>& fs) {
+    std::vector<Formula> plain;
+    plain.reserve(fs.size());
+    for (const formula& f : fs) plain.push_back(f.f);
+    return fol::count_fresh_names(plain);
+  }
+  void skip_fresh_names(int n) { fol::skip_fresh_names(n); }
   // Structural order of keyed formulas: the formula, then the key.
   int compare_structural(const formula& a, const formula& b) {
     int c = fol::compare(a.f, b.f);
@@ -419,6 +436,9 @@ class FolBatchLogic {
   }
   std::size_t hashed_hash(const formula& f, bool s) { return f->alpha_hash() * 2 + (s ? 1 : 0); }
   engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }  // 26
+  bool may_unify(const formula& a, const formula& b) { return fol::may_unify(a, b); }
+  int count_fresh_names(const std::vector<formula>& fs) { return fol::count_fresh_names(fs); }
+  void skip_fresh_names(int n) { fol::skip_fresh_names(n); }
   int compare_structural(const formula& a, const formula& b) { return fol::compare(a, b); }
 };
 

@@ -216,6 +216,23 @@ Subst get_renaming_formula(const Subst& r0, const Formula& f) {
   return r;
 }
 
+int count_fresh_names(const std::vector<Formula>& fs) {
+  // The walk of get_renaming_formula without its names: the counter is
+  // read before and put back after.
+  struct Restore {
+    int saved = renaming_counter;
+    ~Restore() { renaming_counter = saved; }
+  } restore;
+  Subst r;
+  for (const Formula& f : fs) {
+    Bound bound;
+    renaming_form(r, bound, f);
+  }
+  return renaming_counter - restore.saved;
+}
+
+void skip_fresh_names(int n) { renaming_counter += n; }
+
 Formula rename_formula(const Subst& r, const Formula& f) {
   if (r.empty() && !f->has_evar() && !f->has_bvar()) return f;
   Bound bound;

@@ -281,6 +281,46 @@ std::optional<Subst> unify_literals(const Subst& env, const Formula& p, const Fo
   return unify_lit(env, p, q, b);
 }
 
+namespace {
+bool may_unify_terms(const Term& s, const Term& t) {
+  if (s == t) return true;
+  const TermKind a = s->kind(), b = t->kind();
+  // A variable (free, or bound and so a placeholder later), an existential
+  // variable or a placeholder may still become anything.
+  if (a == TermKind::Var || a == TermKind::Evar || a == TermKind::Bvar || b == TermKind::Var ||
+      b == TermKind::Evar || b == TermKind::Bvar)
+    return true;
+  if (a != TermKind::Fn || b != TermKind::Fn) return false;  // a Cst is only itself
+  if (s->name() != t->name() || s->args().size() != t->args().size()) return false;
+  for (std::size_t i = 0; i < s->args().size(); ++i)
+    if (!may_unify_terms(s->args()[i], t->args()[i])) return false;
+  return true;
+}
+}  // namespace
+
+bool may_unify(const Formula& p, const Formula& q) {
+  if (p == q) return true;
+  if (p->kind() != q->kind()) return false;
+  switch (p->kind()) {
+    case FormKind::False:
+    case FormKind::True:
+      return true;
+    case FormKind::Atom: {
+      const auto &a = p->args(), &b = q->args();
+      if (p->name() != q->name() || a.size() != b.size()) return false;
+      for (std::size_t i = 0; i < a.size(); ++i)
+        if (!may_unify_terms(a[i], b[i])) return false;
+      return true;
+    }
+    case FormKind::Not:
+    case FormKind::Forall:
+    case FormKind::Exists:
+      return may_unify(p->left(), q->left());
+    default:
+      return may_unify(p->left(), q->left()) && may_unify(p->right(), q->right());
+  }
+}
+
 bool exists(const std::string& e, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:

@@ -129,6 +129,10 @@ class PropLogic {
   int compare_structural(const Formula& a, const Formula& b) const {
     return prop::compare_structural(a, b);
   }
+  // Unification is equality and a renaming changes nothing.
+  bool may_unify(const Formula& a, const Formula& b) const { return a == b; }
+  int count_fresh_names(const std::vector<Formula>&) const { return 0; }
+  void skip_fresh_names(int) const {}
 };
 
 }  // namespace prop

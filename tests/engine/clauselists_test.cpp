@@ -135,13 +135,14 @@ TEST(Histories, AddAndMerge) {
 }
 
 TEST(SplitContext, WhichOneSub) {
-  EXPECT_EQ(engine::which_one_sub({}, {}), "both");
-  EXPECT_EQ(engine::which_one_sub({}, {3}), "1");
-  EXPECT_EQ(engine::which_one_sub({3}, {}), "2");
-  EXPECT_EQ(engine::which_one_sub({1, 3}, {1, 2, 3}), "1");
-  EXPECT_EQ(engine::which_one_sub({1, 2, 3}, {1, 3}), "2");
-  EXPECT_EQ(engine::which_one_sub({1, 4}, {1, 2, 3}), "none");
-  EXPECT_EQ(engine::which_one_sub({2, 5}, {2, 5}), "both");
+  using engine::Inclusion;
+  EXPECT_EQ(engine::which_one_sub({}, {}), Inclusion::Both);
+  EXPECT_EQ(engine::which_one_sub({}, {3}), Inclusion::First);
+  EXPECT_EQ(engine::which_one_sub({3}, {}), Inclusion::Second);
+  EXPECT_EQ(engine::which_one_sub({1, 3}, {1, 2, 3}), Inclusion::First);
+  EXPECT_EQ(engine::which_one_sub({1, 2, 3}, {1, 3}), Inclusion::Second);
+  EXPECT_EQ(engine::which_one_sub({1, 4}, {1, 2, 3}), Inclusion::None);
+  EXPECT_EQ(engine::which_one_sub({2, 5}, {2, 5}), Inclusion::Both);
   EXPECT_TRUE(engine::fst_sub_snd({2}, {1, 2, 3}));
   EXPECT_TRUE(engine::fst_sub_snd({}, {}));
   EXPECT_FALSE(engine::fst_sub_snd({4}, {1, 2, 3}));

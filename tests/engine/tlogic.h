@@ -70,6 +70,9 @@ class TLogic {
     return f.substr(f.find_first_not_of('~') == std::string::npos ? f.size()
                                                                   : f.find_first_not_of('~'));
   }
+  bool may_unify(const formula&, const formula&) const { return true; }
+  int count_fresh_names(const std::vector<formula>&) const { return 0; }
+  void skip_fresh_names(int) const {}
   renaming empty_renaming() const { return {}; }
   renaming get_renaming_formula(const renaming& r, const formula&) const { return r; }
   renaming get_renaming_constraints(const renaming& r, const constraints&) const { return r; }
