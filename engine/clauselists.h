@@ -508,7 +508,7 @@ std::vector<Clause<L>> make_clauses(Core<L>& core, const Clause<L>& c,
     d.indices_b = c.indices_b;
     d.num = core.next_clause_number();
     d.origine = make_origine<L>(SplitOrigine<L>{c.num, c.origine, k});
-    core.clause_table.insert_or_assign(d.num, d);
+    add_clause_table(core, d.num, d);
     out.push_back(std::move(d));
   }
   return out;
@@ -526,10 +526,29 @@ std::vector<Clause<L>> split_clause(Core<L>& core, const Clause<L>& c) {
 
 // ---- Tables ----
 
-// Files c in the table of all clauses under num (a later clause shadows an earlier one).
+// What a proof shows of a clause: all of it but the weight histories, which
+// only the search reads.
+template <Logic L>
+Clause<L> shown_part(const Clause<L>& c) {
+  Clause<L> r;
+  r.pos = c.pos;
+  r.neg = c.neg;
+  r.autres = c.autres;
+  r.split_neg = c.split_neg;
+  r.split_pos = c.split_pos;
+  r.poids = c.poids;
+  r.origine = c.origine;
+  r.num = c.num;
+  r.contraintes = c.contraintes;
+  r.indice = c.indice;
+  return r;
+}
+
+// Files c in the table of all clauses under num (a later clause shadows an
+// earlier one), without its weight histories.
 template <Logic L>
 void add_clause_table(Core<L>& core, int num, const Clause<L>& c) {
-  core.clause_table.insert_or_assign(num, c);
+  core.clause_table.insert_or_assign(num, shown_part(c));
 }
 
 // Forgets the axioms: their already-seen list and their table.

@@ -87,10 +87,19 @@ class Majlistes {
   }
 
   // The same update in place: `cndats` changes only when c is inserted, so a
-  // refused clause costs no copy of the list.
-  void majcndats_inplace(const Cl& c, std::vector<Cl>& cndats,
+  // refused clause costs no copy of the list. True when c was inserted.
+  bool majcndats_inplace(const Cl& c, std::vector<Cl>& cndats,
                          const std::vector<Decomposed>& djvues) {
-    if (admitted(c, cndats, djvues)) cndats = ajoute(c, std::move(cndats), core_.current.maxcndts);
+    if (!admitted(c, cndats, djvues)) return false;
+    cndats = ajoute(c, std::move(cndats), core_.current.maxcndts);
+    return true;
+  }
+
+  // The weight tests of the candidate update: true when a clause of weight
+  // w that is not empty is refused whatever its literals.
+  bool refused_by_weight(double w) const {
+    return w > core_.weights.pdsmax_global ||
+           (core_.taillecndats >= core_.current.maxcndts && w > core_.weights.pdsmax_vu);
   }
 
   // Inserts c after every candidate of weight at most its own, drops the
@@ -207,9 +216,7 @@ class Majlistes {
       throw EmptySplit{};
     }
     if (tauto(c)) return false;
-    if (c.poids > core_.weights.pdsmax_global) return false;
-    if (core_.taillecndats >= core_.current.maxcndts && c.poids > core_.weights.pdsmax_vu)
-      return false;
+    if (refused_by_weight(c.poids)) return false;
     const FrozenClause<L>& frozen = frozen_of(c);
     const Cl& cf = frozen ? *frozen : c;
     for (const auto& d : djvues)

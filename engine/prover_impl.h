@@ -65,7 +65,7 @@ class ProverImpl {
   void decompose_litteral(const Lit& l, bool sign, const Cl& rest, LitTable& table);
   Decomposed lazy_decompose_clause(const Cl& c);
   void add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps);
-  void premajcndats(const Cl& c);
+  bool premajcndats(const Cl& c, const Cl* parent = nullptr);
   void add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
   void all_resol(const Decomposed& e);
   void resolve_table(const LitTable& t, const std::vector<LitTableCell>& seen);
@@ -120,6 +120,10 @@ class ProverImpl {
   };
   void factor_search(const FactorState& s, std::vector<Lit> l1, std::vector<Lit> l2,
                      std::vector<Factor>& out);
+  bool drop_refused(const Cl& c1, const Cl& c2, const UnifOf<L>& u, const Lit& l,
+                    const typename L::renaming& r, bool extra_lits);
+  int count_factors(const Lit& cur, const typename L::constraints& cons, std::vector<Lit> l1,
+                    std::vector<Lit> l2);
   Lit subst_lit(const typename L::substitution& s, const Lit& l);
   int fresh_names_of(const Cl& c1, const Lit& l1);
   std::vector<Lit> subst_lits(const typename L::substitution& s, const std::vector<Lit>& l);
@@ -133,8 +137,10 @@ class ProverImpl {
     }
   }
 
+  // Files c in the table of all clauses, for a proof to show. Only the
+  // clauses the search keeps (or that end it) and their parents are filed.
   void record(const Cl& c) {
-    if (core.current.trace_proof || core.current.splitting) core.clause_table[c.num] = c;
+    if (core.current.trace_proof || core.current.splitting) add_clause_table(core, c.num, c);
   }
   int lit_cmp(const Lit& a, const Lit& b) const { return core.compare_litteral(a, b); }
   static std::size_t length(const Cl& c) { return c.pos.size() + c.neg.size() + c.autres.size(); }
@@ -237,7 +243,7 @@ void ProverImpl<L>::axiom(const Hypothesis<L>& h) {
     Decomposed d = decompose_clause(c);
     filing_axiom_ = false;
     core.axiom_djvues.insert(core.axiom_djvues.begin(), std::move(d));
-    core.axiom_table[c.num] = c;
+    core.axiom_table.insert_or_assign(c.num, shown_part(c));
   } catch (const Proved&) {
     // Its decomposition yields the empty clause: it cannot be an axiom.
     filing_axiom_ = false;
@@ -367,16 +373,16 @@ void ProverImpl<L>::decomposition_to_clause(const Cl& r, const Lit& l, const Dec
     affichage.print_clause(k);
     p.print_newline();
   }
-  if (core.current.trace_proof || core.current.splitting) {
-    core.clause_table[k.num] = k;
-    // Only an axiom's clauses outlive the attempt; a clause of an attempt
-    // is never looked up by a later one.
-    if (filing_axiom_) core.axiom_table[k.num] = k;
-  }
+  // Only an axiom's clauses outlive the attempt; a clause of an attempt
+  // is never looked up by a later one.
+  if (filing_axiom_ && (core.current.trace_proof || core.current.splitting))
+    core.axiom_table.insert_or_assign(k.num, shown_part(k));
   if (a.empty() && bp.empty()) {
     premajcndats(k0);
     return;
   }
+  // Its new literals go on with k as their clause: a proof may show it.
+  record(k);
 
   auto pass_on = [&](const Lit& x, bool sign, const Cl& rest) {
     if (lazy) {
@@ -449,23 +455,34 @@ void ProverImpl<L>::add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps
       c.indice = Indice{2.0};
       c.autres.push_back(Lit{h.formula, Marque{}, core.next_literal_number()});
     }
-    record(c);
-    majlistes.majcndats_inplace(c, core.cndats, core.djvues);
+    if (majlistes.majcndats_inplace(c, core.cndats, core.djvues)) record(c);
     if (c.poids > core.weights.pdsmax_vu) core.weights.pdsmax_vu = c.poids;
   }
 }
 
 // Side effects: updates the candidates; an empty clause that still depends
-// on split literals closes its split cases and prunes the lists.
+// on split literals closes its split cases and prunes the lists. A clause
+// kept (or ending the search) is filed in the table of all clauses, with
+// `parent` when given (a factor's resolvent, which is kept only through it).
+// True when c is kept.
 template <Logic L>
-void ProverImpl<L>::premajcndats(const Cl& c) {
+bool ProverImpl<L>::premajcndats(const Cl& c, const Cl* parent) {
+  auto file = [&] {
+    record(c);
+    if (parent) record(*parent);
+  };
   try {
-    majlistes.majcndats_inplace(c, core.cndats, core.djvues);
-    return;
+    const bool kept = majlistes.majcndats_inplace(c, core.cndats, core.djvues);
+    if (kept) file();
+    return kept;
   } catch (const EmptySplit&) {
+    file();
+  } catch (const Proved&) {
+    file();
+    throw;
   }
   for (const Cl& e : core.empty_split_clauses)
-    if (majlistes.subsume(e, c)) return;
+    if (majlistes.subsume(e, c)) return false;
   std::vector<SplitLit> lits;
   lits.reserve(c.split_neg.size() + c.split_pos.size());
   for (int n : c.split_neg) lits.push_back(Splitting::mklit(n, true));
@@ -494,6 +511,7 @@ void ProverImpl<L>::premajcndats(const Cl& c) {
   core.djvues = std::move(rest.djvues);
   core.decables = std::move(rest.decables);
   core.lit_index = std::move(rest.lit_index);
+  return true;
 }
 
 // ===================================================================
@@ -653,6 +671,7 @@ void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const L
   std::vector<Lit> extra;
   for (const F& f : u->extra) extra.push_back(Lit{f, Marque{}, 0});
   auto [ea, eb, ec] = pos_neg_list(core, extra);
+  if (verbose < 4 && drop_refused(c1, c2, *u, l, r, !ea.empty() || !eb.empty())) return;
 
   Cl c2p = c2;
   for (auto* side : {&c2p.pos, &c2p.neg, &c2p.autres})
@@ -697,7 +716,6 @@ void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const L
   res.num = core.next_clause_number();
   res.contraintes = std::make_shared<typename L::constraints>(u->constraints);
   res.origine = make_origine<L>(ResOrigine<L>{c1s.num, c1s.origine, c2s.num, c2s.origine, l});
-  record(res);
   if (verbose >= 4) {
     p.print_string("clause obtenue = ");
     affichage.print_clause(res);
@@ -725,9 +743,77 @@ void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const L
     fc.num = core.next_clause_number();
     fc.contraintes = std::make_shared<typename L::constraints>(f.cons);
     fc.origine = make_origine<L>(ContrOrigine<L>{res.num, res.origine, f.lit});
-    record(fc);
-    premajcndats(fc);
+    premajcndats(fc, &res);
   }
+}
+
+// A resolvent that the candidate gate refuses for its weight alone, with
+// all its factors (they weigh as much), is not built: its number and its
+// factors' numbers are taken as building them would take them, and c1's
+// constraints cell gets what the unifier gave it. Only when neither clause
+// has literals of undetermined sign (under the unifier their lengths stay as
+// they are, so the weight can be told now) and when neither the resolvent
+// nor a factor can be empty (the gate would then end the search instead).
+template <Logic L>
+bool ProverImpl<L>::drop_refused(const Cl& c1, const Cl& c2, const UnifOf<L>& u, const Lit& l,
+                                 const typename L::renaming& r, bool extra_lits) {
+  if (!c1.autres.empty() || !c2.autres.empty()) return false;
+  const bool nonempty =
+      extra_lits || c1.pos.size() >= 2 || !c2.pos.empty() || !c1.neg.empty() || c2.neg.size() >= 2;
+  if (!nonempty) return false;
+  const bool factors = !c1.pos.empty() || !c2.neg.empty();
+  if (factors && c1.neg.empty() && c2.pos.empty()) return false;
+  const ClauseHistory ia = add_hist_c(add_hist_c(merge_hist(c1.indices_a, c2.indices_a), c1), c2);
+  const double poids =
+      core.weights.pds_res(u.depth, c1.indice, merge_hist(c1.indices_b, c2.indices_b), ia, c1.poids,
+                           static_cast<int>(length(c1)), c2.indice, c2.poids,
+                           static_cast<int>(length(c2)), core.logic.size(l.formule));
+  if (!majlistes.refused_by_weight(poids)) return false;
+  const auto& two = std::get<TwoConstraints<typename L::constraints>>(u.outcome);
+  *c1.contraintes = two.c1;
+  core.next_clause_number();
+  if (!factors) return true;
+  std::vector<Lit> neg2;
+  neg2.reserve(c2.neg.size());
+  for (const Lit& x : c2.neg)
+    neg2.push_back(Lit{core.logic.rename_formula(r, x.formule), x.marque, x.num_lit});
+  for (int n =
+           count_factors(l, u.constraints, subst_lits(u.subst, c1.pos), subst_lits(u.subst, neg2));
+       n > 0; --n)
+    core.next_clause_number();
+  return true;
+}
+
+// How many factors factor_search finds from the same state, without making them.
+template <Logic L>
+int ProverImpl<L>::count_factors(const Lit& cur, const typename L::constraints& cons,
+                                 std::vector<Lit> l1, std::vector<Lit> l2) {
+  L& lg = core.logic;
+  auto cmp = [this](const Lit& x, const Lit& y) { return lit_cmp(x, y); };
+  int found = 0;
+  const std::size_t total = l1.size() + l2.size();
+  for (std::size_t i = 0; i < total; ++i) {
+    tick();
+    const bool from1 = i < l1.size();
+    const Lit& m = from1 ? l1[i] : l2[i - l1.size()];
+    auto w = lg.unif(ConstraintArgOf<L>{OneConstraint<typename L::constraints>{cons}}, cur.formule,
+                     m.formule);
+    if (!w) continue;
+    if (!std::holds_alternative<OneConstraint<typename L::constraints>>(w->outcome))
+      throw InternalError{"prover"};
+    const Lit lp{w->unified, cur.marque, cur.num_lit};
+    ++found;
+    std::vector<Lit> n1, n2;
+    if (from1) {
+      n1.assign(l1.begin() + static_cast<std::ptrdiff_t>(i) + 1, l1.end());
+      n2 = l2;
+    } else {
+      n2.assign(l2.begin() + static_cast<std::ptrdiff_t>(i - l1.size()) + 1, l2.end());
+    }
+    found += count_factors(lp, w->constraints, except(cmp, lp, subst_lits(w->subst, n1)),
+                           except(cmp, lp, subst_lits(w->subst, n2)));
+  }
+  return found;
 }
 
 // Every chain of candidates, in list order, that unifies step by step with
@@ -1103,8 +1189,7 @@ void ProverImpl<L>::build_goal(const F& goal) {
   c.contraintes = root.contraintes;
   c.indice = Indice{2.0};
   c.origine = make_origine<L>(Parentless<L>{});
-  record(c);
-  majlistes.majcndats_inplace(c, core.cndats, core.djvues);
+  if (majlistes.majcndats_inplace(c, core.cndats, core.djvues)) record(c);
 }
 
 template <Logic L>
