@@ -143,38 +143,51 @@ class Majlistes {
     }
   }
 
-  // Drops the already-seen clauses that c subsumes, with their entries in the
-  // literal index and their deferred literals.
-  Djvues majdjvues(const Cl& c, std::vector<Decomposed> djvues, std::vector<Decomposable> decables,
-                   LitIndex lit_index) const {
-    std::vector<Decomposed> kept;
-    kept.reserve(djvues.size());
+  // Marks `gone` the already-seen clauses that c subsumes, and drops their
+  // entries in the literal index and their deferred literals. The list keeps
+  // them until `drop_gone`: a walk over it may be running.
+  void majdjvues_inplace(const Cl& c, std::vector<Decomposed>& djvues,
+                         std::vector<Decomposable>& decables, LitIndex& lit_index) const {
     std::set<int> gone;
     for (auto& d : djvues) {
-      if (subsume(c, d.first)) {
-        lit_index.erase(d.first.num);
-        gone.insert(d.first.num);
-      } else {
-        kept.push_back(std::move(d));
-      }
+      if (d.gone || !subsume(c, d.first)) continue;
+      d.gone = true;
+      lit_index.erase(d.first.num);
+      gone.insert(d.first.num);
     }
     if (!gone.empty())
       std::erase_if(decables, [&gone](const Decomposable& e) { return gone.count(e.num) != 0; });
-    return Djvues{std::move(kept), std::move(decables), std::move(lit_index)};
+  }
+
+  static void drop_gone(std::vector<Decomposed>& djvues) {
+    std::erase_if(djvues, [](const Decomposed& d) { return d.gone; });
+  }
+
+  // majdjvues_inplace on lists given and returned whole.
+  Djvues majdjvues(const Cl& c, std::vector<Decomposed> djvues, std::vector<Decomposable> decables,
+                   LitIndex lit_index) const {
+    majdjvues_inplace(c, djvues, decables, lit_index);
+    drop_gone(djvues);
+    return Djvues{std::move(djvues), std::move(decables), std::move(lit_index)};
+  }
+
+  // Drops the candidates c subsumes. Side effects: `taillecndats`,
+  // `pdsmax_vu` (the weight of the last candidate kept).
+  void chcndts_inplace(const Cl& c, std::vector<Cl>& cndats) {
+    std::erase_if(cndats, [&](const Cl& d) {
+      if (subsume(c, d)) {
+        --core_.taillecndats;
+        return true;
+      }
+      core_.weights.pdsmax_vu = d.poids;
+      return false;
+    });
   }
 
   // The candidates without those c subsumes. Side effects: `taillecndats`, `pdsmax_vu`.
   std::vector<Cl> chcndts(const Cl& c, const std::vector<Cl>& cndats) {
-    std::vector<Cl> out;
-    out.reserve(cndats.size());
-    for (const auto& d : cndats) {
-      if (subsume(c, d)) {
-        --core_.taillecndats;
-      } else {
-        core_.weights.pdsmax_vu = d.poids;
-        out.push_back(d);
-      }
-    }
+    std::vector<Cl> out = cndats;
+    chcndts_inplace(c, out);
     return out;
   }
 
@@ -220,7 +233,7 @@ class Majlistes {
     const FrozenClause<L>& frozen = frozen_of(c);
     const Cl& cf = frozen ? *frozen : c;
     for (const auto& d : djvues)
-      if (subsume_frozen(d.first, cf)) return false;
+      if (!d.gone && subsume_frozen(d.first, cf)) return false;
     for (const auto& d : cndats)
       if (subsume_frozen(d, cf)) return false;
     return true;

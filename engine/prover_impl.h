@@ -68,7 +68,7 @@ class ProverImpl {
   bool premajcndats(const Cl& c, const Cl* parent = nullptr);
   void add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
   void all_resol(const Decomposed& e);
-  void resolve_table(const LitTable& t, const std::vector<LitTableCell>& seen);
+  void resolve_table(const LitTable& t, std::size_t seen);
   [[noreturn]] void res();
   void one_step();  // one step of `res`, without its end-of-step traces
 
@@ -242,7 +242,7 @@ void ProverImpl<L>::axiom(const Hypothesis<L>& h) {
   try {
     Decomposed d = decompose_clause(c);
     filing_axiom_ = false;
-    core.axiom_djvues.insert(core.axiom_djvues.begin(), std::move(d));
+    core.axiom_djvues.push_back(std::move(d));
     core.axiom_table.insert_or_assign(c.num, shown_part(c));
   } catch (const Proved&) {
     // Its decomposition yields the empty clause: it cannot be an axiom.
@@ -481,8 +481,8 @@ bool ProverImpl<L>::premajcndats(const Cl& c, const Cl* parent) {
     file();
     throw;
   }
-  for (const Cl& e : core.empty_split_clauses)
-    if (majlistes.subsume(e, c)) return false;
+  for (auto it = core.empty_split_clauses.rbegin(); it != core.empty_split_clauses.rend(); ++it)
+    if (majlistes.subsume(*it, c)) return false;
   std::vector<SplitLit> lits;
   lits.reserve(c.split_neg.size() + c.split_pos.size());
   for (int n : c.split_neg) lits.push_back(Splitting::mklit(n, true));
@@ -502,15 +502,11 @@ bool ProverImpl<L>::premajcndats(const Cl& c, const Cl* parent) {
   } catch (const Insat&) {
     throw Proved{};
   }
-  std::vector<Cl> kept = majlistes.majesclauses(c, core.empty_split_clauses);
-  kept.insert(kept.begin(), c);
-  core.empty_split_clauses = std::move(kept);
-  auto [cands, rest] = majlistes.add_empty_with_split(
-      c, core.cndats, std::move(core.djvues), std::move(core.decables), std::move(core.lit_index));
-  core.cndats = std::move(cands);
-  core.djvues = std::move(rest.djvues);
-  core.decables = std::move(rest.decables);
-  core.lit_index = std::move(rest.lit_index);
+  // The satisfiable set keeps what c does not subsume, and c as its newest.
+  std::erase_if(core.empty_split_clauses, [&](const Cl& d) { return majlistes.subsume(c, d); });
+  core.empty_split_clauses.push_back(c);
+  majlistes.majdjvues_inplace(c, core.djvues, core.decables, core.lit_index);
+  majlistes.chcndts_inplace(c, core.cndats);
   return true;
 }
 
@@ -866,34 +862,31 @@ void ProverImpl<L>::factor_search(const FactorState& s, std::vector<Lit> l1, std
 template <Logic L>
 void ProverImpl<L>::all_resol(const Decomposed& e) {
   check_stop();
-  auto kept = majlistes.majdjvues(e.first, std::move(core.djvues), std::move(core.decables),
-                                  std::move(core.lit_index));
-  core.djvues = std::move(kept.djvues);
-  core.decables = std::move(kept.decables);
-  core.lit_index = std::move(kept.lit_index);
-  core.djvues.insert(core.djvues.begin(), e);
-  // The walk visits the seen clauses as they stand now; upkeep during the
-  // walk (an empty split clause pruning the lists) does not change that.
-  std::vector<LitTableCell> seen;
-  seen.reserve(core.djvues.size());
-  for (std::size_t i = 1; i < core.djvues.size(); ++i) seen.push_back(core.djvues[i].second);
+  majlistes.majdjvues_inplace(e.first, core.djvues, core.decables, core.lit_index);
+  Majlistes<L>::drop_gone(core.djvues);
+  const std::size_t seen = core.djvues.size();
+  core.djvues.push_back(e);
   resolve_table(*e.second, seen);
+  Majlistes<L>::drop_gone(core.djvues);
 }
 
 // Resolves every entry of t: a positive one first against t's own negative
-// entries of the same head, then against each seen table; a negative one only
-// against the seen tables. The positive side always comes first in add_resol.
+// entries of the same head, then against the tables of the first `seen`
+// already-seen clauses, the most recent first; a negative one only against
+// those. The positive side always comes first in add_resol. The walk visits
+// the seen clauses as they stand at its start: upkeep during the walk (an
+// empty split clause pruning the lists) only marks clauses gone.
 template <Logic L>
-void ProverImpl<L>::resolve_table(const LitTable& t, const std::vector<LitTableCell>& seen) {
+void ProverImpl<L>::resolve_table(const LitTable& t, std::size_t seen) {
   t.for_each([&](const HeadKey& key, const std::pair<Cl, Lit>& v) {
     const Cl& rest = v.first;
     const Lit& lit = v.second;
     const HeadKey other{key.head, !key.sign};
     if (key.sign)
       for (const auto& w : t.find_all(other)) add_resol(rest, lit, w.first, w.second);
-    for (const LitTableCell& st : seen) {
+    for (std::size_t i = seen; i-- > 0;) {
       tick();
-      const auto& ws = st->find_all(other);
+      const auto& ws = core.djvues[i].second->find_all(other);
       for (std::size_t j = 0; j < ws.size(); ++j) {
         if (key.sign)
           add_resol(rest, lit, ws[j].first, ws[j].second);
@@ -1110,11 +1103,10 @@ void ProverImpl<L>::take_decomposable() {
   const LazyTarget target{&fresh, dec.num};
   for (const Dec& d : ds) decomposition_to_clause(dec.rest, dec.lit, d, nullptr, &target);
 
-  // One snapshot of the seen clauses, head included.
-  std::vector<LitTableCell> seen;
-  seen.reserve(core.djvues.size());
-  for (const Decomposed& d : core.djvues) seen.push_back(d.second);
-  resolve_table(fresh, seen);
+  // Every seen clause, the most recent included.
+  Majlistes<L>::drop_gone(core.djvues);
+  resolve_table(fresh, core.djvues.size());
+  Majlistes<L>::drop_gone(core.djvues);
   fresh.for_each([&](const HeadKey& key, const std::pair<Cl, Lit>& v) { cell->add(key, v); });
 }
 
@@ -1127,7 +1119,7 @@ void ProverImpl<L>::end_of_step() {
   p.print_newline();
   {
     std::vector<Cl> first;
-    for (std::size_t i = 0; i < core.djvues.size() && i < 10; ++i)
+    for (std::size_t i = core.djvues.size(); i-- > 0 && first.size() < 10;)
       first.push_back(core.djvues[i].first);
     affichage.print_clause_list(first);
   }
@@ -1202,10 +1194,13 @@ void ProverImpl<L>::show_proof() {
   auto it = core.clause_table.find(core.empty_clause_number);
   if (it == core.clause_table.end()) return sorry();
   const Cl c = it->second;
+  // The satisfiable set, the newest clause first.
+  const std::vector<Cl> satisfiable(core.empty_split_clauses.rbegin(),
+                                    core.empty_split_clauses.rend());
   if (core.current.splitting && core.current.verbose >= 3) {
     p.print_string("L'ensemble satisfaisable :");
     p.print_newline();
-    affichage.print_clause_list(core.empty_split_clauses);
+    affichage.print_clause_list(satisfiable);
     p.print_string("La clause C :");
     p.print_newline();
     affichage.print_clause(c);
@@ -1214,7 +1209,7 @@ void ProverImpl<L>::show_proof() {
   p.print_string("Voici la preuve :");
   p.print_newline();
   try {
-    auto tree = oldeduction.proof_search(core.empty_split_clauses, c);
+    auto tree = oldeduction.proof_search(satisfiable, c);
     affichage.print_proof(tree, core.clause_table);
   } catch (const Noprinting&) {
     sorry();

@@ -271,7 +271,13 @@ struct Core {
   // A clause's own table: (head, sign) -> (rest of the clause, literal).
   using LitTable = OrderedMultimap<HeadKey, std::pair<Cl, Lit>, HeadHash, HeadEq>;
   using LitTableCell = std::shared_ptr<LitTable>;  // shared with the literal index
-  using Decomposed = std::pair<Cl, LitTableCell>;  // an entry of the already-seen list
+  // An entry of the already-seen list: a clause and its own literal table.
+  // `gone`: subsumed while a walk over the list ran; dropped when it ends.
+  struct Decomposed {
+    Cl first;
+    LitTableCell second;
+    bool gone = false;
+  };
 
   // Key of the split-name map: a lone literal's formula, the list it stands
   // in (1 pos, 2 neg, 3 autres), so that Q(b) and ~Q(b) never share a name,
@@ -335,10 +341,10 @@ struct Core {
   SplitNameMap split_names{SplitKeyLess{this}};  // (formula, list kind, previous name) -> name
   std::vector<Cl> cndats;  // candidates, ascending poids; equal weights keep insertion order
   std::vector<Decomposable> decables;     // deferred literals, ascending poids of the rest
-  std::vector<Decomposed> djvues;         // already-seen, most recent first
+  std::vector<Decomposed> djvues;         // already-seen, oldest first: read backwards
   std::map<int, LitTableCell> lit_index;  // clause number -> its own table
-  std::vector<Decomposed> axiom_djvues;   // axioms, newest first
-  std::vector<Cl> empty_split_clauses;    // the satisfiable-set list
+  std::vector<Decomposed> axiom_djvues;   // axioms, oldest first
+  std::vector<Cl> empty_split_clauses;    // the satisfiable-set list, oldest first: read backwards
   std::map<int, Cl> axiom_table;          // axiom clauses (and their decompositions) by num
   std::map<int, Cl> clause_table;         // by num, every clause a proof may still show
 };
