@@ -253,10 +253,30 @@ class Majlistes {
     });
   }
 
+  // The (head symbol, sign) pairs of a clause's literals as a 64-bit
+  // signature, kept with the clause: a literal only matches one of the same
+  // head and sign, so c1 can subsume c2 only if c2 has all of c1's heads.
+  std::uint64_t heads_of(const Cl& c) const {
+    return c.heads.get([&] {
+      std::uint64_t s = 0;
+      auto add = [&](const std::vector<Lit>& side, bool sign) {
+        for (const Lit& l : side) {
+          const std::size_t h = core_.logic.hashed_hash(core_.logic.head_symbol(l.formule), sign);
+          s |= std::uint64_t{1} << ((static_cast<std::uint64_t>(h) * 0x9E3779B97F4A7C15ULL) >> 58);
+        }
+      };
+      add(c.pos, true);
+      add(c.neg, false);
+      return s;
+    });
+  }
+
   // Necessary conditions that freezing does not change: each literal of c2
-  // serves once, and c1's split names must all be c2's.
-  static bool cheap_ok(const Cl& c1, const Cl& c2) {
+  // serves once, c2 has every head of c1, and c1's split names must all be
+  // c2's.
+  bool cheap_ok(const Cl& c1, const Cl& c2) const {
     if (c1.pos.size() > c2.pos.size() || c1.neg.size() > c2.neg.size()) return false;
+    if ((heads_of(c1) & ~heads_of(c2)) != 0) return false;
     const SplitFacts &f1 = split_facts(c1), &f2 = split_facts(c2);
     return names_included(c1.split_neg, f1.neg, c2.split_neg, f2.neg) &&
            names_included(c1.split_pos, f1.pos, c2.split_pos, f2.pos);
@@ -294,7 +314,7 @@ class Majlistes {
     const std::vector<Lit>& side = on_pos ? p2 : n2;
     std::vector<char>& used = on_pos ? usedp : usedn;
     for (std::size_t j = 0; j < side.size(); ++j) {
-      if (used[j]) continue;
+      if (used[j] || !core_.logic.may_unify(l1, side[j].formule)) continue;
       auto u = core_.logic.unif(ConstraintArgOf<L>{NoConstraint<typename L::constraints>{}}, l1,
                                 side[j].formule);
       if (!u || !u->extra.empty()) continue;

@@ -147,6 +147,7 @@ struct Clause {
   RuleHistory indices_b;
   ClauseFact<SplitFacts> split_facts;  // see clauselists.h
   ClauseFact<FrozenClause<L>> frozen;  // see majlistes.h
+  ClauseFact<std::uint64_t> heads;     // see majlistes.h
 };
 
 // ---- Insertion-ordered multimap ----
