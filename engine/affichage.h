@@ -137,7 +137,7 @@ class Affichage {
     auto& p = support::pp();
     core_.logic.print_formula(e.sign ? e.lit.formule : core_.logic.negate_formula(e.lit.formule));
     p.print_newline();
-    print_clause(e.rest);
+    print_clause(*e.rest);
     p.print_newline();
     p.print_string("provient de la clause " + std::to_string(e.num));
     p.print_newline();

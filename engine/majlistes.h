@@ -213,11 +213,15 @@ class Majlistes {
 
   // Inserts the entry (c, lit, sign, num) before the first entry whose clause
   // is heavier than c (so after every entry of equal weight).
-  static void add_decables(std::vector<Decomposable>& l, int num, const Cl& c, bool sign,
+  static void add_decables(std::vector<Decomposable>& l, int num, ClauseRef<L> c, bool sign,
                            const Lit& lit) {
     auto it = std::find_if(l.begin(), l.end(),
-                           [&c](const Decomposable& e) { return e.rest.poids > c.poids; });
-    l.insert(it, Decomposable{c, lit, sign, num});
+                           [&c](const Decomposable& e) { return e.rest->poids > c->poids; });
+    l.insert(it, Decomposable{std::move(c), lit, sign, num});
+  }
+  static void add_decables(std::vector<Decomposable>& l, int num, const Cl& c, bool sign,
+                           const Lit& lit) {
+    add_decables(l, num, std::make_shared<const Cl>(c), sign, lit);
   }
 
  private:

@@ -62,7 +62,7 @@ class ProverImpl {
   // Side effects of all: advance the clause counter, update the lists of
   // `core`; may raise Proved.
   Decomposed decompose_clause(const Cl& c);
-  void decompose_litteral(const Lit& l, bool sign, const Cl& rest, LitTable& table);
+  void decompose_litteral(const Lit& l, bool sign, ClauseRef<L> rest, LitTable& table);
   Decomposed lazy_decompose_clause(const Cl& c);
   void add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps);
   bool premajcndats(const Cl& c, const Cl* parent = nullptr);
@@ -274,14 +274,14 @@ typename ProverImpl<L>::Decomposed ProverImpl<L>::decompose_clause(const Cl& c) 
     p.print_newline();
   }
   for (std::size_t i = 0; i < c.pos.size(); ++i) {
-    Cl rest = c;
-    rest.pos.erase(rest.pos.begin() + static_cast<std::ptrdiff_t>(i));
-    decompose_litteral(c.pos[i], true, rest, *table);
+    auto rest = std::make_shared<Cl>(c);
+    rest->pos.erase(rest->pos.begin() + static_cast<std::ptrdiff_t>(i));
+    decompose_litteral(c.pos[i], true, std::move(rest), *table);
   }
   for (std::size_t i = 0; i < c.neg.size(); ++i) {
-    Cl rest = c;
-    rest.neg.erase(rest.neg.begin() + static_cast<std::ptrdiff_t>(i));
-    decompose_litteral(c.neg[i], false, rest, *table);
+    auto rest = std::make_shared<Cl>(c);
+    rest->neg.erase(rest->neg.begin() + static_cast<std::ptrdiff_t>(i));
+    decompose_litteral(c.neg[i], false, std::move(rest), *table);
   }
   if (core.current.verbose >= 2) p.print_newline();
   return {c, table};
@@ -296,14 +296,16 @@ std::vector<typename ProverImpl<L>::Dec> ProverImpl<L>::rules_for(const Cl& r, c
 }
 
 template <Logic L>
-void ProverImpl<L>::decompose_litteral(const Lit& l, bool sign, const Cl& rest, LitTable& table) {
+void ProverImpl<L>::decompose_litteral(const Lit& l, bool sign, ClauseRef<L> rest_ref,
+                                       LitTable& table) {
   check_stop();
+  const Cl& rest = *rest_ref;
   if (rest.poids > core.weights.pdsmax_global) return;
   // In 64 bits: maxcndts comes from the user and may be the smallest int.
   if (rest.poids > core.weights.pdsmax_vu && static_cast<long long>(core.taillecndats) >=
                                                  static_cast<long long>(core.current.maxcndts) - 1)
     return;
-  table.add(HeadKey{core.logic.head_symbol(l.formule), sign}, {rest, l});
+  table.add(HeadKey{core.logic.head_symbol(l.formule), sign}, {rest_ref, l});
   auto& p = support::pp();
   if (core.current.verbose >= 2) {
     p.print_string("{");
@@ -384,29 +386,29 @@ void ProverImpl<L>::decomposition_to_clause(const Cl& r, const Lit& l, const Dec
   // Its new literals go on with k as their clause: a proof may show it.
   record(k);
 
-  auto pass_on = [&](const Lit& x, bool sign, const Cl& rest) {
+  auto pass_on = [&](const Lit& x, bool sign, ClauseRef<L> rest) {
     if (lazy) {
       lazy->new_clauses->add(HeadKey{lg.head_symbol(x.formule), sign}, {rest, x});
-      Majlistes<L>::add_decables(core.decables, lazy->k, rest, sign, x);
+      Majlistes<L>::add_decables(core.decables, lazy->k, std::move(rest), sign, x);
     } else {
-      decompose_litteral(x, sign, rest, *full);
+      decompose_litteral(x, sign, std::move(rest), *full);
     }
   };
   for (std::size_t i = 0; i < a.size(); ++i) {
-    Cl rest = k0;
-    rest.neg = merge_perso(cmp, bp, k0.neg);
+    auto rest = std::make_shared<Cl>(k0);
+    rest->neg = merge_perso(cmp, bp, k0.neg);
     std::vector<Lit> others = a;
     others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
-    rest.pos = merge_except(cmp, a[i], others, k0.pos);
-    pass_on(a[i], true, rest);
+    rest->pos = merge_except(cmp, a[i], others, k0.pos);
+    pass_on(a[i], true, std::move(rest));
   }
   for (std::size_t i = 0; i < bp.size(); ++i) {
-    Cl rest = k0;
-    rest.pos = merge_perso(cmp, a, k0.pos);
+    auto rest = std::make_shared<Cl>(k0);
+    rest->pos = merge_perso(cmp, a, k0.pos);
     std::vector<Lit> others = bp;
     others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
-    rest.neg = merge_except(cmp, bp[i], others, k0.neg);
-    pass_on(bp[i], false, rest);
+    rest->neg = merge_except(cmp, bp[i], others, k0.neg);
+    pass_on(bp[i], false, std::move(rest));
   }
 }
 
@@ -416,11 +418,11 @@ typename ProverImpl<L>::Decomposed ProverImpl<L>::lazy_decompose_clause(const Cl
   LitTableCell table = core.new_lit_table();
   auto file = [&](const std::vector<Lit>& side, bool sign) {
     for (std::size_t i = 0; i < side.size(); ++i) {
-      Cl rest = c;
-      auto& rs = sign ? rest.pos : rest.neg;
+      auto rest = std::make_shared<Cl>(c);
+      auto& rs = sign ? rest->pos : rest->neg;
       rs.erase(rs.begin() + static_cast<std::ptrdiff_t>(i));
       table->add(HeadKey{core.logic.head_symbol(side[i].formule), sign}, {rest, side[i]});
-      Majlistes<L>::add_decables(core.decables, c.num, rest, sign, side[i]);
+      Majlistes<L>::add_decables(core.decables, c.num, std::move(rest), sign, side[i]);
     }
   };
   file(c.pos, true);
@@ -878,20 +880,20 @@ void ProverImpl<L>::all_resol(const Decomposed& e) {
 // empty split clause pruning the lists) only marks clauses gone.
 template <Logic L>
 void ProverImpl<L>::resolve_table(const LitTable& t, std::size_t seen) {
-  t.for_each([&](const HeadKey& key, const std::pair<Cl, Lit>& v) {
-    const Cl& rest = v.first;
+  t.for_each([&](const HeadKey& key, const std::pair<ClauseRef<L>, Lit>& v) {
+    const Cl& rest = *v.first;
     const Lit& lit = v.second;
     const HeadKey other{key.head, !key.sign};
     if (key.sign)
-      for (const auto& w : t.find_all(other)) add_resol(rest, lit, w.first, w.second);
+      for (const auto& w : t.find_all(other)) add_resol(rest, lit, *w.first, w.second);
     for (std::size_t i = seen; i-- > 0;) {
       tick();
       const auto& ws = core.djvues[i].second->find_all(other);
       for (std::size_t j = 0; j < ws.size(); ++j) {
         if (key.sign)
-          add_resol(rest, lit, ws[j].first, ws[j].second);
+          add_resol(rest, lit, *ws[j].first, ws[j].second);
         else
-          add_resol(ws[j].first, ws[j].second, rest, lit);
+          add_resol(*ws[j].first, ws[j].second, rest, lit);
       }
     }
   });
@@ -940,16 +942,16 @@ void ProverImpl<L>::prune_clause_table() {
   for (const Decomposed& d : core.djvues) {
     mark(d.first.num);
     for (const auto& slot : d.second->slots())
-      for (const auto& v : slot.second) mark(v.first.num);
+      for (const auto& v : slot.second) mark(v.first->num);
   }
   for (const auto& [num, cell] : core.lit_index) {
     mark(num);
     for (const auto& slot : cell->slots())
-      for (const auto& v : slot.second) mark(v.first.num);
+      for (const auto& v : slot.second) mark(v.first->num);
   }
   for (const Decomposable& e : core.decables) {
     mark(e.num);
-    mark(e.rest.num);
+    mark(e.rest->num);
   }
   for (const Cl& c : core.cndats) mark(c.num);
   for (const Cl& c : core.empty_split_clauses) mark(c.num);
@@ -1040,7 +1042,7 @@ void ProverImpl<L>::one_step_lazy() {
   if (core.cndats.empty() && core.decables.empty()) throw ProveFail{};
   const bool take_decable =
       core.cndats.empty() ||
-      (!core.decables.empty() && core.cndats.front().poids > core.decables.front().rest.poids);
+      (!core.decables.empty() && core.cndats.front().poids > core.decables.front().rest->poids);
   if (take_decable) return take_decomposable();
   Cl c = std::move(core.cndats.front());
   core.cndats.erase(core.cndats.begin());
@@ -1085,12 +1087,12 @@ void ProverImpl<L>::take_decomposable() {
     lg.print_formula(dec.sign ? dec.lit.formule : lg.negate_formula(dec.lit.formule));
     p.print_newline();
     p.print_string("Le reste de la clause :");
-    affichage.print_clause(dec.rest);
+    affichage.print_clause(*dec.rest);
     p.print_newline();
     p.print_string("{");
     p.print_flush();
   }
-  std::vector<Dec> ds = rules_for(dec.rest, dec.lit, dec.sign);
+  std::vector<Dec> ds = rules_for(*dec.rest, dec.lit, dec.sign);
   if (core.current.verbose >= 2) {
     p.print_string("}");
     p.print_flush();
@@ -1101,13 +1103,14 @@ void ProverImpl<L>::take_decomposable() {
     p.print_newline();
   }
   const LazyTarget target{&fresh, dec.num};
-  for (const Dec& d : ds) decomposition_to_clause(dec.rest, dec.lit, d, nullptr, &target);
+  for (const Dec& d : ds) decomposition_to_clause(*dec.rest, dec.lit, d, nullptr, &target);
 
   // Every seen clause, the most recent included.
   Majlistes<L>::drop_gone(core.djvues);
   resolve_table(fresh, core.djvues.size());
   Majlistes<L>::drop_gone(core.djvues);
-  fresh.for_each([&](const HeadKey& key, const std::pair<Cl, Lit>& v) { cell->add(key, v); });
+  fresh.for_each(
+      [&](const HeadKey& key, const std::pair<ClauseRef<L>, Lit>& v) { cell->add(key, v); });
 }
 
 template <Logic L>

@@ -95,6 +95,12 @@ template <Logic L>
 using ConstraintCell =
     std::shared_ptr<typename L::constraints>;  // shared between a clause and its pieces
 
+template <Logic L>
+struct Clause;
+// A clause made once and shared, unchanged, by the lists and tables that hold it.
+template <Logic L>
+using ClauseRef = std::shared_ptr<const Clause<L>>;
+
 // A cache slot of facts derived from a clause: every copy of the clause
 // starts without them, so a clause built by copying another and changing it
 // never carries stale facts. A clause must not change once a fact is read.
@@ -127,9 +133,7 @@ struct SplitFacts {
 };
 
 template <Logic L>
-struct Clause;
-template <Logic L>
-using FrozenClause = std::shared_ptr<const Clause<L>>;  // null: the clause has no variable
+using FrozenClause = ClauseRef<L>;  // null: the clause has no variable
 
 template <Logic L>
 struct Clause {
@@ -269,8 +273,9 @@ struct Core {
       return logic->hashed_equal(a.head, a.sign, b.head, b.sign);
     }
   };
-  // A clause's own table: (head, sign) -> (rest of the clause, literal).
-  using LitTable = OrderedMultimap<HeadKey, std::pair<Cl, Lit>, HeadHash, HeadEq>;
+  // A clause's own table: (head, sign) -> (rest of the clause, literal). The
+  // rest is shared with the literal's entry in the decomposables list.
+  using LitTable = OrderedMultimap<HeadKey, std::pair<ClauseRef<L>, Lit>, HeadHash, HeadEq>;
   using LitTableCell = std::shared_ptr<LitTable>;  // shared with the literal index
   // An entry of the already-seen list: a clause and its own literal table.
   // `gone`: subsumed while a walk over the list ran; dropped when it ends.
@@ -302,7 +307,7 @@ struct Core {
 
   // A deferred literal of the lazy regime.
   struct Decomposable {
-    Cl rest;
+    ClauseRef<L> rest;
     Lit lit;
     bool sign;  // true = positive
     int num;    // number of the clause it comes from

@@ -70,8 +70,9 @@ TEST(PrintClause, Decomposables) {
   Printing p;
   p.a.print_dec_list({});
   EXPECT_EQ(p.cap.text(), "\n");
-  Cl r = p.clause({"Q"});
-  r.num = 3;
+  Cl c = p.clause({"Q"});
+  c.num = 3;
+  auto r = std::make_shared<const Cl>(c);
   p.a.print_dec_list({{r, p.lit("P"), false, 9}, {r, p.lit("R"), true, 2}});
   EXPECT_EQ(p.cap.text(),
             "~P\n(3)Q :  #1.\nprovient de la clause 9\n\n"

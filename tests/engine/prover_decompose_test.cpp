@@ -26,7 +26,7 @@ struct Dec {
     return c;
   }
   void decompose(const std::string& f, bool sign, const Cl& r) {
-    impl.decompose_litteral(Lit{parse(f), {}, 1}, sign, r, *table);
+    impl.decompose_litteral(Lit{parse(f), {}, 1}, sign, std::make_shared<const Cl>(r), *table);
   }
   std::size_t filed() const {
     std::size_t n = 0;
@@ -98,11 +98,11 @@ TEST(ProverDecompose, RepeatedRuleWeighsMore) {
   EXPECT_TRUE(second.indices_b.empty());
   bool seen = false;
   d.table->for_each([&](const auto&, const auto& v) {
-    if (v.first.num != 3) return;
+    if (v.first->num != 3) return;
     seen = true;
-    ASSERT_EQ(v.first.indices_b.size(), 1u);
-    EXPECT_EQ(v.first.indices_b[0].first, "+or");
-    EXPECT_EQ(v.first.indices_b[0].second.second, 2);
+    ASSERT_EQ(v.first->indices_b.size(), 1u);
+    EXPECT_EQ(v.first->indices_b[0].first, "+or");
+    EXPECT_EQ(v.first->indices_b[0].second.second, 2);
   });
   EXPECT_TRUE(seen);
 }
