@@ -145,7 +145,7 @@ class ProverImpl {
   int lit_cmp(const Lit& a, const Lit& b) const { return core.compare_litteral(a, b); }
   static std::size_t length(const Cl& c) { return c.pos.size() + c.neg.size() + c.autres.size(); }
 
-  static constexpr std::size_t kTableSlack = 65536;
+  static constexpr std::size_t kTableSlack = 4096;
   std::size_t table_limit_ = kTableSlack;  // size of the clause table that prompts a pruning
   int attempt_first_clause_ = 0;           // the clause counter when the attempt began
   // Clause number -> the fresh names renaming it apart takes (a clause's
