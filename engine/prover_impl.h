@@ -63,11 +63,11 @@ class ProverImpl {
   // `core`; may raise Proved.
   Decomposed decompose_clause(const Cl& c);
   void decompose_litteral(const Lit& l, bool sign, ClauseRef<L> rest, LitTable& table);
-  Decomposed lazy_decompose_clause(const Cl& c);
+  Decomposed lazy_decompose_clause(Cl c);
   void add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps);
   bool premajcndats(const Cl& c, const Cl* parent = nullptr);
   void add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
-  void all_resol(const Decomposed& e);
+  void all_resol(Decomposed e);
   void resolve_table(const LitTable& t, std::size_t seen);
   [[noreturn]] void res();
   void one_step();  // one step of `res`, without its end-of-step traces
@@ -94,7 +94,7 @@ class ProverImpl {
   std::vector<Dec> rules_for(const Cl& r, const Lit& l, bool sign);
   void one_step_plain();
   void one_step_lazy();
-  std::vector<Cl> split_or_keep(const Cl& c);
+  std::vector<Cl> split_or_keep(Cl c);
   void take_decomposable();
   void end_of_step();
   void build_goal(const F& goal);
@@ -414,7 +414,7 @@ void ProverImpl<L>::decomposition_to_clause(const Cl& r, const Lit& l, const Dec
 
 // Files every literal for later decomposition, asking the logic nothing.
 template <Logic L>
-typename ProverImpl<L>::Decomposed ProverImpl<L>::lazy_decompose_clause(const Cl& c) {
+typename ProverImpl<L>::Decomposed ProverImpl<L>::lazy_decompose_clause(Cl c) {
   LitTableCell table = core.new_lit_table();
   auto file = [&](const std::vector<Lit>& side, bool sign) {
     for (std::size_t i = 0; i < side.size(); ++i) {
@@ -428,7 +428,7 @@ typename ProverImpl<L>::Decomposed ProverImpl<L>::lazy_decompose_clause(const Cl
   file(c.pos, true);
   file(c.neg, false);
   core.lit_index[c.num] = table;
-  return {c, table};
+  return {std::move(c), table};
 }
 
 // ===================================================================
@@ -862,13 +862,14 @@ void ProverImpl<L>::factor_search(const FactorState& s, std::vector<Lit> l1, std
 // Resolves every literal of the newly seen clause against the clause itself
 // (positive side) and every earlier seen clause.
 template <Logic L>
-void ProverImpl<L>::all_resol(const Decomposed& e) {
+void ProverImpl<L>::all_resol(Decomposed e) {
   check_stop();
   majlistes.majdjvues_inplace(e.first, core.djvues, core.decables, core.lit_index);
   Majlistes<L>::drop_gone(core.djvues);
   const std::size_t seen = core.djvues.size();
-  core.djvues.push_back(e);
-  resolve_table(*e.second, seen);
+  const LitTableCell table = e.second;
+  core.djvues.push_back(std::move(e));
+  resolve_table(*table, seen);
   Majlistes<L>::drop_gone(core.djvues);
 }
 
@@ -995,7 +996,7 @@ void ProverImpl<L>::one_step() {
 
 // Splits C when splitting is on, with the traces of level 3.
 template <Logic L>
-std::vector<typename ProverImpl<L>::Cl> ProverImpl<L>::split_or_keep(const Cl& c) {
+std::vector<typename ProverImpl<L>::Cl> ProverImpl<L>::split_or_keep(Cl c) {
   auto& p = support::pp();
   if (core.current.verbose >= 3) {
     p.print_string("La clause ajoutee :");
@@ -1005,7 +1006,11 @@ std::vector<typename ProverImpl<L>::Cl> ProverImpl<L>::split_or_keep(const Cl& c
     p.print_newline();
     p.print_newline();
   }
-  if (!core.current.splitting) return {c};
+  if (!core.current.splitting) {
+    std::vector<Cl> one;
+    one.push_back(std::move(c));
+    return one;
+  }
   std::vector<Cl> subs = split_clause(core, c);
   if (core.current.verbose >= 3) {
     if (subs.size() > 1) {
@@ -1030,11 +1035,11 @@ void ProverImpl<L>::one_step_plain() {
   Cl c = std::move(core.cndats.front());
   core.cndats.erase(core.cndats.begin());
   --core.taillecndats;
-  std::vector<Cl> subs = split_or_keep(c);
+  std::vector<Cl> subs = split_or_keep(std::move(c));
   std::vector<Decomposed> ds;
   ds.reserve(subs.size());
   for (const Cl& s : subs) ds.push_back(decompose_clause(s));
-  for (const Decomposed& d : ds) all_resol(d);
+  for (Decomposed& d : ds) all_resol(std::move(d));
 }
 
 template <Logic L>
@@ -1051,11 +1056,11 @@ void ProverImpl<L>::one_step_lazy() {
     support::pp().print_string("On prend une clause");
     support::pp().print_newline();
   }
-  std::vector<Cl> subs = split_or_keep(c);
+  std::vector<Cl> subs = split_or_keep(std::move(c));
   std::vector<Decomposed> ds;
   ds.reserve(subs.size());
-  for (const Cl& s : subs) ds.push_back(lazy_decompose_clause(s));
-  for (const Decomposed& d : ds) all_resol(d);
+  for (Cl& s : subs) ds.push_back(lazy_decompose_clause(std::move(s)));
+  for (Decomposed& d : ds) all_resol(std::move(d));
 }
 
 // Decomposes one deferred literal and resolves the literals it brings.
