@@ -91,7 +91,7 @@ class Majlistes {
   bool majcndats_inplace(const Cl& c, std::vector<Cl>& cndats,
                          const std::vector<Decomposed>& djvues) {
     if (!admitted(c, cndats, djvues)) return false;
-    cndats = ajoute(c, std::move(cndats), core_.current.maxcndts);
+    ajoute_inplace(c, cndats, core_.current.maxcndts);
     return true;
   }
 
@@ -106,22 +106,29 @@ class Majlistes {
   // candidates it subsumes and cuts the list after `capacity` entries.
   // Side effects: `taillecndats`, `pdsmax_vu` (weight of the last kept entry).
   std::vector<Cl> ajoute(const Cl& c, std::vector<Cl> l, int capacity) {
-    std::vector<Cl> out;
-    out.reserve(l.size() + 1);
+    ajoute_inplace(c, l, capacity);
+    return l;
+  }
+
+  // The same on the list itself: kept candidates move down over the dropped
+  // ones, so the list is neither copied nor reallocated.
+  void ajoute_inplace(const Cl& c, std::vector<Cl>& l, int capacity) {
+    std::size_t w = 0, i = 0;  // l[0, w) is the new list; l[i, end) is still to be read
     bool inserted = false;
-    std::size_t i = 0;
     while (true) {
       if (capacity == 0) {  // a negative capacity (maxcndts below 0) never cuts
         core_.taillecndats = core_.current.maxcndts;
-        return out;
+        l.erase(l.begin() + static_cast<std::ptrdiff_t>(w), l.end());
+        return;
       }
       if (i == l.size()) {
+        l.erase(l.begin() + static_cast<std::ptrdiff_t>(w), l.end());
         if (!inserted) {
           ++core_.taillecndats;
           core_.weights.pdsmax_vu = c.poids;
-          out.push_back(c);
+          l.push_back(c);
         }
-        return out;
+        return;
       }
       Cl& h = l[i];
       if (h.poids <= c.poids || inserted) {
@@ -129,7 +136,8 @@ class Majlistes {
           --core_.taillecndats;
         } else {
           core_.weights.pdsmax_vu = h.poids;
-          out.push_back(std::move(h));
+          if (w != i) l[w] = std::move(h);
+          ++w;
           --capacity;
         }
         ++i;
@@ -137,7 +145,13 @@ class Majlistes {
         inserted = true;
         ++core_.taillecndats;
         core_.weights.pdsmax_vu = c.poids;
-        out.push_back(c);
+        if (w < i) {
+          l[w] = c;
+        } else {
+          l.insert(l.begin() + static_cast<std::ptrdiff_t>(i), c);
+          ++i;
+        }
+        ++w;
         --capacity;
       }
     }
