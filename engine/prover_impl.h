@@ -10,6 +10,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <set>
@@ -68,7 +70,8 @@ class ProverImpl {
   bool premajcndats(const Cl& c, const Cl* parent = nullptr);
   void add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
   void all_resol(Decomposed e);
-  void resolve_table(const LitTable& t, std::size_t seen);
+  void resolve_table(const LitTable& t, std::uint32_t seen);
+  void drop_gone();
   [[noreturn]] void res();
   void one_step();  // one step of `res`, without its end-of-step traces
 
@@ -865,38 +868,56 @@ template <Logic L>
 void ProverImpl<L>::all_resol(Decomposed e) {
   check_stop();
   majlistes.majdjvues_inplace(e.first, core.djvues, core.decables, core.lit_index);
-  Majlistes<L>::drop_gone(core.djvues);
-  const std::size_t seen = core.djvues.size();
+  drop_gone();
+  e.seq = core.seen_index.add(*e.second);
+  core.seen_seq[e.first.num] = e.seq;
   const LitTableCell table = e.second;
+  const std::uint32_t seen = e.seq;
   core.djvues.push_back(std::move(e));
   resolve_table(*table, seen);
-  Majlistes<L>::drop_gone(core.djvues);
+  drop_gone();
+}
+
+// Takes the clauses marked gone out of the already-seen list and its index
+// (between walks only), and rebuilds the index once most of it is stale.
+template <Logic L>
+void ProverImpl<L>::drop_gone() {
+  std::erase_if(core.djvues, [this](const Decomposed& d) {
+    if (d.gone) core.seen_index.drop(d.seq);
+    return d.gone;
+  });
+  if (!core.seen_index.worth_rebuilding()) return;
+  core.seen_index.rebuild(core.djvues);
+  core.seen_seq.clear();
+  for (const Decomposed& d : core.djvues) core.seen_seq[d.first.num] = d.seq;
 }
 
 // Resolves every entry of t: a positive one first against t's own negative
-// entries of the same head, then against the tables of the first `seen`
-// already-seen clauses, the most recent first; a negative one only against
-// those. The positive side always comes first in add_resol. The walk visits
-// the seen clauses as they stand at its start: upkeep during the walk (an
-// empty split clause pruning the lists) only marks clauses gone.
+// entries of the same head, then against the tables of the already-seen
+// clauses that joined the list before seq `seen`, the most recent first; a
+// negative one only against those. The positive side always comes first in
+// add_resol. The walk visits the seen clauses as they stand at its start:
+// upkeep during the walk (an empty split clause pruning the lists) only
+// marks clauses gone. Only the tables that hold the complementary key are
+// visited (the others give nothing).
 template <Logic L>
-void ProverImpl<L>::resolve_table(const LitTable& t, std::size_t seen) {
+void ProverImpl<L>::resolve_table(const LitTable& t, std::uint32_t seen) {
   t.for_each([&](const HeadKey& key, const std::pair<ClauseRef<L>, Lit>& v) {
     const Cl& rest = *v.first;
     const Lit& lit = v.second;
     const HeadKey other{key.head, !key.sign};
     if (key.sign)
       for (const auto& w : t.find_all(other)) add_resol(rest, lit, *w.first, w.second);
-    for (std::size_t i = seen; i-- > 0;) {
+    core.seen_index.for_each_table(other, seen, [&](const LitTable& st) {
       tick();
-      const auto& ws = core.djvues[i].second->find_all(other);
+      const auto& ws = st.find_all(other);
       for (std::size_t j = 0; j < ws.size(); ++j) {
         if (key.sign)
           add_resol(rest, lit, *ws[j].first, ws[j].second);
         else
           add_resol(*ws[j].first, ws[j].second, rest, lit);
       }
-    }
+    });
   });
 }
 
@@ -1076,8 +1097,10 @@ void ProverImpl<L>::take_decomposable() {
   // Their new literals then go to a table of their own, which resolution
   // of later steps no longer sees.
   LitTableCell cell;
+  bool attached = false;
   if (auto it = core.lit_index.find(dec.num); it != core.lit_index.end()) {
     cell = it->second;
+    attached = true;
   } else {
     cell = core.new_lit_table();
     ++detached_decomposables;
@@ -1111,11 +1134,17 @@ void ProverImpl<L>::take_decomposable() {
   for (const Dec& d : ds) decomposition_to_clause(*dec.rest, dec.lit, d, nullptr, &target);
 
   // Every seen clause, the most recent included.
-  Majlistes<L>::drop_gone(core.djvues);
-  resolve_table(fresh, core.djvues.size());
-  Majlistes<L>::drop_gone(core.djvues);
-  fresh.for_each(
-      [&](const HeadKey& key, const std::pair<ClauseRef<L>, Lit>& v) { cell->add(key, v); });
+  drop_gone();
+  resolve_table(fresh, std::numeric_limits<std::uint32_t>::max());
+  drop_gone();
+  // The clause's own table takes the new literals; a key new to it, when the
+  // clause is in the already-seen list, joins the list's index.
+  const auto seq = attached ? core.seen_seq.find(dec.num) : core.seen_seq.end();
+  fresh.for_each([&](const HeadKey& key, const std::pair<ClauseRef<L>, Lit>& v) {
+    const bool new_key = cell->find_all(key).empty();
+    cell->add(key, v);
+    if (new_key && seq != core.seen_seq.end()) core.seen_index.add_key(seq->second, key, *cell);
+  });
 }
 
 template <Logic L>
@@ -1266,6 +1295,8 @@ void ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L
   try {
     try {
       core.djvues = core.axiom_djvues;
+      core.seen_index.rebuild(core.djvues);
+      core.seen_seq.clear();
       core.cndats.clear();
       core.empty_split_clauses.clear();
       core.decables.clear();

@@ -4,6 +4,7 @@
 // Nothing here is a static shared between instantiations.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -283,6 +284,73 @@ struct Core {
     Cl first;
     LitTableCell second;
     bool gone = false;
+    std::uint32_t seq = 0;  // its place in the order the list took its entries (SeenIndex)
+  };
+
+  // For each (head, sign), the tables of the already-seen list that hold it,
+  // in the order the list took them, so that a resolution walk visits only
+  // the tables that can answer a literal instead of probing every one.
+  // Entries are named by their `seq`; one that has left the list is skipped
+  // and forgotten at the next rebuild. Keyed lookups only, never iterated.
+  class SeenIndex {
+   public:
+    explicit SeenIndex(L* logic) : keys_(16, HeadHash{logic}, HeadEq{logic}) {}
+
+    // Forgets everything, then files the list's entries with seqs 0, 1, ...
+    void rebuild(std::vector<Decomposed>& djvues) {
+      keys_.clear();
+      alive_.assign(djvues.size(), 1);
+      dead_ = 0;
+      for (std::uint32_t i = 0; i < djvues.size(); ++i) {
+        djvues[i].seq = i;
+        file(i, *djvues[i].second);
+      }
+    }
+    // The seq of an entry about to join the list, its keys filed.
+    std::uint32_t add(const LitTable& t) {
+      const auto seq = static_cast<std::uint32_t>(alive_.size());
+      alive_.push_back(1);
+      file(seq, t);
+      return seq;
+    }
+    // Entry seq's table just took key k for the first time.
+    void add_key(std::uint32_t seq, const HeadKey& k, const LitTable& t) {
+      auto& v = keys_[k];
+      auto it = std::upper_bound(v.begin(), v.end(), seq,
+                                 [](std::uint32_t s, const Ref& r) { return s < r.seq; });
+      v.insert(it, Ref{seq, &t});
+    }
+    // Entry seq has left the list.
+    void drop(std::uint32_t seq) {
+      if (seq < alive_.size() && alive_[seq]) {
+        alive_[seq] = 0;
+        ++dead_;
+      }
+    }
+    bool worth_rebuilding() const { return dead_ > 1024 && 2 * dead_ > alive_.size(); }
+    // f(table) for each table holding k, of an entry still in the list with
+    // seq below `limit`, the most recent first.
+    template <class F>
+    void for_each_table(const HeadKey& k, std::uint32_t limit, F&& f) const {
+      auto it = keys_.find(k);
+      if (it == keys_.end()) return;
+      const auto& v = it->second;
+      for (std::size_t i = v.size(); i-- > 0;)
+        if (v[i].seq < limit && alive_[v[i].seq]) f(*v[i].table);
+    }
+
+   private:
+    struct Ref {
+      std::uint32_t seq;
+      const LitTable* table;  // read only while the entry is in the list
+    };
+    void file(std::uint32_t seq, const LitTable& t) {
+      for (const auto& slot : t.slots())
+        if (!slot.second.empty()) keys_[slot.first].push_back(Ref{seq, &t});
+    }
+    std::unordered_map<HeadKey, std::vector<Ref>, HeadHash, HeadEq> keys_;
+    std::vector<char> alive_;  // by seq: 1 while the entry is in the list
+    std::size_t dead_ = 0;
   };
 
   // Key of the split-name map: a lone literal's formula, the list it stands
@@ -346,13 +414,15 @@ struct Core {
   int empty_clause_number = 0;                   // number of the clause that ended the search
   SplitNameMap split_names{SplitKeyLess{this}};  // (formula, list kind, previous name) -> name
   std::vector<Cl> cndats;  // candidates, ascending poids; equal weights keep insertion order
-  std::vector<Decomposable> decables;     // deferred literals, ascending poids of the rest
-  std::vector<Decomposed> djvues;         // already-seen, oldest first: read backwards
-  std::map<int, LitTableCell> lit_index;  // clause number -> its own table
-  std::vector<Decomposed> axiom_djvues;   // axioms, oldest first
-  std::vector<Cl> empty_split_clauses;    // the satisfiable-set list, oldest first: read backwards
-  std::map<int, Cl> axiom_table;          // axiom clauses (and their decompositions) by num
-  std::map<int, Cl> clause_table;         // by num, every clause a proof may still show
+  std::vector<Decomposable> decables;  // deferred literals, ascending poids of the rest
+  std::vector<Decomposed> djvues;      // already-seen, oldest first: read backwards
+  SeenIndex seen_index{&logic};        // the tables of djvues by key
+  std::unordered_map<int, std::uint32_t> seen_seq;  // clause number -> seq of its djvues entry
+  std::map<int, LitTableCell> lit_index;            // clause number -> its own table
+  std::vector<Decomposed> axiom_djvues;             // axioms, oldest first
+  std::vector<Cl> empty_split_clauses;  // the satisfiable-set list, oldest first: read backwards
+  std::map<int, Cl> axiom_table;        // axiom clauses (and their decompositions) by num
+  std::map<int, Cl> clause_table;       // by num, every clause a proof may still show
 };
 
 }  // namespace engine
