@@ -17,17 +17,30 @@ struct SplitStopped {};  // a stop request (alarm, interrupt) came while a claus
 using SplitLit = std::pair<int, bool>;  // (name, sign)
 
 struct SplitTree;
+class SplitNodeTable;
 using SplitTreePtr = std::shared_ptr<const SplitTree>;
-// Nodes are made once per (name, left, right): equal subtrees are one
-// shared node, so a tree that repeats a few subtrees across many branches
-// costs memory for the distinct ones only.
-struct SplitTree {
+// Nodes are made once per (name, left, right) by the table of the Splitting
+// that makes them: equal subtrees are one shared node, so a tree that repeats
+// a few subtrees across many branches costs memory for the distinct ones only.
+struct SplitTree : std::enable_shared_from_this<SplitTree> {
+  SplitTree(bool is_leaf, bool open, int name, SplitTreePtr left, SplitTreePtr right,
+            std::uint64_t id, SplitNodeTable* table)
+      : is_leaf(is_leaf),
+        open(open),
+        name(name),
+        left(std::move(left)),
+        right(std::move(right)),
+        id(id),
+        table(table) {}
+  SplitTree(const SplitTree&) = delete;
+  SplitTree& operator=(const SplitTree&) = delete;
+  ~SplitTree();  // takes the node out of its table
   bool is_leaf;
   bool open;  // leaf: true = open, false = refuted
   int name;   // node
   SplitTreePtr left, right;
-  std::uint64_t id = 0;  // from a counter, never an address; 0: a leaf or a node not shared
-  ~SplitTree();
+  std::uint64_t id = 0;             // from its table's counter, never an address; 0: a leaf
+  SplitNodeTable* table = nullptr;  // null for a leaf; a table lives until its last node goes
 };
 
 class Splitting {
@@ -45,22 +58,38 @@ class Splitting {
   // (list without the first literal named n, that literal); nullopt for "not mem".
   static std::optional<std::pair<std::vector<SplitLit>, SplitLit>> mem_remove(
       int n, const std::vector<SplitLit>& l);
-  static SplitTreePtr add(const std::vector<SplitLit>& l, const SplitTreePtr& t);
-  static SplitTreePtr simpltree(const SplitTreePtr& t);
+  // The plain tree functions; the nodes they make are shared through this
+  // object's table, like those of split_add.
+  SplitTreePtr add(const std::vector<SplitLit>& l, const SplitTreePtr& t);
+  SplitTreePtr simpltree(const SplitTreePtr& t);
   void split_add(const std::vector<SplitLit>& l);  // throws Insat
   // split_add that checks support::poll() during its walk of a large tree and
   // gives up with SplitStopped, the tree unchanged, on a stop request.
   void split_add_polled(const std::vector<SplitLit>& l);
-  static SplitTreePtr test_insat(const std::vector<std::vector<SplitLit>>& ls);  // throws Insat
+  SplitTreePtr test_insat(const std::vector<std::vector<SplitLit>>& ls);  // throws Insat
   static SplitTreePtr leaf(bool open);
   const SplitTreePtr& current() const { return tree_; }
 
  private:
+  struct Walk;    // what split_add needs for one clause; kept for its storage
+  struct Narrow;  // the literals left as a bit mask: clauses of at most 64
+  struct Wide;    // as counts per name: longer clauses
+  void record(const std::vector<SplitLit>& l, unsigned* ticks);
+  template <class Left>
+  SplitTreePtr add_simplified(Left& left, std::uint64_t state, const SplitTreePtr& t);
   // Frees what only the dropped trees hold (all of it, or until a stop
   // request when polled); true when nothing is left.
   bool release(bool polled);
 
+  // Lets the table go once its last node is gone too: a tree kept after
+  // this object still frees safely.
+  struct TableRelease {
+    void operator()(SplitNodeTable* t) const noexcept;
+  };
+
   int counter_ = 0;
+  std::unique_ptr<SplitNodeTable, TableRelease> table_;  // outlives the members below
+  std::unique_ptr<Walk> walk_;
   SplitTreePtr tree_;
   std::vector<SplitTreePtr> graveyard_;  // dropped trees not yet freed
 };

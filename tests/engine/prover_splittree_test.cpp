@@ -4,8 +4,9 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <random>
+#include <algorithm>
 #include <map>
+#include <random>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -74,11 +75,11 @@ TEST(ProverSplitTree, EqualSubtreesAreOneNode) {
 TEST(ProverSplitTree, RecordingMatchesAddThenSimplify) {
   for (unsigned seed = 1; seed <= 200; ++seed) {
     std::mt19937 rng(seed);
-    engine::Splitting plain, polled;
+    engine::Splitting plain, polled, ref;
     SplitTreePtr reference = engine::Splitting::leaf(true);
     for (int step = 0; step < 12; ++step) {
       std::vector<SplitLit> l = random_clause(rng);
-      SplitTreePtr next = engine::Splitting::simpltree(engine::Splitting::add(l, reference));
+      SplitTreePtr next = ref.simpltree(ref.add(l, reference));
       bool refuted = next->is_leaf && !next->open;
       bool insat1 = false, insat2 = false;
       try {
@@ -134,4 +135,65 @@ TEST(ProverSplitTree, StopRequestLeavesTheTreeUnchanged) {
   EXPECT_EQ(s.current(), before);
   s.split_add_polled({{200, true}});
   EXPECT_NE(s.current(), before);
+}
+
+// 64 literals fill the bit mask of removed literals; more take another path
+// (counted per name). Repeated names are placed in order, as by add. A long
+// clause met again less one literal, or shuffled, goes down the whole chain
+// the first one made.
+TEST(ProverSplitTree, LongClausesMatchAddThenSimplify) {
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    std::mt19937 rng(seed);
+    engine::Splitting s, ref;
+    SplitTreePtr reference = engine::Splitting::leaf(true);
+    std::vector<SplitLit> last;
+    for (int step = 0; step < 8; ++step) {
+      std::vector<SplitLit> l;
+      unsigned kind = rng() % 4;
+      if (kind >= 2 && !last.empty()) {
+        l = last;
+        if (kind == 2)
+          l.erase(l.begin() + static_cast<std::ptrdiff_t>(rng() % l.size()));
+        else
+          std::shuffle(l.begin(), l.end(), rng);
+      } else {
+        std::size_t n = kind == 0 ? 64 + rng() % 8 : 1 + rng() % 3;
+        while (l.size() < n) l.push_back({1 + static_cast<int>(rng() % 4), rng() % 2 == 0});
+        if (kind == 0) last = l;
+      }
+      SplitTreePtr next = ref.simpltree(ref.add(l, reference));
+      bool refuted = next->is_leaf && !next->open;
+      bool insat = false;
+      try {
+        s.split_add(l);
+      } catch (const engine::Insat&) {
+        insat = true;
+      }
+      ASSERT_EQ(insat, refuted) << seed << " " << step;
+      if (refuted) break;
+      reference = next;
+      ASSERT_TRUE(same(s.current(), reference)) << seed << " " << step;
+    }
+  }
+}
+
+// Each Splitting shares nodes through its own table only, and a tree kept
+// after its Splitting is gone stays whole and frees safely.
+TEST(ProverSplitTree, EnginesShareNothing) {
+  SplitTreePtr kept;
+  engine::Splitting other;
+  {
+    engine::Splitting s;
+    for (engine::Splitting* e : {&s, &other}) {
+      e->split_add({{1, true}, {2, false}});
+      e->split_add({{3, true}});
+    }
+    EXPECT_TRUE(same(s.current(), other.current()));
+    EXPECT_NE(s.current(), other.current());
+    kept = s.current();
+  }
+  EXPECT_TRUE(same(kept, other.current()));
+  kept.reset();
+  other.split_add({{2, true}});
+  EXPECT_FALSE(other.current()->is_leaf);
 }

@@ -163,7 +163,8 @@ TEST(SplitTree, MemRemove) {
 
 TEST(SplitTree, AddBuildsChainsAndDescends) {
   // The chain is built from the last literal to the first: the first literal is the root.
-  SplitTreePtr t = Splitting::add({{1, true}, {2, false}}, Splitting::leaf(true));
+  Splitting s;
+  SplitTreePtr t = s.add({{1, true}, {2, false}}, Splitting::leaf(true));
   ASSERT_FALSE(t->is_leaf);
   EXPECT_EQ(t->name, 1);
   EXPECT_TRUE(is_leaf(t->left, true));
@@ -172,19 +173,20 @@ TEST(SplitTree, AddBuildsChainsAndDescends) {
   EXPECT_TRUE(is_leaf(t->right->left, false));
   EXPECT_TRUE(is_leaf(t->right->right, true));
   // A clause naming none of the node's literal goes down both branches.
-  SplitTreePtr u = Splitting::add({{3, true}}, Splitting::add({{1, true}}, Splitting::leaf(true)));
+  SplitTreePtr u = s.add({{3, true}}, s.add({{1, true}}, Splitting::leaf(true)));
   EXPECT_EQ(u->name, 1);
   ASSERT_FALSE(u->left->is_leaf);
   EXPECT_EQ(u->left->name, 3);
   EXPECT_TRUE(is_leaf(u->right, false));  // already refuted stays refuted
   // The empty clause refutes any tree.
-  EXPECT_TRUE(is_leaf(Splitting::add({}, u), false));
+  EXPECT_TRUE(is_leaf(s.add({}, u), false));
 }
 
 TEST(SplitTree, SimpltreeCollapsesRefutedNodes) {
-  SplitTreePtr t = Splitting::add({{1, false}}, Splitting::add({{1, true}}, Splitting::leaf(true)));
+  Splitting s;
+  SplitTreePtr t = s.add({{1, false}}, s.add({{1, true}}, Splitting::leaf(true)));
   EXPECT_FALSE(t->is_leaf);
-  EXPECT_TRUE(is_leaf(Splitting::simpltree(t), false));
+  EXPECT_TRUE(is_leaf(s.simpltree(t), false));
 }
 
 TEST(SplitTree, SplitAddRaisesInsatAndKeepsTree) {
@@ -205,14 +207,14 @@ TEST(SplitTree, SplitAddRaisesInsatAndKeepsTree) {
 }
 
 TEST(SplitTree, TestInsat) {
-  EXPECT_THROW(Splitting::test_insat({{{1, true}}, {{1, false}}}), engine::Insat);
-  SplitTreePtr t = Splitting::test_insat({{{1, true}, {2, true}}, {{1, false}}});
+  Splitting s;
+  EXPECT_THROW(s.test_insat({{{1, true}}, {{1, false}}}), engine::Insat);
+  SplitTreePtr t = s.test_insat({{{1, true}, {2, true}}, {{1, false}}});
   EXPECT_FALSE(t->is_leaf);
   // Sorted by length first: the two units refute before the long clause is looked at.
-  EXPECT_THROW(
-      Splitting::test_insat({{{1, true}, {2, true}, {3, true}}, {{2, true}}, {{2, false}}}),
-      engine::Insat);
-  EXPECT_TRUE(is_leaf(Splitting::test_insat({}), true));
+  EXPECT_THROW(s.test_insat({{{1, true}, {2, true}, {3, true}}, {{2, true}}, {{2, false}}}),
+               engine::Insat);
+  EXPECT_TRUE(is_leaf(s.test_insat({}), true));
 }
 
 }  // namespace
@@ -233,14 +235,14 @@ TEST(SplitTree, SplitAddAgreesWithAddThenSimpltree) {
     return (seed >> 16) % n;
   };
   for (int run = 0; run < 300; ++run) {
-    Splitting s;
+    Splitting s, ref;
     SplitTreePtr full = Splitting::leaf(true);
     for (int step = 0; step < 12; ++step) {
       std::vector<engine::SplitLit> clause;
       unsigned len = 1 + next(3);
       for (unsigned k = 0; k < len; ++k)
         clause.push_back({1 + static_cast<int>(next(5)), next(2) == 0});
-      SplitTreePtr expect = Splitting::simpltree(Splitting::add(clause, full));
+      SplitTreePtr expect = ref.simpltree(ref.add(clause, full));
       bool refuted = expect->is_leaf && !expect->open;
       if (refuted) {
         EXPECT_THROW(s.split_add(clause), engine::Insat);
