@@ -540,8 +540,9 @@ class Justifier {
   }
 
  private:
-  void prove(const std::vector<Hypothesis>& hyps, const fol::Formula& goal) {
-    m_.prover.prove(m_.settings(), hyps, fol::KFormula{goal, 0});
+  // True when the goal holds (its proof shown or not).
+  bool prove(const std::vector<Hypothesis>& hyps, const fol::Formula& goal) {
+    return engine::proved(m_.prover.prove(m_.settings(), hyps, fol::KFormula{goal, 0}));
   }
 
   // The goal's display substitution, for g's hypotheses, the hints'
@@ -586,93 +587,92 @@ class Justifier {
     return do_subst(csts, evars);
   }
 
+  // A step whose hints fail stays open as a whole; otherwise its outcome
+  // decides (and opens what fails there).
   void step(const Justify& j) {
     const CGoal& g = j.goal;
-    try {
-      prove_hints(g, j.hint_formulas);
+    if (prove_hints(g, j.hint_formulas))
       outcome(g, j.hints, *j.outcome);
-    } catch (const engine::ProveFails&) {
+    else
       open.push_back(g.to_goal());
-    }
   }
 
   // The goal's substitution and hypothesis list live only while its own
   // formulas are proved: the nested parts make their own, and a proof
   // nested n deep would otherwise keep n of them at once.
-  void prove_hints(const CGoal& g, const std::vector<fol::Formula>& formulas) {
+  bool prove_hints(const CGoal& g, const std::vector<fol::Formula>& formulas) {
     const fol::Subst s = display_subst(g, {}, {&formulas});
     const std::vector<Hypothesis> l = give_hyps_list(s, {}, g);
     for (const fol::Formula& f : formulas) {
-      try {
-        prove(l, fol::formsubst(s, f));
-      } catch (const engine::ProveFails&) {
-        say("la formule :");
-        newline();
-        fol::print_formula(f);
-        newline();
-        say("n'a pu être prouvee");
-        newline();
-        throw;
-      }
+      if (prove(l, fol::formsubst(s, f))) continue;
+      say("la formule :");
+      newline();
+      fol::print_formula(f);
+      newline();
+      say("n'a pu être prouvee");
+      newline();
+      return false;
     }
+    return true;
   }
 
-  void prove_deduced(const CGoal& g, const std::vector<NcByItem>& hints, const Deduced& d) {
+  bool prove_deduced(const CGoal& g, const std::vector<NcByItem>& hints, const Deduced& d) {
     const fol::Subst s = display_subst(g, hints, {&d.formulas});
     const std::vector<Hypothesis> l = give_hyps_list(s, hints, g);
     for (const fol::Formula& f : d.formulas) {
-      try {
-        prove(l, fol::formsubst(s, f));
-      } catch (const engine::ProveFails&) {
-        say("la deduction de la formule :");
-        newline();
-        fol::print_formula(f);
-        newline();
-        say("dans le but :");
-        newline();
-        print_goal(g.to_goal());
-        say("n'a pu etre effectuee");
-        newline();
-        throw;
-      }
+      if (prove(l, fol::formsubst(s, f))) continue;
+      say("la deduction de la formule :");
+      newline();
+      fol::print_formula(f);
+      newline();
+      say("dans le but :");
+      newline();
+      print_goal(g.to_goal());
+      say("n'a pu etre effectuee");
+      newline();
+      return false;
     }
+    return true;
   }
 
   // Proves `concl` in goal g with the hints, from g's hypotheses and `extra`.
-  void prove_goal(const CGoal& g, const std::vector<NcByItem>& hints,
+  bool prove_goal(const CGoal& g, const std::vector<NcByItem>& hints,
                   const std::vector<fol::Formula>& extra, const fol::Formula& concl) {
     const std::vector<fol::Formula> goal{concl};
     const fol::Subst s = display_subst(g, hints, {&extra, &goal});
     CGoal g2 = g;
     for (auto it = extra.rbegin(); it != extra.rend(); ++it)
       g2.hyps = g2.hyps.push_front({"", *it});
-    prove(give_hyps_list(s, hints, g2), fol::formsubst(s, concl));
+    return prove(give_hyps_list(s, hints, g2), fol::formsubst(s, concl));
   }
 
+  // The step's own proof first; its nested parts are checked only when it
+  // holds. A failed step is reported and stays open as a whole.
   void outcome(const CGoal& g, const std::vector<NcByItem>& hints, const StepCheck& c) {
-    try {
-      if (std::holds_alternative<Direct>(c.v)) {
-        prove_goal(g, hints, {}, g.concl);
-      } else if (const auto* d = std::get_if<Deduced>(&c.v)) {
-        prove_deduced(g, hints, *d);
-        justify(*d->rest);
-      } else if (const auto* sh = std::get_if<Shown>(&c.v)) {
-        prove_goal(g, hints, sh->formulas, g.concl);
+    bool ok;
+    if (std::holds_alternative<Direct>(c.v)) {
+      ok = prove_goal(g, hints, {}, g.concl);
+    } else if (const auto* d = std::get_if<Deduced>(&c.v)) {
+      ok = prove_deduced(g, hints, *d);
+      if (ok) justify(*d->rest);
+    } else if (const auto* sh = std::get_if<Shown>(&c.v)) {
+      ok = prove_goal(g, hints, sh->formulas, g.concl);
+      if (ok)
         for (const CheckPtr& p : sh->parts) justify(*p);
-      } else {
-        const Cases& cs = std::get<Cases>(c.v);
-        prove_goal(g, hints, {}, cs.formula);
+    } else {
+      const Cases& cs = std::get<Cases>(c.v);
+      ok = prove_goal(g, hints, {}, cs.formula);
+      if (ok)
         for (const CheckPtr& p : cs.parts) justify(*p);
-      }
-    } catch (const engine::ProveFails&) {
-      const Goal whole = g.to_goal();
-      say("La preuve de");
-      newline();
-      print_goal(whole);
-      say("a echoue");
-      newline();
-      open.push_back(whole);
     }
+    if (ok) return;
+    const Goal whole = g.to_goal();
+    say("La preuve de");
+    newline();
+    print_goal(whole);
+    say("a echoue");
+    newline();
+    open.push_back(whole);
   }
 
   Main& m_;

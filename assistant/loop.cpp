@@ -227,11 +227,8 @@ std::optional<int> Main::execute_line(const std::string& line) {
       else
         answer("Possible uniquement en mode interactif");
     } else {
-      try {
-        if (std::optional<int> status = command(std::get<Command>(l))) return status;
-      } catch (const engine::ProveFails&) {
-        // The attempt has printed its outcome.
-      }
+      // A prove in free mode has printed its own outcome.
+      if (std::optional<int> status = command(std::get<Command>(l))) return status;
     }
     std::cout.flush();
     if (proof_in_progress) {

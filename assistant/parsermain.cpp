@@ -68,9 +68,9 @@ class Parser {
   }
 
   Command prove_arg() {
-    std::optional<std::string> method;
+    std::optional<support::cmdlang::ResolutionMethod> method;
     if (peek().kind == Tok::NHR || peek().kind == Tok::PHR)
-      method = take().kind == Tok::NHR ? "nhr" : "phr";
+      method = take().kind == Tok::NHR ? support::cmdlang::ResolutionMethod::Nhr : support::cmdlang::ResolutionMethod::Phr;
     std::vector<Hypothesis> hyps;
     if (peek().kind == Tok::CG) {
       take();
@@ -82,7 +82,7 @@ class Parser {
       expect(Tok::CD);
     }
     fol::KFormula f = expect(Tok::FORMULA).formula;
-    if (method) return Prove_mode{std::move(*method), std::move(hyps), std::move(f)};
+    if (method) return Prove_mode{*method, std::move(hyps), std::move(f)};
     return Prove{std::move(hyps), std::move(f)};
   }
 

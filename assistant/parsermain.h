@@ -1,7 +1,7 @@
 // The command language of fol_assistant: the command values and the grammar.
 //
 //   parsermain::Command c = parsermain::parse_line("prove nhr {$p$ #3 %2; $q$} $p & q$");
-//   // Prove_mode{"nhr", {{p, 3, {}, 2}, {q, -, {}, 1}}, p & q}
+//   // Prove_mode{Nhr, {{p, 3, {}, 2}, {q, -, {}, 1}}, p & q}
 #pragma once
 
 #include <string>
@@ -33,7 +33,7 @@ struct Axiom {
   Hypothesis hyp;
 };
 struct Prove_mode {
-  std::string method;  // "nhr" or "phr"
+  support::cmdlang::ResolutionMethod method;  // Nhr or Phr
   std::vector<Hypothesis> hyps;
   fol::KFormula formula;
 };

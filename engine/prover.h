@@ -1,10 +1,10 @@
 // The engine instance on a logic: add axioms, forget them, and run proof
-// attempts. `prove` prints its own outcome; it returns normally when a proof
-// was found (or the goal is true) and throws `ProveFails` in every other case.
+// attempts. `prove` prints its verdict and returns how the attempt ended;
+// the caller branches on that value.
 //
 //   engine::Prover<prop::PropLogic> prover(logic);
 //   prover.axiom({f, std::nullopt, logic.empty_constraints(), 1});
-//   try { prover.prove({}, hyps, goal); } catch (const engine::ProveFails&) {}
+//   if (engine::proved(prover.prove({}, hyps, goal))) ...
 #pragma once
 
 #include <memory>
@@ -13,11 +13,25 @@
 #include <vector>
 
 #include "engine/logic.h"
+#include "support/cmdsettings.h"
 
 namespace engine {
 
-// The one failure that leaves `prove`; its message is already printed.
-struct ProveFails {};
+// How an attempt ended. Each has printed its message by the time `prove`
+// returns.
+enum class Outcome {
+  Proved,     // "La formule est vraie", and the proof when one was asked for
+  Unshown,    // proved, but the proof could not be shown ("Desole, pas de preuve :")
+  NotProved,  // no candidates left
+  TimeOut,    // the time limit ("Temps imparti ecoule")
+  Stopped,    // "exit" at the step question ("Calcul arrete")
+  Cancelled,  // the interrupt key, in the search or in the display ("Preuve annulee")
+};
+
+// The goal holds: the verdict "La formule est vraie" stands.
+constexpr bool proved(Outcome o) { return o == Outcome::Proved || o == Outcome::Unshown; }
+
+using ResolutionMethod = support::cmdlang::ResolutionMethod;
 
 // End of standard input while the step question waited for an answer. It
 // leaves `prove` unchanged; the front-end decides what end of input means.
@@ -35,7 +49,7 @@ struct Hypothesis {
 // The ten optional settings of one attempt. Absent means the engine's
 // default, except `pdsmax_global`: absent leaves the current limit as it is.
 struct ProveSettings {
-  std::optional<std::string> resolution_method;
+  std::optional<ResolutionMethod> resolution_method;
   std::optional<bool> lazy_decomposition;
   std::optional<int> verbose;
   std::optional<int> step_prompt;
@@ -64,7 +78,8 @@ class Prover {
   void init();
   // One proof attempt. Side effects: prints its outcome; advances the clause
   // and literal counters; may read answers to the step question on stdin.
-  void prove(const ProveSettings& settings, const std::vector<Hypothesis<L>>& hyps,
+  // Throws only `EndOfInput` (and internal errors).
+  Outcome prove(const ProveSettings& settings, const std::vector<Hypothesis<L>>& hyps,
              const typename L::formula& goal);
 
   // The clauses made so far (the clause counter, never reset).

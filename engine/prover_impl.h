@@ -58,7 +58,7 @@ class ProverImpl {
   // ---- The instance's entries ----
   void axiom(const Hypothesis<L>& h);
   void init();
-  void prove(const ProveSettings& s, const std::vector<Hypothesis<L>>& hyps, const F& goal);
+  Outcome prove(const ProveSettings& s, const std::vector<Hypothesis<L>>& hyps, const F& goal);
 
   // ---- Steps (public for tests) ----
   // Side effects of all: advance the clause counter, update the lists of
@@ -101,7 +101,14 @@ class ProverImpl {
   void take_decomposable();
   void end_of_step();
   void build_goal(const F& goal);
-  void show_proof();
+  // The attempt, step by step (see `prove`).
+  void take_settings(const ProveSettings& s);
+  void begin_attempt();
+  void end_attempt();
+  void reset_lists();
+  Outcome search(const std::vector<Hypothesis<L>>& hyps, const F& goal);
+  Outcome report(Outcome o, int verbose);
+  bool show_proof();
   void prune_clause_table();
 
   // Resolution helpers
@@ -520,9 +527,14 @@ bool ProverImpl<L>::premajcndats(const Cl& c, const Cl* parent) {
 
 template <Logic L>
 bool ProverImpl<L>::refused_by_method(const Cl& c1, const Cl& c2) const {
-  const std::string& m = core.current.resolution_method;
-  if (m == "nhr" && !c2.pos.empty()) return true;
-  if (m == "phr" && !c1.neg.empty()) return true;
+  switch (core.current.resolution_method) {
+    case ResolutionMethod::Nhr:
+      return !c2.pos.empty();
+    case ResolutionMethod::Phr:
+      return !c1.neg.empty();
+    case ResolutionMethod::All:
+      break;
+  }
   return false;
 }
 
@@ -1221,12 +1233,15 @@ void ProverImpl<L>::build_goal(const F& goal) {
   if (majlistes.majcndats_inplace(c, core.cndats, core.djvues)) record(c);
 }
 
+// Shows the proof of the empty clause; false when none can be shown (the
+// clause is not in the table, or the reconstruction gave up).
 template <Logic L>
-void ProverImpl<L>::show_proof() {
+bool ProverImpl<L>::show_proof() {
   auto& p = support::pp();
   auto sorry = [&] {
     p.print_string("Desole, pas de preuve :");
     p.print_newline();
+    return false;
   };
   auto it = core.clause_table.find(core.empty_clause_number);
   if (it == core.clause_table.end()) return sorry();
@@ -1249,13 +1264,14 @@ void ProverImpl<L>::show_proof() {
     auto tree = oldeduction.proof_search(satisfiable, c);
     affichage.print_proof(tree, core.clause_table);
   } catch (const Noprinting&) {
-    sorry();
+    return sorry();
   }
+  return true;
 }
 
+// The current cell of each setting: the attempt's own value, else the default.
 template <Logic L>
-void ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L>>& hyps,
-                          const F& goal) {
+void ProverImpl<L>::take_settings(const ProveSettings& s) {
   Settings& cur = core.current;
   const Settings& def = core.defaults;
   cur.resolution_method = s.resolution_method.value_or(def.resolution_method);
@@ -1269,50 +1285,62 @@ void ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L
   cur.timemax = s.timemax.value_or(def.timemax);
   if (s.pdsmax_global)
     core.weights.pdsmax_global = core.weights.make_pdsmax_global(*s.pdsmax_global);
+}
 
+// The alarm runs only when no trace slows the search down (verbose below 2).
+template <Logic L>
+void ProverImpl<L>::begin_attempt() {
   support::catch_interrupt();
   support::clear_interrupt();
-  if (cur.verbose < 2 && cur.timemax > 0)
-    support::arm_alarm(cur.timemax);
+  if (core.current.verbose < 2 && core.current.timemax > 0)
+    support::arm_alarm(core.current.timemax);
   else
     support::ignore_alarm();
-  const int saved_verbose = cur.verbose;
-  auto& p = support::pp();
-  auto say = [&](const char* msg) {
-    p.print_string(msg);
-    p.print_newline();
-  };
-  // Whatever ends the attempt, the alarm is set to be ignored first.
-  auto end_attempt = [&] {
-    in_attempt_ = false;
-    support::enable_stop_points(false);
-    support::ignore_alarm();
-  };
-
   in_attempt_ = true;
   support::enable_stop_points(true);
   ticks_ = 0;
+}
+
+// Whatever ends the attempt, the alarm is set to be ignored first.
+template <Logic L>
+void ProverImpl<L>::end_attempt() {
+  in_attempt_ = false;
+  support::enable_stop_points(false);
+  support::ignore_alarm();
+}
+
+// The lists start from the axioms' clauses; the clause table from the
+// axioms' entries and the root, when a proof may be shown.
+template <Logic L>
+void ProverImpl<L>::reset_lists() {
+  core.djvues = core.axiom_djvues;
+  core.seen_index.rebuild(core.djvues);
+  core.seen_seq.clear();
+  core.cndats.clear();
+  core.empty_split_clauses.clear();
+  core.decables.clear();
+  core.taillecndats = 0;
+  core.lit_index.clear();
+  table_limit_ = kTableSlack;
+  attempt_first_clause_ = core.clause_counter;
+  if (core.current.trace_proof || core.current.splitting) {
+    core.clause_table = core.axiom_table;
+    core.clause_table[0] = root;
+    core.empty_clause_number = 0;
+  }
+  if (core.current.splitting) {
+    core.splitting_st.init_lit_state();
+    core.split_names.clear();
+  }
+}
+
+// The search itself: the engine's control-flow exceptions become the
+// outcome. A time-out has printed its message where it was met.
+template <Logic L>
+Outcome ProverImpl<L>::search(const std::vector<Hypothesis<L>>& hyps, const F& goal) {
   try {
     try {
-      core.djvues = core.axiom_djvues;
-      core.seen_index.rebuild(core.djvues);
-      core.seen_seq.clear();
-      core.cndats.clear();
-      core.empty_split_clauses.clear();
-      core.decables.clear();
-      core.taillecndats = 0;
-      core.lit_index.clear();
-      table_limit_ = kTableSlack;
-      attempt_first_clause_ = core.clause_counter;
-      if (cur.trace_proof || cur.splitting) {
-        core.clause_table = core.axiom_table;
-        core.clause_table[0] = root;
-        core.empty_clause_number = 0;
-      }
-      if (cur.splitting) {
-        core.splitting_st.init_lit_state();
-        core.split_names.clear();
-      }
+      reset_lists();
       add_hyplist_to_cndats(hyps);
       build_goal(goal);
       res();
@@ -1321,40 +1349,76 @@ void ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L
       check_stop();
       throw InternalError{"prover"};  // a stop point fires only on a pending request
     }
-  } catch (const Sortie&) {
-    end_attempt();
-    say("Calcul arrete");
-    cur.verbose = saved_verbose;
-    throw ProveFails{};
-  } catch (const TimeOut&) {
-    end_attempt();
-    throw ProveFails{};
-  } catch (const ProveFail&) {
-    end_attempt();
-    say("La formule n'est pas prouvee (plus de candidats)");
-    cur.verbose = saved_verbose;
-    throw ProveFails{};
   } catch (const Proved&) {
-    end_attempt();
-    say("La formule est vraie");
-    cur.verbose = saved_verbose;
-    if (cur.verbose >= 1 && cur.trace_proof) {
-      try {
-        show_proof();
-      } catch (const SearchInterrupted&) {
-        say("Preuve annulee");
-        throw ProveFails{};
-      }
-    }
-    return;
+    return Outcome::Proved;
+  } catch (const ProveFail&) {
+    return Outcome::NotProved;
+  } catch (const TimeOut&) {
+    return Outcome::TimeOut;
+  } catch (const Sortie&) {
+    return Outcome::Stopped;
   } catch (const BreakSearch&) {
-    end_attempt();
+    return Outcome::Cancelled;
+  }
+}
+
+// The verdict of an ended search, and the proof when one is asked for.
+// "c" at the step question lowered the verbosity for the search only: the
+// verdicts that follow a finished search print under the attempt's own.
+template <Logic L>
+Outcome ProverImpl<L>::report(Outcome o, int verbose) {
+  auto& p = support::pp();
+  auto say = [&](const char* msg) {
+    p.print_string(msg);
+    p.print_newline();
+  };
+  switch (o) {
+    case Outcome::Stopped:
+      say("Calcul arrete");
+      core.current.verbose = verbose;
+      return o;
+    case Outcome::NotProved:
+      say("La formule n'est pas prouvee (plus de candidats)");
+      core.current.verbose = verbose;
+      return o;
+    case Outcome::Cancelled:
+      say("Preuve annulee");
+      return o;
+    case Outcome::TimeOut:
+    case Outcome::Unshown:
+      return o;
+    case Outcome::Proved:
+      break;
+  }
+  say("La formule est vraie");
+  core.current.verbose = verbose;
+  if (verbose < 1 || !core.current.trace_proof) return o;
+  try {
+    return show_proof() ? Outcome::Proved : Outcome::Unshown;
+  } catch (const SearchInterrupted&) {
     say("Preuve annulee");
-    throw ProveFails{};
+    return Outcome::Cancelled;
+  }
+}
+
+// One attempt: settings, search, verdict. Anything but the outcomes above
+// (end of input at the step question, an internal error) leaves with the
+// alarm ignored and the stop points off.
+template <Logic L>
+Outcome ProverImpl<L>::prove(const ProveSettings& s, const std::vector<Hypothesis<L>>& hyps,
+                             const F& goal) {
+  take_settings(s);
+  const int verbose = core.current.verbose;
+  begin_attempt();
+  Outcome o;
+  try {
+    o = search(hyps, goal);
   } catch (...) {
     end_attempt();
     throw;
   }
+  end_attempt();
+  return report(o, verbose);
 }
 
 // ===================================================================
@@ -1382,9 +1446,9 @@ int Prover<L>::clauses_made() const {
 }
 
 template <Logic L>
-void Prover<L>::prove(const ProveSettings& settings, const std::vector<Hypothesis<L>>& hyps,
-                      const typename L::formula& goal) {
-  impl_->prove(settings, hyps, goal);
+Outcome Prover<L>::prove(const ProveSettings& settings, const std::vector<Hypothesis<L>>& hyps,
+                         const typename L::formula& goal) {
+  return impl_->prove(settings, hyps, goal);
 }
 
 }  // namespace engine

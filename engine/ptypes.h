@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/logic.h"
+#include "engine/prover.h"
 #include "engine/splitting.h"
 #include "engine/typespoids.h"
 
@@ -241,7 +242,7 @@ class OrderedMultimap {
 
 // ---- Settings: a default cell and a current cell per setting ----
 struct Settings {
-  std::string resolution_method = "n";
+  ResolutionMethod resolution_method = ResolutionMethod::All;
   bool lazy_decomposition = true;
   int verbose = 1;
   int step_prompt = 1;

@@ -37,7 +37,7 @@ struct Axiom {
 };
 template <class F>
 struct Prove_mode {
-  std::string mode;  // "nhr" or "phr"
+  support::cmdlang::ResolutionMethod mode;  // Nhr or Phr
   std::vector<Hyp<F>> hyps;
   F formula;
 };

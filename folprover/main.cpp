@@ -24,9 +24,9 @@ Command<fol::Formula> parse_line(const std::string& line) {
 
 Main::Main() : prover_(logic_) {}
 
-engine::ProveSettings Main::settings(std::optional<std::string> method) const {
+engine::ProveSettings Main::settings(std::optional<engine::ResolutionMethod> method) const {
   engine::ProveSettings s = cells_;
-  s.resolution_method = std::move(method);
+  s.resolution_method = method;
   return s;
 }
 
@@ -98,7 +98,7 @@ std::optional<int> Main::execute(const Command<fol::Formula>& c) {
 }
 
 std::optional<int> Main::execute_line(const std::string& line) {
-  return support::cmdloop::run_line<engine::ProveFails>([&] { return execute(parse_line(line)); });
+  return support::cmdloop::run_line([&] { return execute(parse_line(line)); });
 }
 
 int Main::boucle() { return support::cmdloop::boucle<engine::EndOfInput>("fol_prover", *this); }

@@ -36,7 +36,7 @@ class Main {
   std::optional<int> execute_line(const std::string& line);
 
   // The settings a prove request passes, from the cells and the method.
-  engine::ProveSettings settings(std::optional<std::string> method) const;
+  engine::ProveSettings settings(std::optional<engine::ResolutionMethod> method) const;
 
   const engine::Prover<fol::FolBatchLogic>& prover() const { return prover_; }
 

@@ -31,8 +31,8 @@ struct Grammar {
     return {std::move(f), poids, indice};
   }
   static Command axiom(Hyp h) { return Axiom<F>{std::move(h)}; }
-  static Command prove(std::optional<std::string> mode, std::vector<Hyp> hyps, F f) {
-    if (mode) return Prove_mode<F>{std::move(*mode), std::move(hyps), std::move(f)};
+  static Command prove(std::optional<support::cmdlang::ResolutionMethod> mode, std::vector<Hyp> hyps, F f) {
+    if (mode) return Prove_mode<F>{*mode, std::move(hyps), std::move(f)};
     return Prove<F>{std::move(hyps), std::move(f)};
   }
   static Command set_int(IntSetting s, int n) { return Set_int{s, n}; }

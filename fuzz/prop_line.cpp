@@ -51,7 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const prop::SyntaxError&) {
   } catch (const prop::ErrForm&) {
   } catch (const prop::Failure&) {
-  } catch (const engine::ProveFails&) {
   }
   support::pp().print_flush();
   return 0;

@@ -19,7 +19,7 @@ struct Command {
   using BoolSetting = support::cmdlang::BoolSetting;
 
   Kind kind = Kind::Nothing;
-  std::string mode;       // Prove_mode: "nhr" or "phr"
+  support::cmdlang::ResolutionMethod mode{};  // Prove_mode: Nhr or Phr
   std::vector<Hyp> hyps;  // Prove_mode, Prove; Axiom holds its one hypothesis here
   Formula formula;        // Prove_mode, Prove
   IntSetting int_setting = IntSetting::verbose;

@@ -11,7 +11,7 @@
 namespace prop {
 
 std::optional<int> Main::execute_line(const std::string& line) {
-  return support::cmdloop::run_line<engine::ProveFails>(
+  return support::cmdloop::run_line(
       [&] { return dispatch(parse_command(line)); });
 }
 

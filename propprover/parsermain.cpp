@@ -34,9 +34,9 @@ struct Grammar {
     c.hyps.push_back(std::move(h));
     return c;
   }
-  static Command prove(std::optional<std::string> mode, std::vector<Hyp> hyps, Formula f) {
+  static Command prove(std::optional<support::cmdlang::ResolutionMethod> mode, std::vector<Hyp> hyps, Formula f) {
     Command c = of_kind(mode ? Command::Kind::Prove_mode : Command::Kind::Prove);
-    if (mode) c.mode = std::move(*mode);
+    if (mode) c.mode = *mode;
     c.hyps = std::move(hyps);
     c.formula = std::move(f);
     return c;

@@ -41,9 +41,8 @@ constexpr int kFatalStatus = 2;
 
 // One line of a batch prover: `run` reads and carries out the command and
 // returns the exit status when the line ends the program. A refused line
-// is answered here; `Quiet` is the engine's failure that has already
-// printed its own message.
-template <class Quiet, class Run>
+// is answered here.
+template <class Run>
 std::optional<int> run_line(Run&& run) {
   try {
     if (std::optional<int> status = run()) return status;
@@ -53,7 +52,6 @@ std::optional<int> run_line(Run&& run) {
     report("Erreur de formule");
   } catch (const cmdlang::Failure& f) {
     report(f.message);
-  } catch (const Quiet&) {
   }
   pp().print_flush();
   std::cout.flush();

@@ -82,10 +82,9 @@ class Parser {
 
   // prove_arg: [mode] CG hyps CD FORMULA | [mode] FORMULA
   Command prove_arg() {
-    std::optional<std::string> mode;
-    if (peek().kind == Tok::NHR || peek().kind == Tok::PHR) {
-      mode = next().kind == Tok::NHR ? "nhr" : "phr";
-    }
+    std::optional<ResolutionMethod> mode;
+    if (peek().kind == Tok::NHR || peek().kind == Tok::PHR)
+      mode = next().kind == Tok::NHR ? ResolutionMethod::Nhr : ResolutionMethod::Phr;
     std::vector<Hyp> hs;
     if (peek().kind == Tok::CG) {
       next();

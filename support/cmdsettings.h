@@ -13,6 +13,11 @@ namespace support::cmdlang {
 enum class IntSetting { verbose, maxcndts, pdsmax_global, timemax };
 enum class BoolSetting { splitting, check_subcase, trace_proof };
 
+// Which resolutions an attempt allows: all of them, only those whose second
+// clause is negative (nhr), or only those whose first is positive (phr).
+// A prove line may name nhr or phr.
+enum class ResolutionMethod { All, Nhr, Phr };
+
 inline const char* name_of(IntSetting s) {
   switch (s) {
     case IntSetting::verbose:

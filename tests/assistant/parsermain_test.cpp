@@ -83,10 +83,10 @@ TEST(ParsermainTest, ProveForms) {
   EXPECT_EQ(p.hyps[1].poids, 1);
   EXPECT_EQ(p.hyps[2].indice, 3);
   Prove_mode m = read_as<Prove_mode>("prove phr $q$");
-  EXPECT_EQ(m.method, "phr");
+  EXPECT_EQ(m.method, engine::ResolutionMethod::Phr);
   EXPECT_TRUE(m.hyps.empty());
   m = read_as<Prove_mode>("prove nhr {$q$} $q$");
-  EXPECT_EQ(m.method, "nhr");
+  EXPECT_EQ(m.method, engine::ResolutionMethod::Nhr);
   EXPECT_EQ(m.hyps.size(), 1u);
   EXPECT_THROW(parse_line("prove {} $p$"), ParseError);
   EXPECT_THROW(parse_line("prove {$a$;} $p$"), ParseError);

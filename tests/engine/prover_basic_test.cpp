@@ -189,19 +189,19 @@ TEST(ProverOutcomes, WeightLimitCarriesOver) {
 TEST(ProverOutcomes, ResolutionMethods) {
   Engine e;
   ProveSettings nhr = with_verbose(0);
-  nhr.resolution_method = "nhr";
+  nhr.resolution_method = engine::ResolutionMethod::Nhr;
   EXPECT_TRUE(e.prove("p -> p", nhr));
   // Resolving hypothesis p with the negative side of p -> q leaves q in
   // the second rest: "nhr" refuses it, and says so at level 2; "phr"
   // refuses the pair of the goal ~q with the rest ~p.
-  for (const char* m : {"nhr", "phr"}) {
+  for (auto m : {engine::ResolutionMethod::Nhr, engine::ResolutionMethod::Phr}) {
     ProveSettings s = with_verbose(2);
     s.resolution_method = m;
     s.step_prompt = 0;
-    EXPECT_TRUE(e.prove("q", s, {"p", "p -> q"})) << m;
+    EXPECT_TRUE(e.prove("q", s, {"p", "p -> q"})) << static_cast<int>(m);
     EXPECT_NE(e.text.find("\nMethode : Une resolution empechee\n"), std::string::npos)
-        << m << e.text;
-    s.resolution_method = "n";
+        << static_cast<int>(m) << e.text;
+    s.resolution_method = engine::ResolutionMethod::All;
     EXPECT_TRUE(e.prove("q", s, {"p", "p -> q"}));
     EXPECT_EQ(e.text.find("Methode"), std::string::npos) << e.text;
   }

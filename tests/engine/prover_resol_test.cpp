@@ -139,12 +139,12 @@ TEST(ProverResol, SplitTautologyAndMethods) {
   EXPECT_FALSE(r.resolve(r.clause({"Q"}, {}, {3}), "P", r.clause({"R"}, {}, {}, {3}), "P"));
   EXPECT_EQ(r.core.clause_counter, before + 5);
   cap.text();
-  r.core.current.resolution_method = "nhr";
+  r.core.current.resolution_method = engine::ResolutionMethod::Nhr;
   EXPECT_FALSE(r.resolve(r.clause({}, {"Q"}), "P", r.clause({"R"}), "P"));
   EXPECT_EQ(cap.text(), "\nMethode : Une resolution empechee\n");
   EXPECT_FALSE(r.resolve(r.clause({"Q"}), "P", r.clause({}, {"R"}), "P"));  // c2 without positives
   EXPECT_EQ(cap.text(), "[]");
-  r.core.current.resolution_method = "phr";
+  r.core.current.resolution_method = engine::ResolutionMethod::Phr;
   EXPECT_FALSE(r.resolve(r.clause({}, {"Q"}), "P", r.clause({"R"}), "P"));
   EXPECT_EQ(cap.text(), "\nMethode : Une resolution empechee\n");
 }

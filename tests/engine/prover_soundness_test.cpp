@@ -144,7 +144,7 @@ TEST(ProverSoundness, RandomFormulasOtherRegimes) {
   c.lazy_decomposition = false;
   run(5, 100, c, true);
   ProveSettings d = base();
-  d.resolution_method = "nhr";
+  d.resolution_method = engine::ResolutionMethod::Nhr;
   run(6, 100, d, true);
   ProveSettings f = base();
   f.trace_proof = false;

@@ -41,16 +41,11 @@ struct Engine {
     support::pp().set_output(&std::cout);
   }
 
-  // True when prove returned normally (a proof, or a true goal).
+  // True when the goal was proved (shown or not).
   bool prove(const prop::Formula& goal, const ProveSettings& s = {},
              const std::vector<Hyp>& hyps = {}) {
     out.str("");
-    bool ok = true;
-    try {
-      prover.prove(s, hyps, goal);
-    } catch (const engine::ProveFails&) {
-      ok = false;
-    }
+    const bool ok = engine::proved(prover.prove(s, hyps, goal));
     support::pp().print_flush();
     text = out.str();
     return ok;

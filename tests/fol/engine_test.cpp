@@ -36,12 +36,7 @@ struct Engine {
     s.verbose = 0;
     s.timemax = timemax;
     out.str("");
-    bool ok = true;
-    try {
-      prover.prove(s, hs, wrap(P(goal)));
-    } catch (const engine::ProveFails&) {
-      ok = false;
-    }
+    const bool ok = engine::proved(prover.prove(s, hs, wrap(P(goal))));
     support::pp().print_flush();
     text = out.str();
     return ok;

@@ -85,7 +85,7 @@ TEST(CommandLanguage, ProveWithHypothesesAndMode) {
   auto m = parse("prove phr [a%7;b#0;c] d(x)");
   ASSERT_TRUE(std::holds_alternative<Prove_mode<F>>(m));
   const auto& pm = std::get<Prove_mode<F>>(m);
-  EXPECT_EQ(pm.mode, "phr");
+  EXPECT_EQ(pm.mode, support::cmdlang::ResolutionMethod::Phr);
   ASSERT_EQ(pm.hyps.size(), 3u);
   EXPECT_EQ(pm.hyps[0].indice, 7);
   EXPECT_FALSE(pm.hyps[0].poids);
@@ -95,7 +95,7 @@ TEST(CommandLanguage, ProveWithHypothesesAndMode) {
 
   auto n = parse("prove nhr p");
   ASSERT_TRUE(std::holds_alternative<Prove_mode<F>>(n));
-  EXPECT_EQ(std::get<Prove_mode<F>>(n).mode, "nhr");
+  EXPECT_EQ(std::get<Prove_mode<F>>(n).mode, support::cmdlang::ResolutionMethod::Nhr);
   EXPECT_TRUE(std::get<Prove_mode<F>>(n).hyps.empty());
 
   EXPECT_EQ(error_of("prove [] p"), "commande");  // the list is never empty

@@ -54,8 +54,8 @@ TEST(FolProverMain, SettingsStartAbsentAndPersist) {
     EXPECT_FALSE(m.execute_line(line)) << line;
     EXPECT_EQ(cap.take(), answer) << line;
   }
-  s = m.settings("phr");
-  EXPECT_EQ(s.resolution_method, "phr");
+  s = m.settings(engine::ResolutionMethod::Phr);
+  EXPECT_EQ(s.resolution_method, engine::ResolutionMethod::Phr);
   EXPECT_EQ(s.timemax, 5);
   EXPECT_EQ(s.verbose, 0);
   EXPECT_EQ(s.maxcndts, 12);

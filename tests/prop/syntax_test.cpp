@@ -79,7 +79,8 @@ std::string outcome(std::string_view line) {
         s = "Axiom";
         break;
       case Command::Kind::Prove_mode:
-        s = "Prove_mode " + c.mode;
+        s = std::string("Prove_mode ") +
+            (c.mode == support::cmdlang::ResolutionMethod::Nhr ? "nhr" : "phr");
         break;
       case Command::Kind::Prove:
         s = "Prove";
