@@ -111,7 +111,26 @@ class ProverImpl {
   bool show_proof();
   void prune_clause_table();
 
-  // Resolution helpers
+  // Resolution, step by step (see `add_resol`)
+  struct Apart {  // clause 2 renamed apart from clause 1
+    typename L::renaming r;
+    F l2;                     // its resolved literal, renamed
+    typename L::constraints k2;  // its constraints, renamed
+  };
+  bool refused_pair(const Cl& c1, const Cl& c2);
+  Apart rename_apart(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
+  std::pair<Cl, Cl> instances(const Cl& c1, const Cl& c2, const Apart& apart, const UnifOf<L>& u,
+                              const Lit& l);
+  Cl joined(const Cl& c1, const Cl& c2, const Lit& lit, const std::vector<Lit>& a,
+            const std::vector<Lit>& b, const std::vector<Lit>& c);
+  void weigh_resolvent(Cl& res, const Cl& c1s, const Cl& c2s, const UnifOf<L>& u, const Lit& l);
+  void offer_factors(const Cl& res, const Lit& l, const typename L::constraints& cons, Cl c1s,
+                     Cl c2s);
+  void trace_attempt(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
+  void trace_renamed(const F& l2);
+  void trace_unify(bool done, bool unified);
+  void trace_instances(const Cl& c2_renamed, const Lit& l, const Cl& c1s, const Cl& c2s);
+  void trace_resolvent(const Cl& res);
   bool refused_by_method(const Cl& c1, const Cl& c2) const;
   bool split_tautology(const Cl& c1, const Cl& c2) const;
   bool split_subcase(const Cl& c1, const Cl& c2) const;
@@ -605,150 +624,186 @@ std::vector<typename ProverImpl<L>::Lit> ProverImpl<L>::subst_lits(
   return out;
 }
 
-// Resolves positive literal l1 (rest c1) with negative literal l2 (rest c2).
-// A pair that does not resolve ends quietly. Side effects: advances the
-// clause counter, records and offers the resolvent and its factors; may
-// raise Proved.
+// ---- Trace points of a resolution (each prints only at its verbosity) ----
+
 template <Logic L>
-void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2) {
-  check_stop();
-  L& lg = core.logic;
+void ProverImpl<L>::trace_attempt(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2) {
+  if (core.current.verbose < 5) return;
   auto& p = support::pp();
-  const int verbose = core.current.verbose;
+  p.print_string("On tente l'unif de '");
+  core.logic.print_formula(l1.formule);
+  p.print_string("' et '");
+  core.logic.print_formula(l2.formule);
+  p.print_string("'");
+  p.print_newline();
+  p.print_string("Le reste des clauses :");
+  p.print_newline();
+  p.print_string("c1 = ");
+  affichage.print_clause(c1);
+  p.print_newline();
+  p.print_string("c2 = ");
+  affichage.print_clause(c2);
+  p.print_newline();
+}
 
-  if (refused_by_method(c1, c2)) return trace_refusal("Methode : Une resolution empechee");
-  if (core.current.splitting) {
-    if (split_tautology(c1, c2)) return trace_refusal("Splitting : Tautologie detectee");
-    if (core.current.check_subcase && split_subcase(c1, c2))
-      return trace_refusal("Splitting : Sous-cas detecte");
-  }
-  // A pair whose literals clash cannot resolve: it costs no renaming, but
-  // the fresh-name counter moves on as the renaming would have moved it.
-  if (verbose < 2 && !lg.may_unify(l1.formule, l2.formule)) {
-    lg.skip_fresh_names(fresh_names_of(c1, l1));
-    return;
-  }
-  if (verbose >= 5) {
-    p.print_string("On tente l'unif de '");
-    lg.print_formula(l1.formule);
-    p.print_string("' et '");
-    lg.print_formula(l2.formule);
-    p.print_string("'");
-    p.print_newline();
-    p.print_string("Le reste des clauses :");
-    p.print_newline();
-    p.print_string("c1 = ");
-    affichage.print_clause(c1);
-    p.print_newline();
-    p.print_string("c2 = ");
-    affichage.print_clause(c2);
-    p.print_newline();
-  }
+template <Logic L>
+void ProverImpl<L>::trace_renamed(const F& l2) {
+  if (core.current.verbose < 5) return;
+  auto& p = support::pp();
+  p.print_string("l2 devient ");
+  core.logic.print_formula(l2);
+  p.print_string("'");
+  p.print_newline();
+}
 
-  // Rename clause 2 apart from clause 1.
+// "[" before the unifier runs, "]" after it: a line of its own when the
+// pair does not unify.
+template <Logic L>
+void ProverImpl<L>::trace_unify(bool done, bool unified) {
+  if (core.current.verbose < 2) return;
+  auto& p = support::pp();
+  p.print_string(done ? "]" : "[");
+  if (done && !unified)
+    p.print_newline();
+  else
+    p.print_flush();
+}
+
+template <Logic L>
+void ProverImpl<L>::trace_instances(const Cl& c2_renamed, const Lit& l, const Cl& c1s,
+                                    const Cl& c2s) {
+  auto& p = support::pp();
+  if (core.current.verbose >= 5) {
+    p.print_string("c2 est devenue ");
+    p.print_newline();
+    affichage.print_clause(c2_renamed);
+    p.print_newline();
+  }
+  if (core.current.verbose < 4) return;
+  p.print_string("\nunification reussie\n");
+  p.print_string("l = ");
+  core.logic.print_formula(l.formule);
+  p.print_newline();
+  p.print_string("c1 = ");
+  affichage.print_clause(c1s);
+  p.print_newline();
+  p.print_string("c2 = ");
+  affichage.print_clause(c2s);
+  p.print_newline();
+}
+
+template <Logic L>
+void ProverImpl<L>::trace_resolvent(const Cl& res) {
+  if (core.current.verbose < 4) return;
+  auto& p = support::pp();
+  p.print_string("clause obtenue = ");
+  affichage.print_clause(res);
+  p.print_newline();
+}
+
+// ---- Resolution ----
+
+// The method and the split checks that refuse a pair before any unification.
+template <Logic L>
+bool ProverImpl<L>::refused_pair(const Cl& c1, const Cl& c2) {
+  if (refused_by_method(c1, c2)) {
+    trace_refusal("Methode : Une resolution empechee");
+    return true;
+  }
+  if (!core.current.splitting) return false;
+  if (split_tautology(c1, c2)) {
+    trace_refusal("Splitting : Tautologie detectee");
+    return true;
+  }
+  if (core.current.check_subcase && split_subcase(c1, c2)) {
+    trace_refusal("Splitting : Sous-cas detecte");
+    return true;
+  }
+  return false;
+}
+
+// Clause 2's literal renamed apart from the whole of clause 1, and the
+// renaming. Side effect: takes fresh names from the logic's counter.
+template <Logic L>
+typename ProverImpl<L>::Apart ProverImpl<L>::rename_apart(const Cl& c1, const Lit& l1,
+                                                          const Cl& c2, const Lit& l2) {
+  L& lg = core.logic;
   auto r = lg.get_renaming_formula(lg.empty_renaming(), l1.formule);
   r = get_renaming_formula_list(core, r, c1.neg);
   r = get_renaming_formula_list(core, r, c1.pos);
   r = get_renaming_formula_list(core, r, c1.autres);
   r = lg.get_renaming_constraints(r, *c1.contraintes);
-  const F l2f = lg.rename_formula(r, l2.formule);
+  F l2f = lg.rename_formula(r, l2.formule);
   auto k2 = lg.rename_constraints(r, *c2.contraintes);
-  if (verbose >= 5) {
-    p.print_string("l2 devient ");
-    lg.print_formula(l2f);
-    p.print_string("'");
-    p.print_newline();
-  }
+  trace_renamed(l2f);
+  return Apart{std::move(r), std::move(l2f), std::move(k2)};
+}
 
-  if (verbose >= 2) {
-    p.print_string("[");
-    p.print_flush();
-  }
-  auto u = lg.unif(ConstraintArgOf<L>{TwoConstraints<typename L::constraints>{*c1.contraintes, k2}},
-                   l1.formule, l2f);
-  if (!u) {
-    if (verbose >= 2) {
-      p.print_string("]");
-      p.print_newline();
-    }
-    return;
-  }
-  if (verbose >= 2) {
-    p.print_string("]");
-    p.print_flush();
-  }
-  auto* two = std::get_if<TwoConstraints<typename L::constraints>>(&u->outcome);
-  if (!two) throw InternalError{"prover"};
-
-  const Lit l{u->unified, l1.marque, l1.num_lit};
-  std::vector<Lit> extra;
-  for (const F& f : u->extra) extra.push_back(Lit{f, Marque{}, 0});
-  auto [ea, eb, ec] = pos_neg_list(core, extra);
-  if (verbose < 4 && drop_refused(c1, c2, *u, l, r, !ea.empty() || !eb.empty())) return;
-
+// Both parents under the unifier, clause 2 renamed apart first; each gets
+// the constraints cell the logic gave it.
+template <Logic L>
+std::pair<Clause<L>, Clause<L>> ProverImpl<L>::instances(const Cl& c1, const Cl& c2,
+                                                        const Apart& apart, const UnifOf<L>& u,
+                                                        const Lit& l) {
+  L& lg = core.logic;
+  const auto& two = std::get<TwoConstraints<typename L::constraints>>(u.outcome);
   Cl c2p = c2;
   for (auto* side : {&c2p.pos, &c2p.neg, &c2p.autres})
-    for (Lit& x : *side) x.formule = lg.rename_formula(r, x.formule);
-  c2p.contraintes = std::make_shared<typename L::constraints>(k2);
-  if (verbose >= 5) {
-    p.print_string("c2 est devenue ");
-    p.print_newline();
-    affichage.print_clause(c2p);
-    p.print_newline();
-  }
-  Cl c1s = apply_subst_clause(core, u->subst, c1);
-  *c1s.contraintes = two->c1;  // c1's own cell, as the logic asks
-  Cl c2s = apply_subst_clause(core, u->subst, c2p);
-  *c2s.contraintes = two->c2;
-  if (verbose >= 4) {
-    p.print_string("\nunification reussie\n");
-    p.print_string("l = ");
-    lg.print_formula(l.formule);
-    p.print_newline();
-    p.print_string("c1 = ");
-    affichage.print_clause(c1s);
-    p.print_newline();
-    p.print_string("c2 = ");
-    affichage.print_clause(c2s);
-    p.print_newline();
-  }
+    for (Lit& x : *side) x.formule = lg.rename_formula(apart.r, x.formule);
+  c2p.contraintes = std::make_shared<typename L::constraints>(apart.k2);
+  Cl c1s = apply_subst_clause(core, u.subst, c1);
+  *c1s.contraintes = two.c1;  // c1's own cell, as the logic asks
+  Cl c2s = apply_subst_clause(core, u.subst, c2p);
+  *c2s.contraintes = two.c2;
+  trace_instances(c2p, l, c1s, c2s);
+  return {std::move(c1s), std::move(c2s)};
+}
 
+// The literals of a resolvent (or a factor) of c1 and c2 on `lit`: the
+// unifier's extra literals a, b, c merged with both parents', lit taken
+// out of c1's positives and c2's negatives.
+template <Logic L>
+Clause<L> ProverImpl<L>::joined(const Cl& c1, const Cl& c2, const Lit& lit,
+                                const std::vector<Lit>& a, const std::vector<Lit>& b,
+                                const std::vector<Lit>& c) {
   auto cmp = [this](const Lit& x, const Lit& y) { return lit_cmp(x, y); };
-  Cl res;
-  res.split_neg = merge_perso(int_compare, c1s.split_neg, c2s.split_neg);
-  res.split_pos = merge_perso(int_compare, c1s.split_pos, c2s.split_pos);
-  res.autres = merge_3(core, ec, c1s.autres, c2s.autres);
-  res.neg = merge_3(core, eb, c1s.neg, except(cmp, l, c2s.neg));
-  res.pos = merge_3(core, ea, except(cmp, l, c1s.pos), c2s.pos);
+  Cl out;
+  out.split_neg = merge_perso(int_compare, c1.split_neg, c2.split_neg);
+  out.split_pos = merge_perso(int_compare, c1.split_pos, c2.split_pos);
+  out.autres = merge_3(core, c, c1.autres, c2.autres);
+  out.neg = merge_3(core, b, c1.neg, except(cmp, lit, c2.neg));
+  out.pos = merge_3(core, a, except(cmp, lit, c1.pos), c2.pos);
+  return out;
+}
+
+// The resolvent's weight, index and histories, from its parents' instances.
+// Side effect: takes the next clause number.
+template <Logic L>
+void ProverImpl<L>::weigh_resolvent(Cl& res, const Cl& c1s, const Cl& c2s, const UnifOf<L>& u,
+                                    const Lit& l) {
   res.indices_b = merge_hist(c1s.indices_b, c2s.indices_b);
   res.indices_a = add_hist_c(add_hist_c(merge_hist(c1s.indices_a, c2s.indices_a), c1s), c2s);
-  res.poids = core.weights.pds_res(u->depth, c1s.indice, res.indices_b, res.indices_a, c1s.poids,
+  res.poids = core.weights.pds_res(u.depth, c1s.indice, res.indices_b, res.indices_a, c1s.poids,
                                    static_cast<int>(length(c1s)), c2s.indice, c2s.poids,
-                                   static_cast<int>(length(c2s)), lg.size(l.formule));
+                                   static_cast<int>(length(c2s)), core.logic.size(l.formule));
   res.indice = core.weights.indice_res(c1s.indice, c2s.indice, res.indices_b, res.indices_a);
   res.num = core.next_clause_number();
-  res.contraintes = std::make_shared<typename L::constraints>(u->constraints);
+  res.contraintes = std::make_shared<typename L::constraints>(u.constraints);
   res.origine = make_origine<L>(ResOrigine<L>{c1s.num, c1s.origine, c2s.num, c2s.origine, l});
-  if (verbose >= 4) {
-    p.print_string("clause obtenue = ");
-    affichage.print_clause(res);
-    p.print_newline();
-  }
-  premajcndats(res);
+}
 
-  // Factors: further literals of clause 1's positives and clause 2's
-  // negatives that unify with the resolved literal.
+// Factors: further literals of clause 1's positives and clause 2's
+// negatives that unify with the resolved literal. Each weighs as the
+// resolvent and derives from it.
+template <Logic L>
+void ProverImpl<L>::offer_factors(const Cl& res, const Lit& l,
+                                  const typename L::constraints& cons, Cl c1s, Cl c2s) {
   std::vector<Factor> factors;
   std::vector<Lit> cand1 = c1s.pos, cand2 = c2s.neg;
-  FactorState s0{l, u->constraints, std::move(c1s), std::move(c2s), {}, {}, {}};
+  FactorState s0{l, cons, std::move(c1s), std::move(c2s), {}, {}, {}};
   factor_search(s0, std::move(cand1), std::move(cand2), factors);
   for (Factor& f : factors) {
-    Cl fc;
-    fc.split_pos = merge_perso(int_compare, f.c1.split_pos, f.c2.split_pos);
-    fc.split_neg = merge_perso(int_compare, f.c1.split_neg, f.c2.split_neg);
-    fc.autres = merge_3(core, f.c, f.c1.autres, f.c2.autres);
-    fc.neg = merge_3(core, f.b, f.c1.neg, except(cmp, f.lit, f.c2.neg));
-    fc.pos = merge_3(core, f.a, except(cmp, f.lit, f.c1.pos), f.c2.pos);
+    Cl fc = joined(f.c1, f.c2, f.lit, f.a, f.b, f.c);
     fc.poids = res.poids;
     fc.indice = res.indice;
     fc.indices_b = res.indices_b;
@@ -758,6 +813,47 @@ void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const L
     fc.origine = make_origine<L>(ContrOrigine<L>{res.num, res.origine, f.lit});
     premajcndats(fc, &res);
   }
+}
+
+// Resolves positive literal l1 (rest c1) with negative literal l2 (rest c2).
+// A pair that does not resolve ends quietly. Side effects: advances the
+// clause counter, records and offers the resolvent and its factors; may
+// raise Proved.
+template <Logic L>
+void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2) {
+  check_stop();
+  L& lg = core.logic;
+  const int verbose = core.current.verbose;
+  if (refused_pair(c1, c2)) return;
+  // A pair whose literals clash cannot resolve: it costs no renaming, but
+  // the fresh-name counter moves on as the renaming would have moved it.
+  if (verbose < 2 && !lg.may_unify(l1.formule, l2.formule)) {
+    lg.skip_fresh_names(fresh_names_of(c1, l1));
+    return;
+  }
+  trace_attempt(c1, l1, c2, l2);
+  const Apart apart = rename_apart(c1, l1, c2, l2);
+  trace_unify(false, false);
+  auto u = lg.unif(
+      ConstraintArgOf<L>{TwoConstraints<typename L::constraints>{*c1.contraintes, apart.k2}},
+      l1.formule, apart.l2);
+  trace_unify(true, u.has_value());
+  if (!u) return;
+  if (!std::holds_alternative<TwoConstraints<typename L::constraints>>(u->outcome))
+    throw InternalError{"prover"};
+
+  const Lit l{u->unified, l1.marque, l1.num_lit};
+  std::vector<Lit> extra;
+  for (const F& f : u->extra) extra.push_back(Lit{f, Marque{}, 0});
+  auto [ea, eb, ec] = pos_neg_list(core, extra);
+  if (verbose < 4 && drop_refused(c1, c2, *u, l, apart.r, !ea.empty() || !eb.empty())) return;
+
+  auto [c1s, c2s] = instances(c1, c2, apart, *u, l);
+  Cl res = joined(c1s, c2s, l, ea, eb, ec);
+  weigh_resolvent(res, c1s, c2s, *u, l);
+  trace_resolvent(res);
+  premajcndats(res);
+  offer_factors(res, l, u->constraints, std::move(c1s), std::move(c2s));
 }
 
 // A resolvent that the candidate gate refuses for its weight alone, with
