@@ -94,6 +94,12 @@ class ProverImpl {
 
   void decomposition_to_clause(const Cl& r, const Lit& l, const Dec& d, LitTable* full,
                                const LazyTarget* lazy);
+  struct NewLits {  // a decomposition's new literals by sign
+    std::vector<Lit> a, b, c;
+  };
+  std::optional<NewLits> new_literals(const Lit& l, const Dec& d);
+  Cl rule_clause(const Cl& r, const Lit& l, const Dec& d, const std::vector<Lit>& c);
+  void pass_on(const Cl& k0, const NewLits& n, LitTable* full, const LazyTarget* lazy);
   std::vector<Dec> rules_for(const Cl& r, const Lit& l, bool sign);
   void one_step_plain();
   void one_step_lazy();
@@ -348,26 +354,32 @@ void ProverImpl<L>::decompose_litteral(const Lit& l, bool sign, ClauseRef<L> res
   for (const Dec& d : ds) decomposition_to_clause(rest, l, d, &table, nullptr);
 }
 
-// Builds the clause that decomposition d of literal l makes from rest r, and
-// either offers it to the candidates (no new literal) or hands each new
-// literal on with its own rest clause.
-// Side effects: advances the clause counter; files the clause in the tables;
-// may raise Proved through the candidate update.
+// The literals a decomposition adds, signed: positives a, negatives b
+// without the true ones, and those of undetermined sign c. None when a
+// positive one is true (the clause is a tautology).
 template <Logic L>
-void ProverImpl<L>::decomposition_to_clause(const Cl& r, const Lit& l, const Dec& d, LitTable* full,
-                                            const LazyTarget* lazy) {
+std::optional<typename ProverImpl<L>::NewLits> ProverImpl<L>::new_literals(const Lit& l,
+                                                                           const Dec& d) {
   L& lg = core.logic;
   std::vector<Lit> lits;
   lits.reserve(d.formulas.size());
   for (const F& f : d.formulas) lits.push_back(Lit{f, l.marque, l.num_lit});
   auto [a, b, c] = pos_neg_list(core, lits);
   for (const Lit& x : a)
-    if (lg.is_true(x.formule)) return;
-  std::vector<Lit> bp;
-  bp.reserve(b.size());
+    if (lg.is_true(x.formule)) return std::nullopt;
+  NewLits out{std::move(a), {}, std::move(c)};
+  out.b.reserve(b.size());
   for (Lit& x : b)
-    if (!lg.is_true(x.formule)) bp.push_back(std::move(x));
+    if (!lg.is_true(x.formule)) out.b.push_back(std::move(x));
+  return out;
+}
 
+// Rest r under the rule's substitution, with the rule's weight, index,
+// history and the new literals of undetermined sign: the clause without its
+// new signed literals. Side effect: takes the next clause number.
+template <Logic L>
+Clause<L> ProverImpl<L>::rule_clause(const Cl& r, const Lit& l, const Dec& d,
+                                     const std::vector<Lit>& c) {
   RuleHistory hb = add_hist_r(core, r.indices_b, d.rule);
   Indice ri;
   int rn = 0;
@@ -395,50 +407,72 @@ void ProverImpl<L>::decomposition_to_clause(const Cl& r, const Lit& l, const Dec
   k0.origine = make_origine<L>(DecOrigine<L>{r.num, r.origine, l, d.rule});
   k0.indice = indice;
   k0.indices_b = std::move(hb);
+  return k0;
+}
 
-  Cl k = k0;
-  k.pos = merge_perso(cmp, a, k0.pos);
-  k.neg = merge_perso(cmp, bp, k0.neg);
-  auto& p = support::pp();
-  if (core.current.verbose >= 4) {
-    affichage.print_clause(k);
-    p.print_newline();
-  }
-  // Only an axiom's clauses outlive the attempt; a clause of an attempt
-  // is never looked up by a later one.
-  if (filing_axiom_ && (core.current.trace_proof || core.current.splitting))
-    core.axiom_table.insert_or_assign(k.num, shown_part(k));
-  if (a.empty() && bp.empty()) {
-    premajcndats(k0);
-    return;
-  }
-  // Its new literals go on with k as their clause: a proof may show it.
-  record(k);
-
-  auto pass_on = [&](const Lit& x, bool sign, ClauseRef<L> rest) {
+// Each new signed literal goes on with the rest of the whole clause (k0
+// and the other new literals): decomposed further at once, or filed for a
+// lazy step.
+template <Logic L>
+void ProverImpl<L>::pass_on(const Cl& k0, const NewLits& n, LitTable* full,
+                            const LazyTarget* lazy) {
+  auto cmp = [this](const Lit& x, const Lit& y) { return lit_cmp(x, y); };
+  auto hand = [&](const Lit& x, bool sign, ClauseRef<L> rest) {
     if (lazy) {
-      lazy->new_clauses->add(HeadKey{lg.head_symbol(x.formule), sign}, {rest, x});
+      lazy->new_clauses->add(HeadKey{core.logic.head_symbol(x.formule), sign}, {rest, x});
       Majlistes<L>::add_decables(core.decables, lazy->k, std::move(rest), sign, x);
     } else {
       decompose_litteral(x, sign, std::move(rest), *full);
     }
   };
-  for (std::size_t i = 0; i < a.size(); ++i) {
+  for (std::size_t i = 0; i < n.a.size(); ++i) {
     auto rest = std::make_shared<Cl>(k0);
-    rest->neg = merge_perso(cmp, bp, k0.neg);
-    std::vector<Lit> others = a;
+    rest->neg = merge_perso(cmp, n.b, k0.neg);
+    std::vector<Lit> others = n.a;
     others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
-    rest->pos = merge_except(cmp, a[i], others, k0.pos);
-    pass_on(a[i], true, std::move(rest));
+    rest->pos = merge_except(cmp, n.a[i], others, k0.pos);
+    hand(n.a[i], true, std::move(rest));
   }
-  for (std::size_t i = 0; i < bp.size(); ++i) {
+  for (std::size_t i = 0; i < n.b.size(); ++i) {
     auto rest = std::make_shared<Cl>(k0);
-    rest->pos = merge_perso(cmp, a, k0.pos);
-    std::vector<Lit> others = bp;
+    rest->pos = merge_perso(cmp, n.a, k0.pos);
+    std::vector<Lit> others = n.b;
     others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
-    rest->neg = merge_except(cmp, bp[i], others, k0.neg);
-    pass_on(bp[i], false, std::move(rest));
+    rest->neg = merge_except(cmp, n.b[i], others, k0.neg);
+    hand(n.b[i], false, std::move(rest));
   }
+}
+
+// Builds the clause that decomposition d of literal l makes from rest r, and
+// either offers it to the candidates (no new literal) or hands each new
+// literal on with its own rest clause.
+// Side effects: advances the clause counter; files the clause in the tables;
+// may raise Proved through the candidate update.
+template <Logic L>
+void ProverImpl<L>::decomposition_to_clause(const Cl& r, const Lit& l, const Dec& d, LitTable* full,
+                                            const LazyTarget* lazy) {
+  std::optional<NewLits> n = new_literals(l, d);
+  if (!n) return;
+  const Cl k0 = rule_clause(r, l, d, n->c);
+  auto cmp = [this](const Lit& x, const Lit& y) { return lit_cmp(x, y); };
+  Cl k = k0;
+  k.pos = merge_perso(cmp, n->a, k0.pos);
+  k.neg = merge_perso(cmp, n->b, k0.neg);
+  if (core.current.verbose >= 4) {
+    affichage.print_clause(k);
+    support::pp().print_newline();
+  }
+  // Only an axiom's clauses outlive the attempt; a clause of an attempt
+  // is never looked up by a later one.
+  if (filing_axiom_ && (core.current.trace_proof || core.current.splitting))
+    core.axiom_table.insert_or_assign(k.num, shown_part(k));
+  if (n->a.empty() && n->b.empty()) {
+    premajcndats(k0);
+    return;
+  }
+  // Its new literals go on with k as their clause: a proof may show it.
+  record(k);
+  pass_on(k0, *n, full, lazy);
 }
 
 // Files every literal for later decomposition, asking the logic nothing.
