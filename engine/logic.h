@@ -65,42 +65,42 @@ concept Logic = requires {
   typename L::constraints;
   typename L::renaming;
   typename L::varset;
-  typename L::Metavar;            // entry 6: "sign cannot be decided" (never thrown by our logics)
+  typename L::Metavar;  // thrown when a formula's sign cannot be decided (never by our logics)
 } && std::copyable<typename L::formula> &&
 requires(L& l, const typename L::formula& f, const typename L::formula& g,
          const typename L::substitution& s, const typename L::constraints& c,
          const typename L::renaming& r, const typename L::varset& v,
          const ConstraintArg<typename L::constraints>& ca, const std::string& name, bool sign,
          const std::vector<typename L::formula>& fs, int n) {
-  // 0: Unif_fails is the empty optional of `unif`.
-  { l.empty_constraints() } -> std::same_as<typename L::constraints>;                      // 1
-  { l.apply_subst(s, f) } -> std::same_as<typename L::formula>;                            // 2
+  // A failed unification is the empty optional of `unif`.
+  { l.empty_constraints() } -> std::same_as<typename L::constraints>;
+  { l.apply_subst(s, f) } -> std::same_as<typename L::formula>;
   { l.unif(ca, f, g) } -> std::same_as<std::optional<UnifResult<
-        typename L::formula, typename L::substitution, typename L::constraints>>>;         // 3
-  { l.size(f) } -> std::same_as<int>;                                                      // 4
-  { l.is_true(f) } -> std::same_as<bool>;                                                  // 5
-  { l.negative_formula(f) } -> std::same_as<bool>;                                         // 7
-  { l.negate_formula(f) } -> std::same_as<typename L::formula>;                            // 8
-  { l.elim_all_neg(f) } -> std::same_as<typename L::formula>;                              // 9
-  { l.empty_renaming() } -> std::same_as<typename L::renaming>;                            // 10
-  { l.get_renaming_formula(r, f) } -> std::same_as<typename L::renaming>;                  // 11
-  { l.get_renaming_constraints(r, c) } -> std::same_as<typename L::renaming>;              // 12
-  { l.rename_formula(r, f) } -> std::same_as<typename L::formula>;                         // 13
-  { l.rename_constraints(r, c) } -> std::same_as<typename L::constraints>;                 // 14
-  { l.empty_varset() } -> std::same_as<typename L::varset>;                                // 15
-  { l.vars_of_formula(f) } -> std::same_as<typename L::varset>;                            // 16
-  { l.vars_to_constants(v) } -> std::same_as<typename L::substitution>;                    // 17
-  { l.is_empty_inter_varset(v, v) } -> std::same_as<bool>;                                 // 18
-  { l.union_varset(v, v) } -> std::same_as<typename L::varset>;                            // 19
+        typename L::formula, typename L::substitution, typename L::constraints>>>;
+  { l.size(f) } -> std::same_as<int>;
+  { l.is_true(f) } -> std::same_as<bool>;
+  { l.negative_formula(f) } -> std::same_as<bool>;
+  { l.negate_formula(f) } -> std::same_as<typename L::formula>;
+  { l.elim_all_neg(f) } -> std::same_as<typename L::formula>;
+  { l.empty_renaming() } -> std::same_as<typename L::renaming>;
+  { l.get_renaming_formula(r, f) } -> std::same_as<typename L::renaming>;
+  { l.get_renaming_constraints(r, c) } -> std::same_as<typename L::renaming>;
+  { l.rename_formula(r, f) } -> std::same_as<typename L::formula>;
+  { l.rename_constraints(r, c) } -> std::same_as<typename L::constraints>;
+  { l.empty_varset() } -> std::same_as<typename L::varset>;
+  { l.vars_of_formula(f) } -> std::same_as<typename L::varset>;
+  { l.vars_to_constants(v) } -> std::same_as<typename L::substitution>;
+  { l.is_empty_inter_varset(v, v) } -> std::same_as<bool>;
+  { l.union_varset(v, v) } -> std::same_as<typename L::varset>;
   { l.get_rules(c, f, sign) } -> std::same_as<std::vector<Decomposition<
-        typename L::formula, typename L::substitution, typename L::constraints>>>;         // 20
-  { l.print_formula(f) } -> std::same_as<void>;                                            // 21
-  { l.print_constraints(c) } -> std::same_as<void>;                                        // 22
-  { l.equal_formula(f, g) } -> std::same_as<bool>;                                         // 23
-  { l.head_symbol(f) } -> std::same_as<typename L::formula>;                               // 24
-  { l.hashed_equal(f, sign, g, sign) } -> std::same_as<bool>;                              // 25 (equal)
-  { l.hashed_hash(f, sign) } -> std::same_as<std::size_t>;                                 // 25 (hash)
-  { l.indice_regle(name) } -> std::same_as<Indice>;                                        // 26
+        typename L::formula, typename L::substitution, typename L::constraints>>>;
+  { l.print_formula(f) } -> std::same_as<void>;
+  { l.print_constraints(c) } -> std::same_as<void>;
+  { l.equal_formula(f, g) } -> std::same_as<bool>;
+  { l.head_symbol(f) } -> std::same_as<typename L::formula>;
+  { l.hashed_equal(f, sign, g, sign) } -> std::same_as<bool>;  // a hashed table's equality
+  { l.hashed_hash(f, sign) } -> std::same_as<std::size_t>;  // and its hash
+  { l.indice_regle(name) } -> std::same_as<Indice>;
   // Beyond the record: a structural three-way order (-1, 0, 1; declared
   // constructor order, constants first) and a hash agreeing with equality.
   { l.compare_structural(f, g) } -> std::same_as<int>;

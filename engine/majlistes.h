@@ -239,7 +239,9 @@ class Majlistes {
   }
 
  private:
-  // Steps 1 to 6 of the candidate update: false when c is not to be inserted.
+  // The admission test of the candidate update: false when c is not to be
+  // inserted (a tautology, too heavy, or subsumed by a seen clause or a
+  // candidate). An empty clause ends the search, or the split case it is in.
   bool admitted(const Cl& c, const std::vector<Cl>& cndats, const std::vector<Decomposed>& djvues) {
     if (c.pos.empty() && c.neg.empty()) {
       core_.empty_clause_number = c.num;
