@@ -4,6 +4,11 @@
 
 namespace engine {
 
+// ---- The edge hash ----
+// Keys pack (node, code); kEmpty is no valid key. The table starts at 64
+// slots and only grows: a reconstruction that once needed it will likely
+// need it again on its next level.
+
 void PendingIndex::EdgeMap::clear() {
   keys_.assign(64, kEmpty);
   vals_.assign(64, 0);
@@ -16,6 +21,8 @@ void PendingIndex::EdgeMap::release() {
   clear();
 }
 
+// Linear probing: a run ends at the first empty slot, which erase keeps
+// true by shifting entries back instead of leaving tombstones.
 std::uint32_t PendingIndex::EdgeMap::find(std::uint32_t node, Code code) const {
   const std::uint64_t k = key(node, code);
   for (std::size_t i = home(k);; i = (i + 1) & mask()) {
@@ -63,6 +70,11 @@ void PendingIndex::EdgeMap::erase(std::uint32_t node, Code code) {
   --size_;
 }
 
+// ---- The trie ----
+// Node 0 is the root and is never freed. Freed nodes and children blocks
+// go to free lists (blocks by size class), so a reconstruction that files
+// and drops chains level after level reuses the same memory.
+
 void PendingIndex::clear() {
   nodes_.assign(1, Node{});
   free_nodes_.clear();
@@ -86,11 +98,15 @@ void PendingIndex::release() {
   stack_ = {};
 }
 
+// What the memory bound of the reconstruction counts: the tables that grow
+// with the entries (the query's scratch arrays are bounded by the codes).
 std::size_t PendingIndex::bytes() const {
   return sizeof(Node) * nodes_.size() + sizeof(Kid) * kids_.size() + edges_.bytes() +
          sizeof(std::uint32_t) * (free_nodes_.size() + root_child_.size());
 }
 
+// The root's children by code in an array (every query starts there), a
+// wide node's through the edge hash, a narrow node's by scanning its block.
 std::uint32_t PendingIndex::find_child(std::uint32_t node, Code code) const {
   if (node == 0) return code < root_child_.size() ? root_child_[code] : kNil;
   const Node& t = nodes_[node];
@@ -100,6 +116,9 @@ std::uint32_t PendingIndex::find_child(std::uint32_t node, Code code) const {
   return kNil;
 }
 
+// A block of 2^klass children slots, from the free list of its class when
+// one is there. Growing kids_ moves every block, so callers hold offsets,
+// never pointers into it.
 std::uint32_t PendingIndex::alloc_block(std::uint32_t klass) {
   if (klass >= free_blocks_.size()) free_blocks_.resize(klass + 1);
   auto& fl = free_blocks_[klass];
@@ -113,6 +132,9 @@ std::uint32_t PendingIndex::alloc_block(std::uint32_t klass) {
   return b;
 }
 
+// A new child of `node` under `code`. A full block is replaced by one twice
+// as large (amortised constant per child); past kHashFrom children the
+// node's edges also go to the hash, so finding a child stays constant.
 std::uint32_t PendingIndex::add_child(std::uint32_t node, Code code) {
   std::uint32_t n;
   if (!free_nodes_.empty()) {
@@ -157,7 +179,8 @@ std::uint32_t PendingIndex::add_child(std::uint32_t node, Code code) {
   return n;
 }
 
-// n has no children left: its subtree is empty.
+// n has no children left: its subtree is empty. Its parent's last child
+// takes its slot, so a block stays dense and a scan never meets a hole.
 void PendingIndex::free_node(std::uint32_t n) {
   Node& t = nodes_[n];
   Node& p = nodes_[t.parent];
@@ -174,6 +197,8 @@ void PendingIndex::free_node(std::uint32_t n) {
   free_nodes_.push_back(n);
 }
 
+// Every node on the path counts the new entry in `sub`: that is what lets
+// erase free exactly the nodes no entry ends under.
 std::uint32_t PendingIndex::insert(const std::vector<Code>& m) {
   std::uint32_t at = 0;
   for (Code x : m) {
@@ -224,6 +249,9 @@ bool PendingIndex::has_subsequence_of(const std::vector<Code>& m, std::uint64_t&
     seen_[m[j]] = stamp_;
     where_[m[j]] = static_cast<std::uint32_t>(j);
   }
+  // Depth first over (node, first position of m still usable). A node with
+  // many children against what is left of m is better served by looking
+  // m's codes up; a narrow one by scanning its children against m's marks.
   stack_.clear();
   stack_.push_back({0, 0});
   while (!stack_.empty()) {
