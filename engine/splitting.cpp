@@ -299,17 +299,16 @@ struct Splitting::Wide {
   }
 };
 
-// The two leaves are immutable and shared by every tree.
-SplitTreePtr Splitting::leaf(bool open) {
-  static const SplitTreePtr open_leaf =
-      std::make_shared<const SplitTree>(true, true, 0, nullptr, nullptr, 0, nullptr);
-  static const SplitTreePtr closed_leaf =
-      std::make_shared<const SplitTree>(true, false, 0, nullptr, nullptr, 0, nullptr);
-  return open ? open_leaf : closed_leaf;
-}
+// The two leaves are immutable and shared by every tree of this object.
+SplitTreePtr Splitting::leaf(bool open) const { return open ? open_leaf_ : closed_leaf_; }
 
 Splitting::Splitting()
-    : table_(new SplitNodeTable), walk_(std::make_unique<Walk>()), tree_(leaf(true)) {}
+    : open_leaf_(std::make_shared<const SplitTree>(true, true, 0, nullptr, nullptr, 0, nullptr)),
+      closed_leaf_(
+          std::make_shared<const SplitTree>(true, false, 0, nullptr, nullptr, 0, nullptr)),
+      table_(new SplitNodeTable),
+      walk_(std::make_unique<Walk>()),
+      tree_(leaf(true)) {}
 
 void Splitting::print_litname(int n) { support::pp().print_string("sp" + std::to_string(n)); }
 

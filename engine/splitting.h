@@ -67,7 +67,7 @@ class Splitting {
   // gives up with SplitStopped, the tree unchanged, on a stop request.
   void split_add_polled(const std::vector<SplitLit>& l);
   SplitTreePtr test_insat(const std::vector<std::vector<SplitLit>>& ls);  // throws Insat
-  static SplitTreePtr leaf(bool open);
+  SplitTreePtr leaf(bool open) const;
   const SplitTreePtr& current() const { return tree_; }
 
  private:
@@ -88,6 +88,7 @@ class Splitting {
   };
 
   int counter_ = 0;
+  SplitTreePtr open_leaf_, closed_leaf_;
   std::unique_ptr<SplitNodeTable, TableRelease> table_;  // outlives the members below
   std::unique_ptr<Walk> walk_;
   SplitTreePtr tree_;

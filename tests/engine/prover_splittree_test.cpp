@@ -76,7 +76,7 @@ TEST(ProverSplitTree, RecordingMatchesAddThenSimplify) {
   for (unsigned seed = 1; seed <= 200; ++seed) {
     std::mt19937 rng(seed);
     engine::Splitting plain, polled, ref;
-    SplitTreePtr reference = engine::Splitting::leaf(true);
+    SplitTreePtr reference = ref.leaf(true);
     for (int step = 0; step < 12; ++step) {
       std::vector<SplitLit> l = random_clause(rng);
       SplitTreePtr next = ref.simpltree(ref.add(l, reference));
@@ -145,7 +145,7 @@ TEST(ProverSplitTree, LongClausesMatchAddThenSimplify) {
   for (unsigned seed = 1; seed <= 40; ++seed) {
     std::mt19937 rng(seed);
     engine::Splitting s, ref;
-    SplitTreePtr reference = engine::Splitting::leaf(true);
+    SplitTreePtr reference = ref.leaf(true);
     std::vector<SplitLit> last;
     for (int step = 0; step < 8; ++step) {
       std::vector<SplitLit> l;

@@ -164,7 +164,7 @@ TEST(SplitTree, MemRemove) {
 TEST(SplitTree, AddBuildsChainsAndDescends) {
   // The chain is built from the last literal to the first: the first literal is the root.
   Splitting s;
-  SplitTreePtr t = s.add({{1, true}, {2, false}}, Splitting::leaf(true));
+  SplitTreePtr t = s.add({{1, true}, {2, false}}, s.leaf(true));
   ASSERT_FALSE(t->is_leaf);
   EXPECT_EQ(t->name, 1);
   EXPECT_TRUE(is_leaf(t->left, true));
@@ -173,7 +173,7 @@ TEST(SplitTree, AddBuildsChainsAndDescends) {
   EXPECT_TRUE(is_leaf(t->right->left, false));
   EXPECT_TRUE(is_leaf(t->right->right, true));
   // A clause naming none of the node's literal goes down both branches.
-  SplitTreePtr u = s.add({{3, true}}, s.add({{1, true}}, Splitting::leaf(true)));
+  SplitTreePtr u = s.add({{3, true}}, s.add({{1, true}}, s.leaf(true)));
   EXPECT_EQ(u->name, 1);
   ASSERT_FALSE(u->left->is_leaf);
   EXPECT_EQ(u->left->name, 3);
@@ -184,7 +184,7 @@ TEST(SplitTree, AddBuildsChainsAndDescends) {
 
 TEST(SplitTree, SimpltreeCollapsesRefutedNodes) {
   Splitting s;
-  SplitTreePtr t = s.add({{1, false}}, s.add({{1, true}}, Splitting::leaf(true)));
+  SplitTreePtr t = s.add({{1, false}}, s.add({{1, true}}, s.leaf(true)));
   EXPECT_FALSE(t->is_leaf);
   EXPECT_TRUE(is_leaf(s.simpltree(t), false));
 }
@@ -236,7 +236,7 @@ TEST(SplitTree, SplitAddAgreesWithAddThenSimpltree) {
   };
   for (int run = 0; run < 300; ++run) {
     Splitting s, ref;
-    SplitTreePtr full = Splitting::leaf(true);
+    SplitTreePtr full = ref.leaf(true);
     for (int step = 0; step < 12; ++step) {
       std::vector<engine::SplitLit> clause;
       unsigned len = 1 + next(3);
