@@ -1,4 +1,6 @@
-// Weights and indices of clauses.
+// Weights and indices of clauses. Weights are doubles computed without
+// contraction or fast-math (see the build flags), so the same search gives
+// the same weights, hence the same candidate order, on every machine.
 #include "engine/typespoids.h"
 
 #include <cmath>
@@ -20,6 +22,8 @@ int Typespoids::ordrepoids(double a, double b) {
 
 double Typespoids::make_pdsmax_global(int n) { return static_cast<double>(n); }
 
+// The weight a hypothesis gets without a "#" hint: a fifth of the global
+// limit, never above 1, so it is taken before anything derived from it.
 double Typespoids::pdsmoy_global() const { return fmin_(1.0, pdsmax_global / 5.0); }
 
 int Typespoids::listmax(const std::vector<int>& l) {
@@ -29,6 +33,7 @@ int Typespoids::listmax(const std::vector<int>& l) {
   return best;
 }
 
+// A user's "%" index: absent when not positive, else at most 1.
 Indice Typespoids::indice_of_int(long long n) {
   if (n <= 0) return std::nullopt;
   return fmin_(static_cast<double>(n), 1.0);
@@ -43,6 +48,8 @@ int Typespoids::int_of_indice(const Indice& i) {
   return static_cast<int>(std::trunc(x));
 }
 
+// A hint below 1 counts as 1; a hint never makes a clause lighter than the
+// default weight.
 double Typespoids::initpoids(std::optional<int> hint) const {
   double moy = fmin_(1.0, pdsmax_global / 5.0);
   if (!hint) return moy;
@@ -50,6 +57,9 @@ double Typespoids::initpoids(std::optional<int> hint) const {
   return fmax_(static_cast<double>(h), moy);
 }
 
+// A decomposition's clause weighs its parent's weight plus one, plus a
+// share that grows with the rule's index and with how often the rule was
+// used on the way (b, a), and never less than 1.
 double Typespoids::pds_rule(const Indice& i, int b, int a, const Indice& /*unused*/, double p) {
   double f = i ? (0.1 + *i) - 1.0 : 0.1;
   double fb = fmax_(1.0, static_cast<double>(b));
@@ -57,6 +67,8 @@ double Typespoids::pds_rule(const Indice& i, int b, int a, const Indice& /*unuse
   return fmax_(1.0, (1.0 + p) + f * (fb * fa));
 }
 
+// Twelve significant digits, and a trailing "." on a whole number, so a
+// weight always reads as a float ("2." rather than "2").
 std::string Typespoids::float_text(double x) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.12g", x);
