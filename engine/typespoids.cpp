@@ -58,8 +58,8 @@ double Typespoids::initpoids(std::optional<int> hint) const {
 }
 
 // A decomposition's clause weighs its parent's weight plus one, plus a
-// share that grows with the rule's index and with how often the rule was
-// used on the way (b, a), and never less than 1.
+// share that grows with the rule's index, its kind (b) and how often the
+// rule was used on the way (a); never less than 1.
 double Typespoids::pds_rule(const Indice& i, int b, int a, const Indice& /*unused*/, double p) {
   double f = i ? (0.1 + *i) - 1.0 : 0.1;
   double fb = fmax_(1.0, static_cast<double>(b));
