@@ -353,31 +353,29 @@ int compare(const Formula& a, const Formula& b) {
 // ---- Existential-variable values ----
 
 namespace {
-EvarVals& store() {  // oldest first: the most recent pair is at the back
-  static EvarVals* s = new EvarVals;
-  return *s;
-}
-const Term* raw_value(const std::string& key) {
-  const EvarVals& s = store();
-  for (auto it = s.rbegin(); it != s.rend(); ++it)
+const Term* raw_value(const EvarVals& oldest_first, const std::string& key) {
+  for (auto it = oldest_first.rbegin(); it != oldest_first.rend(); ++it)
     if (it->first == key) return &it->second;
   return nullptr;
 }
 }  // namespace
 
-void set_evar_val(const EvarVals& vals) { store().assign(vals.rbegin(), vals.rend()); }
-EvarVals give_evar_val() {
-  const EvarVals& s = store();
-  return EvarVals(s.rbegin(), s.rend());
+void set_evar_val(Session& ses, const EvarVals& vals) {
+  ses.evars_.assign(vals.rbegin(), vals.rend());
 }
-void add_evar_val(const std::string& key, const Term& t) { store().emplace_back(key, t); }
+EvarVals give_evar_val(const Session& ses) {
+  return EvarVals(ses.evars_.rbegin(), ses.evars_.rend());
+}
+void add_evar_val(Session& ses, const std::string& key, const Term& t) {
+  ses.evars_.emplace_back(key, t);
+}
 
 // A chain of values that are bare existential variables and comes back to
 // where it started (e set to itself) is read as no value, so that every walk
 // through stored values ends. Cycles through a function symbol are refused
 // before storing (`exists_cycles`).
-const Term* evar_value(const std::string& key) {
-  const Term* v = raw_value(key);
+const Term* evar_value(const Session& ses, const std::string& key) {
+  const Term* v = raw_value(ses.evars_, key);
   if (!v) return nullptr;
   const Term* cur = v;
   std::vector<const std::string*> seen{&key};
@@ -386,7 +384,7 @@ const Term* evar_value(const std::string& key) {
     for (const std::string* s : seen)
       if (*s == k) return nullptr;
     seen.push_back(&k);
-    cur = raw_value(k);
+    cur = raw_value(ses.evars_, k);
     if (!cur) break;
   }
   return v;
@@ -470,7 +468,7 @@ std::string variant(std::string x, const Names& vars) {
 
 // ---- Substitution ----
 
-Term termsubst(const Subst& s, const Term& t) {
+Term termsubst(const Session& ses, const Subst& s, const Term& t) {
   if (!t->has_evar() && (s.empty() || !t->has_var())) return t;
   switch (t->kind()) {
     case TermKind::Var: {
@@ -482,7 +480,7 @@ Term termsubst(const Subst& s, const Term& t) {
       bool changed = false;
       args.reserve(t->args().size());
       for (const Term& a : t->args()) {
-        args.push_back(termsubst(s, a));
+        args.push_back(termsubst(ses, s, a));
         changed |= !(args.back() == a);
       }
       return changed ? mk_fn(t->name(), std::move(args)) : t;
@@ -491,7 +489,7 @@ Term termsubst(const Subst& s, const Term& t) {
     case TermKind::Cst:
       return t;
     case TermKind::Evar: {
-      if (const Term* v = evar_value(t->key())) return termsubst(s, *v);
+      if (const Term* v = evar_value(ses, t->key())) return termsubst(ses, s, *v);
       const Term* b = s.find(t->key());
       return b ? *b : t;
     }
@@ -521,9 +519,10 @@ class Range {
   std::optional<Names> names_;
 };
 
-Formula subst_q(const Subst& s, Range& range, FormKind q, const std::string& x, const Formula& p);
+Formula subst_q(const Session& ses, const Subst& s, Range& range, FormKind q,
+                const std::string& x, const Formula& p);
 
-Formula subst_f(const Subst& s, Range& range, const Formula& f) {
+Formula subst_f(const Session& ses, const Subst& s, Range& range, const Formula& f) {
   if (!f->has_evar() && (s.empty() || !f->has_var())) return f;
   support::stop_tick();
   switch (f->kind()) {
@@ -535,27 +534,27 @@ Formula subst_f(const Subst& s, Range& range, const Formula& f) {
       bool changed = false;
       args.reserve(f->args().size());
       for (const Term& a : f->args()) {
-        args.push_back(termsubst(s, a));
+        args.push_back(termsubst(ses, s, a));
         changed |= !(args.back() == a);
       }
       return changed ? mk_atom(f->name(), std::move(args)) : f;
     }
     case FormKind::Not: {
-      Formula p = subst_f(s, range, f->left());
+      Formula p = subst_f(ses, s, range, f->left());
       return p == f->left() ? f : mk_not(std::move(p));
     }
     case FormKind::And:
     case FormKind::Or:
     case FormKind::Imp:
     case FormKind::Iff: {
-      Formula p = subst_f(s, range, f->left());
-      Formula q = subst_f(s, range, f->right());
+      Formula p = subst_f(ses, s, range, f->left());
+      Formula q = subst_f(ses, s, range, f->right());
       return (p == f->left() && q == f->right()) ? f
                                                  : mk_binary(f->kind(), std::move(p), std::move(q));
     }
     case FormKind::Forall:
     case FormKind::Exists: {
-      Formula r = subst_q(s, range, f->kind(), f->name(), f->body());
+      Formula r = subst_q(ses, s, range, f->kind(), f->name(), f->body());
       return r->name() == f->name() && r->body() == f->body() ? f : r;
     }
   }
@@ -572,7 +571,8 @@ bool term_has_var(const Term& t, const std::string& x) {
 }
 
 // `range` holds the variables of the images of s or more.
-Formula subst_q(const Subst& s, Range& range, FormKind q, const std::string& x, const Formula& p) {
+Formula subst_q(const Session& ses, const Subst& s, Range& range, FormKind q,
+                const std::string& x, const Formula& p) {
   Subst s1 = s.remove(x);
   bool capture = false;
   if (range.has(x)) {
@@ -584,31 +584,34 @@ Formula subst_q(const Subst& s, Range& range, FormKind q, const std::string& x, 
       }
     }
   }
-  if (!capture) return mk_quant(q, x, subst_f(s1, range, p));
-  std::string x1 = variant(x, formsubst(s1, p)->free_vars());
+  if (!capture) return mk_quant(q, x, subst_f(ses, s1, range, p));
+  std::string x1 = variant(x, formsubst(ses, s1, p)->free_vars());
   Subst s2 = s.add(x, mk_var(x1));
   Range r2(s2);
-  return mk_quant(q, x1, subst_f(s2, r2, p));
+  return mk_quant(q, x1, subst_f(ses, s2, r2, p));
 }
 
 }  // namespace
 
-Formula formsubst(const Subst& s, const Formula& f) {
+Formula formsubst(const Session& ses, const Subst& s, const Formula& f) {
   Range range(s);
-  return subst_f(s, range, f);
+  return subst_f(ses, s, range, f);
 }
 
-Formula formsubstq(const Subst& s, FormKind q, const std::string& x, const Formula& p) {
+Formula formsubstq(const Session& ses, const Subst& s, FormKind q, const std::string& x,
+                   const Formula& p) {
   Range range(s);
-  return subst_q(s, range, q, x, p);
+  return subst_q(ses, s, range, q, x, p);
 }
 
-KFormula apply_subst(const Subst& s, const KFormula& f) { return {formsubst(s, f.f), f.key}; }
+KFormula apply_subst(const Session& ses, const Subst& s, const KFormula& f) {
+  return {formsubst(ses, s, f.f), f.key};
+}
 
-Formula rigid_free_vars(const Formula& f) {
+Formula rigid_free_vars(const Session& ses, const Formula& f) {
   Subst s;
   for (const std::string& x : f->free_vars()) s = s.add(x, mk_cst(x, {}));
-  return formsubst(s, f);
+  return formsubst(ses, s, f);
 }
 
 }  // namespace fol

@@ -8,7 +8,8 @@
 
 namespace fol {
 
-void print_fargs(support::Printer& p, const std::string& name, const std::vector<Term>& args) {
+void print_fargs(const Session& ses, support::Printer& p, const std::string& name,
+                 const std::vector<Term>& args) {
   p.print_string(name);
   if (args.empty()) {
     p.print_string("()");
@@ -17,12 +18,12 @@ void print_fargs(support::Printer& p, const std::string& name, const std::vector
   p.print_string("(");
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (i) p.print_string(",");
-    print_term(p, 0, args[i]);
+    print_term(ses, p, 0, args[i]);
   }
   p.print_string(")");
 }
 
-void print_term(support::Printer& p, int, const Term& t) {
+void print_term(const Session& ses, support::Printer& p, int, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
     case TermKind::Bvar:
@@ -30,22 +31,23 @@ void print_term(support::Printer& p, int, const Term& t) {
       p.print_string(t->name());
       return;
     case TermKind::Fn:
-      print_fargs(p, t->name(), t->args());
+      print_fargs(ses, p, t->name(), t->args());
       return;
     case TermKind::Evar:
-      if (const Term* v = evar_value(t->key()))
-        print_term(p, 0, *v);  // chains end: see evar_value
+      if (const Term* v = evar_value(ses, t->key()))
+        print_term(ses, p, 0, *v);  // chains end: see evar_value
       else
         p.print_string(t->name() + "?");
       return;
   }
 }
 
-void print_atom(support::Printer& p, int, const std::string& pred, const std::vector<Term>& args) {
+void print_atom(const Session& ses, support::Printer& p, int, const std::string& pred,
+                const std::vector<Term>& args) {
   if (args.empty())
     p.print_string(pred);
   else
-    print_fargs(p, pred, args);
+    print_fargs(ses, p, pred, args);
 }
 
 namespace {
@@ -67,7 +69,8 @@ const char* symbol(FormKind k, int& level) {
 }
 }  // namespace
 
-void print_formul(support::Printer& p, const AtomPrinter& atom, int level, const Formula& f) {
+void print_formul(const Session& ses, support::Printer& p, const AtomPrinter& atom, int level,
+                  const Formula& f) {
   switch (f->kind()) {
     case FormKind::False:
       p.print_string("False");
@@ -76,11 +79,11 @@ void print_formul(support::Printer& p, const AtomPrinter& atom, int level, const
       p.print_string("True");
       return;
     case FormKind::Atom:
-      atom(p, level, f->name(), f->args());
+      atom(ses, p, level, f->name(), f->args());
       return;
     case FormKind::Not:
       p.print_string("~");
-      print_formul(p, atom, 12, f->left());
+      print_formul(ses, p, atom, 12, f->left());
       return;
     case FormKind::Forall:
     case FormKind::Exists: {
@@ -94,17 +97,17 @@ void print_formul(support::Printer& p, const AtomPrinter& atom, int level, const
         g = g->body().get();
       }
       p.print_string(". ");
-      print_formul(p, atom, 10, Formula(g));
+      print_formul(ses, p, atom, 10, Formula(g));
       return;
     }
     default: {
       int l = 0;
       const char* s = symbol(f->kind(), l);
       if (level > l) p.print_string("(");
-      print_formul(p, atom, l + 1, f->left());
+      print_formul(ses, p, atom, l + 1, f->left());
       p.print_string(s);
       p.print_break(1, 0);
-      print_formul(p, atom, l, f->right());
+      print_formul(ses, p, atom, l, f->right());
       if (level > l) p.print_string(")");
       return;
     }
@@ -113,34 +116,39 @@ void print_formul(support::Printer& p, const AtomPrinter& atom, int level, const
 
 namespace {
 const AtomPrinter& default_atom() {
-  static const AtomPrinter a = [](support::Printer& p, int l, const std::string& n,
-                                  const std::vector<Term>& args) { print_atom(p, l, n, args); };
+  static const AtomPrinter a = [](const Session& ses, support::Printer& p, int l,
+                                  const std::string& n, const std::vector<Term>& args) {
+    print_atom(ses, p, l, n, args);
+  };
   return a;
 }
 }  // namespace
 
-void formula_printer(support::Printer& p, const AtomPrinter& atom, const Formula& f) {
-  print_formul(p, atom, 0, f);
+void formula_printer(const Session& ses, support::Printer& p, const AtomPrinter& atom,
+                     const Formula& f) {
+  print_formul(ses, p, atom, 0, f);
 }
 
-void print_formula(const Formula& f) { print_formul(support::pp(), default_atom(), 0, f); }
-void printert(const Term& t) { print_term(support::pp(), 0, t); }
+void print_formula(const Session& ses, const Formula& f) {
+  print_formul(ses, support::pp(), default_atom(), 0, f);
+}
+void printert(const Session& ses, const Term& t) { print_term(ses, support::pp(), 0, t); }
 
-std::string to_string(const Formula& f) {
+std::string to_string(const Session& ses, const Formula& f) {
   std::ostringstream os;
   support::Printer p(&os);
   p.open_hbox();
-  print_formul(p, default_atom(), 0, f);
+  print_formul(ses, p, default_atom(), 0, f);
   p.close_box();
   p.print_flush();
   return os.str();
 }
 
-std::string to_string(const Term& t) {
+std::string to_string(const Session& ses, const Term& t) {
   std::ostringstream os;
   support::Printer p(&os);
   p.open_hbox();
-  print_term(p, 0, t);
+  print_term(ses, p, 0, t);
   p.close_box();
   p.print_flush();
   return os.str();

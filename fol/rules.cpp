@@ -10,9 +10,6 @@
 namespace fol {
 
 namespace {
-int renaming_counter = 0;  // var-n names; process-wide, never reset
-int constant_counter = 0;  // x_cst_n Skolem names; process-wide, never reset
-
 int sat_add(int a, int b) { return (a > INT_MAX - b) ? INT_MAX : a + b; }
 }  // namespace
 
@@ -20,23 +17,23 @@ void assert_failure() { throw engine::InternalError{"fol"}; }
 
 // ---- Size ----
 
-int term_size(const Term& t) {
+int term_size(const Session& ses, const Term& t) {
   if (!t->has_evar()) return t->structural_size();
   switch (t->kind()) {
     case TermKind::Fn: {
       int s = 1;
-      for (const Term& a : t->args()) s = sat_add(s, term_size(a));
+      for (const Term& a : t->args()) s = sat_add(s, term_size(ses, a));
       return s;
     }
     case TermKind::Evar:
-      if (const Term* v = evar_value(t->key())) return term_size(*v);
+      if (const Term* v = evar_value(ses, t->key())) return term_size(ses, *v);
       return 1;
     default:
       return 1;
   }
 }
 
-int size(const Formula& f) {
+int size(const Session& ses, const Formula& f) {
   if (!f->has_evar()) return f->structural_size();
   switch (f->kind()) {
     case FormKind::False:
@@ -44,15 +41,15 @@ int size(const Formula& f) {
       return 1;
     case FormKind::Atom: {
       int s = 1;
-      for (const Term& a : f->args()) s = sat_add(s, term_size(a));
+      for (const Term& a : f->args()) s = sat_add(s, term_size(ses, a));
       return s;
     }
     case FormKind::Not:
     case FormKind::Forall:
     case FormKind::Exists:
-      return sat_add(size(f->left()), 1);
+      return sat_add(size(ses, f->left()), 1);
     default:
-      return sat_add(sat_add(size(f->left()), size(f->right())), 1);
+      return sat_add(sat_add(size(ses, f->left()), size(ses, f->right())), 1);
   }
 }
 
@@ -89,22 +86,22 @@ namespace {
 using Bound = Scope;
 bool is_bound(const Bound& b, const std::string& x) { return b.binds(x); }
 
-void renaming_term(Subst& r, const Bound& bound, const Term& t) {
+void renaming_term(Session& ses, Subst& r, const Bound& bound, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
       if (!is_bound(bound, t->name()) && !r.defined(t->name()))
-        r = r.add(t->name(), mk_var("var" + std::to_string(++renaming_counter)));
+        r = r.add(t->name(), mk_var("var" + std::to_string(++ses.renamings)));
       return;
     case TermKind::Fn:
-      for (const Term& a : t->args()) renaming_term(r, bound, a);
+      for (const Term& a : t->args()) renaming_term(ses, r, bound, a);
       return;
     case TermKind::Cst:
       return;
     case TermKind::Evar:
-      if (const Term* v = evar_value(t->key())) {
+      if (const Term* v = evar_value(ses, t->key())) {
         Subst saved = r;
         try {
-          renaming_term(r, bound, *v);
+          renaming_term(ses, r, bound, *v);
         } catch (const engine::InternalError&) {
           r = saved;
         }
@@ -115,7 +112,7 @@ void renaming_term(Subst& r, const Bound& bound, const Term& t) {
   }
 }
 
-void renaming_form(Subst& r, Bound& bound, const Formula& f) {
+void renaming_form(Session& ses, Subst& r, Bound& bound, const Formula& f) {
   if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return;
   support::stop_tick();
   switch (f->kind()) {
@@ -123,25 +120,25 @@ void renaming_form(Subst& r, Bound& bound, const Formula& f) {
     case FormKind::True:
       return;
     case FormKind::Atom:
-      for (const Term& a : f->args()) renaming_term(r, bound, a);
+      for (const Term& a : f->args()) renaming_term(ses, r, bound, a);
       return;
     case FormKind::Not:
-      renaming_form(r, bound, f->left());
+      renaming_form(ses, r, bound, f->left());
       return;
     case FormKind::Forall:
     case FormKind::Exists:
       bound.push(f->name());
-      renaming_form(r, bound, f->body());
+      renaming_form(ses, r, bound, f->body());
       bound.pop();
       return;
     default:
-      renaming_form(r, bound, f->left());
-      renaming_form(r, bound, f->right());
+      renaming_form(ses, r, bound, f->left());
+      renaming_form(ses, r, bound, f->right());
       return;
   }
 }
 
-Term rename_term(const Subst& r, const Bound& bound, const Term& t) {
+Term rename_term(const Session& ses, const Subst& r, const Bound& bound, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var: {
       if (is_bound(bound, t->name())) return t;
@@ -154,7 +151,7 @@ Term rename_term(const Subst& r, const Bound& bound, const Term& t) {
       args.reserve(t->args().size());
       bool changed = false;
       for (const Term& a : t->args()) {
-        args.push_back(rename_term(r, bound, a));
+        args.push_back(rename_term(ses, r, bound, a));
         changed |= !(args.back() == a);
       }
       return changed ? mk_fn(t->name(), std::move(args)) : t;
@@ -162,7 +159,7 @@ Term rename_term(const Subst& r, const Bound& bound, const Term& t) {
     case TermKind::Cst:
       return t;
     case TermKind::Evar:
-      if (const Term* v = evar_value(t->key())) return rename_term(r, bound, *v);
+      if (const Term* v = evar_value(ses, t->key())) return rename_term(ses, r, bound, *v);
       return t;
     case TermKind::Bvar:
       assert_failure();
@@ -170,7 +167,7 @@ Term rename_term(const Subst& r, const Bound& bound, const Term& t) {
   return t;
 }
 
-Formula rename_form(const Subst& r, Bound& bound, const Formula& f) {
+Formula rename_form(const Session& ses, const Subst& r, Bound& bound, const Formula& f) {
   if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return f;
   support::stop_tick();
   switch (f->kind()) {
@@ -182,25 +179,25 @@ Formula rename_form(const Subst& r, Bound& bound, const Formula& f) {
       args.reserve(f->args().size());
       bool changed = false;
       for (const Term& a : f->args()) {
-        args.push_back(rename_term(r, bound, a));
+        args.push_back(rename_term(ses, r, bound, a));
         changed |= !(args.back() == a);
       }
       return changed ? mk_atom(f->name(), std::move(args)) : f;
     }
     case FormKind::Not: {
-      Formula p = rename_form(r, bound, f->left());
+      Formula p = rename_form(ses, r, bound, f->left());
       return p == f->left() ? f : mk_not(std::move(p));
     }
     case FormKind::Forall:
     case FormKind::Exists: {
       bound.push(f->name());
-      Formula p = rename_form(r, bound, f->body());
+      Formula p = rename_form(ses, r, bound, f->body());
       bound.pop();
       return p == f->body() ? f : mk_quant(f->kind(), f->name(), std::move(p));
     }
     default: {
-      Formula p = rename_form(r, bound, f->left());
-      Formula q = rename_form(r, bound, f->right());
+      Formula p = rename_form(ses, r, bound, f->left());
+      Formula q = rename_form(ses, r, bound, f->right());
       return (p == f->left() && q == f->right()) ? f
                                                  : mk_binary(f->kind(), std::move(p), std::move(q));
     }
@@ -209,34 +206,35 @@ Formula rename_form(const Subst& r, Bound& bound, const Formula& f) {
 
 }  // namespace
 
-Subst get_renaming_formula(const Subst& r0, const Formula& f) {
+Subst get_renaming_formula(Session& ses, const Subst& r0, const Formula& f) {
   Subst r = r0;
   Bound bound;
-  renaming_form(r, bound, f);
+  renaming_form(ses, r, bound, f);
   return r;
 }
 
-int count_fresh_names(const std::vector<Formula>& fs) {
+int count_fresh_names(Session& ses, const std::vector<Formula>& fs) {
   // The walk of get_renaming_formula without its names: the counter is
-  // read before and put back after.
+  // read before and put back after, even when the walk is interrupted.
   struct Restore {
-    int saved = renaming_counter;
-    ~Restore() { renaming_counter = saved; }
-  } restore;
+    Session& ses;
+    int saved = ses.renamings;
+    ~Restore() { ses.renamings = saved; }
+  } restore{ses};
   Subst r;
   for (const Formula& f : fs) {
     Bound bound;
-    renaming_form(r, bound, f);
+    renaming_form(ses, r, bound, f);
   }
-  return renaming_counter - restore.saved;
+  return ses.renamings - restore.saved;
 }
 
-void skip_fresh_names(int n) { renaming_counter += n; }
+void skip_fresh_names(Session& ses, int n) { ses.renamings += n; }
 
-Formula rename_formula(const Subst& r, const Formula& f) {
+Formula rename_formula(const Session& ses, const Subst& r, const Formula& f) {
   if (r.empty() && !f->has_evar() && !f->has_bvar()) return f;
   Bound bound;
-  return rename_form(r, bound, f);
+  return rename_form(ses, r, bound, f);
 }
 
 Subst vars_to_constants(const Names& vars) {
@@ -256,16 +254,16 @@ FolRule rule(const char* name, int kind, const Constraints& c, std::vector<KForm
   return FolRule{name, kind, Subst(), c, std::move(lits)};
 }
 
-Term skolem_term(const Formula& whole, const std::string& x) {
+Term skolem_term(Session& ses, const Formula& whole, const std::string& x) {
   std::vector<Term> args;
   for (const std::string& v : whole->free_vars()) args.push_back(mk_var(v));
-  return mk_fn(x + "_cst_" + std::to_string(++constant_counter), std::move(args));
+  return mk_fn(x + "_cst_" + std::to_string(++ses.skolems), std::move(args));
 }
 
 // The instances of a positive Forall (or a negative Exists): the generic one,
 // then one per instance item of the formula's key in the instantiation table.
-std::vector<FolRule> instances(const Constraints& c, const KFormula& f, bool universal,
-                               bool hints) {
+std::vector<FolRule> instances(const Session& ses, const Constraints& c, const KFormula& f,
+                               bool universal, bool hints) {
   const std::string& x = f.f->name();
   const Formula& p = f.f->body();
   std::vector<FolRule> rules;
@@ -284,7 +282,7 @@ std::vector<FolRule> instances(const Constraints& c, const KFormula& f, bool uni
       for (const ConstraintItem& it : g) {
         const InstanceItem* inst = std::get_if<InstanceItem>(&it);
         if (!inst || inst->var != x) continue;
-        Formula q = formsubst(Subst().add(x, inst->term), universal ? p : mk_not(p));
+        Formula q = formsubst(ses, Subst().add(x, inst->term), universal ? p : mk_not(p));
         more.push_back(rule("+fa", universal ? 0 : 3, c, {{q, f.key}}));
       }
     for (FolRule& r : more) rules.push_back(std::move(r));
@@ -297,7 +295,8 @@ std::vector<FolRule> instances(const Constraints& c, const KFormula& f, bool uni
 
 }  // namespace
 
-std::vector<FolRule> get_rules(const Constraints& c, const KFormula& kf, bool sign, bool hints) {
+std::vector<FolRule> get_rules(Session& ses, const Constraints& c, const KFormula& kf, bool sign,
+                               bool hints) {
   const Formula& f = kf.f;
   const int k = kf.key;
   auto K = [k](Formula g) { return KFormula{std::move(g), k}; };
@@ -329,14 +328,15 @@ std::vector<FolRule> get_rules(const Constraints& c, const KFormula& kf, bool si
       return {rule("-iff", 1, c, {K(mk_not(mk_imp(p, q))), K(mk_not(mk_imp(q, p)))})};
     }
     case FormKind::Forall:
-      if (sign) return instances(c, kf, true, hints);
+      if (sign) return instances(ses, c, kf, true, hints);
       return {rule(
           "-fa", 3, c,
-          {K(formsubst(Subst().add(f->name(), skolem_term(f, f->name())), mk_not(f->body())))})};
+          {K(formsubst(ses, Subst().add(f->name(), skolem_term(ses, f, f->name())),
+                     mk_not(f->body())))})};
     case FormKind::Exists:
-      if (!sign) return instances(c, kf, false, hints);
+      if (!sign) return instances(ses, c, kf, false, hints);
       return {rule("-fa", 3, c,
-                   {K(formsubst(Subst().add(f->name(), skolem_term(f, f->name())), f->body()))})};
+                   {K(formsubst(ses, Subst().add(f->name(), skolem_term(ses, f, f->name())), f->body()))})};
   }
   return {};
 }
@@ -347,7 +347,7 @@ std::vector<engine::Decomposition<Formula, Subst, int>> FolBatchLogic::get_rules
                                                                                  const Formula& f,
                                                                                  bool sign) {
   std::vector<engine::Decomposition<Formula, Subst, int>> out;
-  for (FolRule& r : fol::get_rules(Constraints{}, KFormula{f, 0}, sign, false)) {
+  for (FolRule& r : fol::get_rules(session_, Constraints{}, KFormula{f, 0}, sign, false)) {
     std::vector<Formula> lits;
     lits.reserve(r.formulas.size());
     for (KFormula& k : r.formulas) lits.push_back(std::move(k.f));

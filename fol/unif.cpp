@@ -10,16 +10,17 @@
 
 namespace fol {
 
-std::optional<bool> istriv(const Subst& env, const std::string& x, const Term& t) {
+std::optional<bool> istriv(const Session& ses, const Subst& env, const std::string& x,
+                           const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
       if (t->name() == x) return true;
-      if (const Term* v = env.find(t->name())) return istriv(env, x, *v);
+      if (const Term* v = env.find(t->name())) return istriv(ses, env, x, *v);
       return false;
     case TermKind::Fn:
     case TermKind::Cst:
       for (const Term& a : t->args()) {
-        std::optional<bool> r = istriv(env, x, a);
+        std::optional<bool> r = istriv(ses, env, x, a);
         if (!r || *r) return std::nullopt;  // x would occur inside its own value
       }
       return false;
@@ -28,21 +29,22 @@ std::optional<bool> istriv(const Subst& env, const std::string& x, const Term& t
     case TermKind::Evar:
       // x inside the stored value is x = f(..x..): a failure, not "not
       // trivial", or x would be bound into a cycle that later walks never leave.
-      if (const Term* v = evar_value(t->key())) return istriv(env, x, *v);
+      if (const Term* v = evar_value(ses, t->key())) return istriv(ses, env, x, *v);
       return false;
   }
   return false;
 }
 
-std::optional<bool> istriv_e(const Subst& env, const std::string& e, const Term& t) {
+std::optional<bool> istriv_e(const Session& ses, const Subst& env, const std::string& e,
+                             const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
-      if (const Term* v = env.find(t->name())) return istriv(env, e, *v);
+      if (const Term* v = env.find(t->name())) return istriv(ses, env, e, *v);
       return false;
     case TermKind::Fn:
     case TermKind::Cst:
       for (const Term& a : t->args()) {
-        std::optional<bool> r = istriv_e(env, e, a);
+        std::optional<bool> r = istriv_e(ses, env, e, a);
         if (!r || *r) return std::nullopt;
       }
       return false;
@@ -50,8 +52,8 @@ std::optional<bool> istriv_e(const Subst& env, const std::string& e, const Term&
       return std::nullopt;
     case TermKind::Evar:
       if (t->key() == e) return true;
-      if (const Term* v = evar_value(e)) {
-        std::optional<bool> r = istriv(env, e, *v);
+      if (const Term* v = evar_value(ses, e)) {
+        std::optional<bool> r = istriv(ses, env, e, *v);
         return r ? *r : false;
       }
       return false;
@@ -64,7 +66,7 @@ namespace {
 // The equation list as a stack: the back is the front of the list.
 using Eqs = std::vector<std::pair<Term, Term>>;
 
-std::optional<Subst> unify_stack(Subst env, Eqs st) {
+std::optional<Subst> unify_stack(const Session& ses, Subst env, Eqs st) {
   while (!st.empty()) {
     auto [s, t] = std::move(st.back());
     st.pop_back();
@@ -74,7 +76,7 @@ std::optional<Subst> unify_stack(Subst env, Eqs st) {
           st.emplace_back(*v, t);
           break;
         }
-        std::optional<bool> r = istriv(env, s->name(), t);
+        std::optional<bool> r = istriv(ses, env, s->name(), t);
         if (!r) return std::nullopt;
         if (!*r) env = env.add(s->name(), t);
         break;
@@ -110,12 +112,12 @@ std::optional<Subst> unify_stack(Subst env, Eqs st) {
         }
         return std::nullopt;
       case TermKind::Evar: {
-        if (const Term* v = evar_value(s->key())) {
+        if (const Term* v = evar_value(ses, s->key())) {
           Eqs with = st;
           with.emplace_back(*v, t);
-          if (std::optional<Subst> r = unify_stack(env, std::move(with))) return r;
+          if (std::optional<Subst> r = unify_stack(ses, env, std::move(with))) return r;
         }
-        std::optional<bool> r = istriv_e(env, s->key(), t);
+        std::optional<bool> r = istriv_e(ses, env, s->key(), t);
         if (!r || !*r) return std::nullopt;
         break;
       }
@@ -126,7 +128,7 @@ std::optional<Subst> unify_stack(Subst env, Eqs st) {
 
 // Occurs test through stored existential values: used by `solve` so that a
 // value mentioning the variable being bound is refused instead of looping.
-bool occurs_deep(const std::string& x, const Term& t, int fuel) {
+bool occurs_deep(const Session& ses, const std::string& x, const Term& t, int fuel) {
   if (!t->has_var() && !t->has_evar()) return false;
   if (fuel <= 0) return true;
   switch (t->kind()) {
@@ -134,10 +136,10 @@ bool occurs_deep(const std::string& x, const Term& t, int fuel) {
       return t->name() == x;
     case TermKind::Fn:
       for (const Term& a : t->args())
-        if (occurs_deep(x, a, fuel - 1)) return true;
+        if (occurs_deep(ses, x, a, fuel - 1)) return true;
       return false;
     case TermKind::Evar:
-      if (const Term* v = evar_value(t->key())) return occurs_deep(x, *v, fuel - 1);
+      if (const Term* v = evar_value(ses, t->key())) return occurs_deep(ses, x, *v, fuel - 1);
       return false;
     default:
       return false;
@@ -146,12 +148,12 @@ bool occurs_deep(const std::string& x, const Term& t, int fuel) {
 
 }  // namespace
 
-std::optional<Subst> unify(Subst env, std::vector<std::pair<Term, Term>> eqs) {
+std::optional<Subst> unify(const Session& ses, Subst env, std::vector<std::pair<Term, Term>> eqs) {
   Eqs st(std::make_move_iterator(eqs.rbegin()), std::make_move_iterator(eqs.rend()));
-  return unify_stack(std::move(env), std::move(st));
+  return unify_stack(ses, std::move(env), std::move(st));
 }
 
-std::optional<Subst> solve(const Subst& env0) {
+std::optional<Subst> solve(const Session& ses, const Subst& env0) {
   Subst env = env0;
   std::vector<std::pair<std::string, Term>> fs = env.funset();
   // A triangular unifier without cycles is solved within one round per
@@ -159,13 +161,13 @@ std::optional<Subst> solve(const Subst& env0) {
   std::size_t rounds = 2 * fs.size() + 8;
   while (true) {
     for (const auto& [x, t] : fs)
-      if (occurs_deep(x, t, 1 << 20)) return std::nullopt;
+      if (occurs_deep(ses, x, t, 1 << 20)) return std::nullopt;
     Subst env1;
     std::vector<std::pair<std::string, Term>> fs1;
     fs1.reserve(fs.size());
     bool same = true;
     for (const auto& [x, t] : fs) {
-      Term t1 = termsubst(env, t);
+      Term t1 = termsubst(ses, env, t);
       same &= t1 == t;
       env1 = env1.add(x, t1);
       fs1.emplace_back(x, std::move(t1));
@@ -191,7 +193,7 @@ struct Binders {
 };
 
 // termsubst of the placeholders of the binders of `sc` into t.
-Term through(const Scope& sc, const std::vector<Term>& bvars, const Term& t) {
+Term through(const Session& ses, const Scope& sc, const std::vector<Term>& bvars, const Term& t) {
   if (!t->has_evar() && !t->has_var()) return t;
   switch (t->kind()) {
     case TermKind::Var: {
@@ -203,20 +205,21 @@ Term through(const Scope& sc, const std::vector<Term>& bvars, const Term& t) {
       bool changed = false;
       args.reserve(t->args().size());
       for (const Term& a : t->args()) {
-        args.push_back(through(sc, bvars, a));
+        args.push_back(through(ses, sc, bvars, a));
         changed |= !(args.back() == a);
       }
       return changed ? mk_fn(t->name(), std::move(args)) : t;
     }
     case TermKind::Evar:
-      if (const Term* v = evar_value(t->key())) return through(sc, bvars, *v);
+      if (const Term* v = evar_value(ses, t->key())) return through(ses, sc, bvars, *v);
       return t;
     default:  // Bvar, Cst
       return t;
   }
 }
 
-std::optional<Subst> unify_lit(const Subst& env, const Formula& p, const Formula& q, Binders& b) {
+std::optional<Subst> unify_lit(const Session& ses, const Subst& env, const Formula& p,
+                               const Formula& q, Binders& b) {
   if (p->kind() != q->kind()) return std::nullopt;
   support::stop_tick();
   switch (p->kind()) {
@@ -232,21 +235,21 @@ std::optional<Subst> unify_lit(const Subst& env, const Formula& p, const Formula
       const bool bound = b.left.depth() > 0;
       for (std::size_t i = a.size(); i-- > 0;) {
         if (bound)
-          st.emplace_back(through(b.left, b.bvars, a[i]), through(b.right, b.bvars, c[i]));
+          st.emplace_back(through(ses, b.left, b.bvars, a[i]), through(ses, b.right, b.bvars, c[i]));
         else
           st.emplace_back(a[i], c[i]);
       }
-      return unify_stack(env, std::move(st));
+      return unify_stack(ses, env, std::move(st));
     }
     case FormKind::Not:
-      return unify_lit(env, p->left(), q->left(), b);
+      return unify_lit(ses, env, p->left(), q->left(), b);
     case FormKind::And:
     case FormKind::Or:
     case FormKind::Imp:
     case FormKind::Iff: {
-      std::optional<Subst> e = unify_lit(env, p->left(), q->left(), b);
+      std::optional<Subst> e = unify_lit(ses, env, p->left(), q->left(), b);
       if (!e) return std::nullopt;
-      return unify_lit(*e, p->right(), q->right(), b);
+      return unify_lit(ses, *e, p->right(), q->right(), b);
     }
     case FormKind::Forall:
     case FormKind::Exists: {
@@ -254,7 +257,7 @@ std::optional<Subst> unify_lit(const Subst& env, const Formula& p, const Formula
       if (b.bvars.size() == d) b.bvars.push_back(mk_bvar("#" + std::to_string(d)));
       b.left.push(p->name());
       b.right.push(q->name());
-      std::optional<Subst> r = unify_lit(env, p->body(), q->body(), b);
+      std::optional<Subst> r = unify_lit(ses, env, p->body(), q->body(), b);
       b.left.pop();
       b.right.pop();
       return r;
@@ -276,9 +279,10 @@ bool group_has_key(const std::vector<TableEntry>& table, int key, int wanted) {
 
 }  // namespace
 
-std::optional<Subst> unify_literals(const Subst& env, const Formula& p, const Formula& q) {
+std::optional<Subst> unify_literals(const Session& ses, const Subst& env, const Formula& p,
+                                    const Formula& q) {
   Binders b;
-  return unify_lit(env, p, q, b);
+  return unify_lit(ses, env, p, q, b);
 }
 
 namespace {
@@ -321,18 +325,18 @@ bool may_unify(const Formula& p, const Formula& q) {
   }
 }
 
-bool exists(const std::string& e, const Term& t) {
+bool exists(const Session& ses, const std::string& e, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
       return false;
     case TermKind::Fn:
     case TermKind::Cst:
       for (const Term& a : t->args())
-        if (exists(e, a)) return true;
+        if (exists(ses, e, a)) return true;
       return false;
     case TermKind::Evar:
       if (t->key() == e) return true;
-      if (const Term* v = evar_value(t->key())) return exists(e, *v);
+      if (const Term* v = evar_value(ses, t->key())) return exists(ses, e, *v);
       return false;
     case TermKind::Bvar:
       break;
@@ -340,18 +344,18 @@ bool exists(const std::string& e, const Term& t) {
   assert_failure();
 }
 
-bool exists_cycles(const std::string& e, const Term& t) {
+bool exists_cycles(const Session& ses, const std::string& e, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
       return false;
     case TermKind::Fn:
     case TermKind::Cst:
       for (const Term& a : t->args())
-        if (exists(e, a)) return true;
+        if (exists(ses, e, a)) return true;
       return false;
     case TermKind::Evar:
       if (t->key() == e) return false;
-      if (const Term* v = evar_value(t->key())) return exists_cycles(e, *v);
+      if (const Term* v = evar_value(ses, t->key())) return exists_cycles(ses, e, *v);
       return false;
     case TermKind::Bvar:
       break;
@@ -366,18 +370,19 @@ struct Solved {
   int h;
   Formula f1;
 };
-std::optional<Solved> solve_pair(const Formula& a, const Formula& b) {
-  std::optional<Subst> env = unify_literals(Subst(), a, b);
+std::optional<Solved> solve_pair(const Session& ses, const Formula& a, const Formula& b) {
+  std::optional<Subst> env = unify_literals(ses, Subst(), a, b);
   if (!env) return std::nullopt;
-  env = solve(*env);
+  env = solve(ses, *env);
   if (!env) return std::nullopt;
   int h = env->height();
-  Formula f1 = formsubst(*env, a);
+  Formula f1 = formsubst(ses, *env, a);
   return Solved{std::move(*env), h, std::move(f1)};
 }
 }  // namespace
 
-std::optional<FolUnif> unif(const FolConstraintArg& c, const KFormula& f1, const KFormula& f2) {
+std::optional<FolUnif> unif(const Session& ses, const FolConstraintArg& c, const KFormula& f1,
+                            const KFormula& f2) {
   if (const auto* two = std::get_if<engine::TwoConstraints<Constraints>>(&c)) {
     const Constraints &a = two->c1, &b = two->c2;
     for (const auto& [key, v] : b.bindings) {
@@ -388,7 +393,7 @@ std::optional<FolUnif> unif(const FolConstraintArg& c, const KFormula& f1, const
       }
     }
   }
-  std::optional<Solved> s = solve_pair(f1.f, f2.f);
+  std::optional<Solved> s = solve_pair(ses, f1.f, f2.f);
   if (!s) return std::nullopt;
   FolUnif r;
   r.depth = s->h;
@@ -418,7 +423,7 @@ std::optional<FolUnif> unif(const FolConstraintArg& c, const KFormula& f1, const
 
 std::optional<engine::UnifResult<Formula, Subst, int>> FolBatchLogic::unif(
     const engine::ConstraintArg<int>& c, const Formula& a, const Formula& b) {
-  std::optional<Solved> s = solve_pair(a, b);
+  std::optional<Solved> s = solve_pair(session_, a, b);
   if (!s) return std::nullopt;
   engine::UnifResult<Formula, Subst, int> r;
   r.depth = s->h;
