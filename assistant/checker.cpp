@@ -175,10 +175,9 @@ class Walk {
       reject();
     }
     if (s.term->kind() != fol::FormKind::Atom || s.term->args().size() != 1) assert_main();
-    const fol::Formula t =
-        fol::formsubst(m_.logic.session(),
-                       do_subst(m_.logic.session(), g.csts.to_vector(), g.evars.to_vector()),
-                       s.term);
+    const fol::Formula t = fol::formsubst(
+        m_.logic.session(), do_subst(m_.logic.session(), g.csts.to_vector(), g.evars.to_vector()),
+        s.term);
     if (t->kind() != fol::FormKind::Atom || t->args().size() != 1) assert_main();
     const fol::Term& value = t->args().front();
     if (depends_on(key, value)) {
@@ -552,9 +551,8 @@ class Justifier {
   // the images the whole substitution gives them (a constant or an
   // existential variable has no variable of its own, so each binding solves
   // alone). A branch n names deep then costs each step its own names, not n.
-  fol::Subst display_subst(
-      const CGoal& g, const std::vector<NcByItem>& hints,
-      std::initializer_list<const std::vector<fol::Formula>*> formulas) {
+  fol::Subst display_subst(const CGoal& g, const std::vector<NcByItem>& hints,
+                           std::initializer_list<const std::vector<fol::Formula>*> formulas) {
     std::set<std::string> used;
     auto use = [&](const fol::Formula& f) {
       for (const std::string& v : f->free_vars()) used.insert(v);
@@ -649,7 +647,8 @@ class Justifier {
     CGoal g2 = g;
     for (auto it = extra.rbegin(); it != extra.rend(); ++it)
       g2.hyps = g2.hyps.push_front({"", *it});
-    prove(give_hyps_list(m_.logic.session(), s, hints, g2), fol::formsubst(m_.logic.session(), s, concl));
+    prove(give_hyps_list(m_.logic.session(), s, hints, g2),
+          fol::formsubst(m_.logic.session(), s, concl));
   }
 
   void outcome(const CGoal& g, const std::vector<NcByItem>& hints, const StepCheck& c) {

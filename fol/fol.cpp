@@ -519,8 +519,8 @@ class Range {
   std::optional<Names> names_;
 };
 
-Formula subst_q(const Session& ses, const Subst& s, Range& range, FormKind q,
-                const std::string& x, const Formula& p);
+Formula subst_q(const Session& ses, const Subst& s, Range& range, FormKind q, const std::string& x,
+                const Formula& p);
 
 Formula subst_f(const Session& ses, const Subst& s, Range& range, const Formula& f) {
   if (!f->has_evar() && (s.empty() || !f->has_var())) return f;
@@ -571,8 +571,8 @@ bool term_has_var(const Term& t, const std::string& x) {
 }
 
 // `range` holds the variables of the images of s or more.
-Formula subst_q(const Session& ses, const Subst& s, Range& range, FormKind q,
-                const std::string& x, const Formula& p) {
+Formula subst_q(const Session& ses, const Subst& s, Range& range, FormKind q, const std::string& x,
+                const Formula& p) {
   Subst s1 = s.remove(x);
   bool capture = false;
   if (range.has(x)) {

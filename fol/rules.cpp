@@ -329,14 +329,14 @@ std::vector<FolRule> get_rules(Session& ses, const Constraints& c, const KFormul
     }
     case FormKind::Forall:
       if (sign) return instances(ses, c, kf, true, hints);
-      return {rule(
-          "-fa", 3, c,
-          {K(formsubst(ses, Subst().add(f->name(), skolem_term(ses, f, f->name())),
-                     mk_not(f->body())))})};
+      return {rule("-fa", 3, c,
+                   {K(formsubst(ses, Subst().add(f->name(), skolem_term(ses, f, f->name())),
+                                mk_not(f->body())))})};
     case FormKind::Exists:
       if (!sign) return instances(ses, c, kf, false, hints);
-      return {rule("-fa", 3, c,
-                   {K(formsubst(ses, Subst().add(f->name(), skolem_term(ses, f, f->name())), f->body()))})};
+      return {rule(
+          "-fa", 3, c,
+          {K(formsubst(ses, Subst().add(f->name(), skolem_term(ses, f, f->name())), f->body()))})};
   }
   return {};
 }

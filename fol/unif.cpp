@@ -235,7 +235,8 @@ std::optional<Subst> unify_lit(const Session& ses, const Subst& env, const Formu
       const bool bound = b.left.depth() > 0;
       for (std::size_t i = a.size(); i-- > 0;) {
         if (bound)
-          st.emplace_back(through(ses, b.left, b.bvars, a[i]), through(ses, b.right, b.bvars, c[i]));
+          st.emplace_back(through(ses, b.left, b.bvars, a[i]),
+                          through(ses, b.right, b.bvars, c[i]));
         else
           st.emplace_back(a[i], c[i]);
       }

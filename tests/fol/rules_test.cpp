@@ -65,7 +65,8 @@ TEST(FolRenaming, FreshNamesInOrderOfFirstMeeting) {
   Subst v = Subst().add("x", mk_var("v"));
   EXPECT_EQ(rename_formula(ses, v, mk_atom("P", {c, mk_var("x")})), mk_atom("P", {c, mk_var("v")}));
   EXPECT_EQ(rename_formula(ses, v, P("p(x) & forall x. q(x)")), P("p(v) & forall x. q(x)"));
-  EXPECT_THROW(get_renaming_formula(ses, Subst(), mk_atom("p", {mk_bvar("b")})), engine::InternalError);
+  EXPECT_THROW(get_renaming_formula(ses, Subst(), mk_atom("p", {mk_bvar("b")})),
+               engine::InternalError);
 }
 
 TEST(FolRenaming, VariableSets) {

@@ -32,7 +32,8 @@ TEST(FolSubst, FreeVariables) {
 
 TEST(FolSubst, CaptureAvoidingSubstitution) {
   Session ses;
-  EXPECT_EQ(S(formsubst(ses, sub({{"x", T("f(y)")}}), P("forall y. p(x, y)"))), "/\\ y'. p(f(y),y')");
+  EXPECT_EQ(S(formsubst(ses, sub({{"x", T("f(y)")}}), P("forall y. p(x, y)"))),
+            "/\\ y'. p(f(y),y')");
   Formula f = P("forall x. p(x)");
   EXPECT_EQ(formsubst(ses, sub({{"y", T("c")}}), f), f);
   // The bound variable shadows the substitution.
@@ -86,7 +87,8 @@ TEST(FolUnify, OccursCheckAndBasics) {
   // A long chain solves to idempotent form.
   e = unify_f("p(x1, x2, x3, x4)", "p(x2, x3, x4, f(y))");
   ASSERT_TRUE(e);
-  for (const char* v : {"x1", "x2", "x3", "x4"}) EXPECT_EQ(termsubst(ses, *e, mk_var(v)), T("f(y)"));
+  for (const char* v : {"x1", "x2", "x3", "x4"})
+    EXPECT_EQ(termsubst(ses, *e, mk_var(v)), T("f(y)"));
 }
 
 TEST(FolUnify, QuantifiedFormulasUpToBoundNames) {
@@ -119,7 +121,8 @@ TEST(FolUnify, ExistentialVariablesAreNeverBound) {
   EXPECT_EQ(istriv(ses, Subst(), "x", mk_bvar("b")), std::nullopt);
   // A value mentioning the variable being bound: refused, and solve ends.
   add_evar_val(ses, "4", T("f(x)"));
-  std::optional<Subst> s = unify_literals(ses, Subst(), P("p(x)"), mk_atom("p", {mk_evar("4", "d")}));
+  std::optional<Subst> s =
+      unify_literals(ses, Subst(), P("p(x)"), mk_atom("p", {mk_evar("4", "d")}));
   if (s) {
     EXPECT_FALSE(solve(ses, *s));
   }
@@ -151,15 +154,17 @@ TEST(FolUnif, DepthIsTheHeightOfTheUnifierAsSolved) {
   EXPECT_EQ(u->unified.key, 3);
   EXPECT_EQ(u->unified.f, P("p(f(d), f(e), f(g))"));
   EXPECT_TRUE(u->extra.empty());
-  EXPECT_EQ(unif(ses, engine::NoConstraint<Constraints>{}, {P("p(x)"), 0}, {P("p(x)"), 0})->depth, 0);
+  EXPECT_EQ(unif(ses, engine::NoConstraint<Constraints>{}, {P("p(x)"), 0}, {P("p(x)"), 0})->depth,
+            0);
   // y, x, z inserted in that order make a tree of height 2. Already solved,
   // that tree is what unif reports; when solving changes a binding, the
   // tree rebuilt in key order (a chain of three) is.
-  auto c =
-      unif(ses, engine::NoConstraint<Constraints>{}, {P("p(y, x, z)"), 0}, {P("p(f(w), c(), a())"), 0});
+  auto c = unif(ses, engine::NoConstraint<Constraints>{}, {P("p(y, x, z)"), 0},
+                {P("p(f(w), c(), a())"), 0});
   ASSERT_TRUE(c);
   EXPECT_EQ(c->depth, 2);
-  c = unif(ses, engine::NoConstraint<Constraints>{}, {P("p(y, x, z)"), 0}, {P("p(f(x), c(), a())"), 0});
+  c = unif(ses, engine::NoConstraint<Constraints>{}, {P("p(y, x, z)"), 0},
+           {P("p(f(x), c(), a())"), 0});
   ASSERT_TRUE(c);
   EXPECT_EQ(c->depth, 3);
   EXPECT_EQ(termsubst(ses, c->subst, T("y")), T("f(c())"));
@@ -204,10 +209,10 @@ TEST(FolUnif, ConstraintCases) {
   EXPECT_EQ(n->constraints.table.size(), 2u);
   // Only the first entry for a key counts.
   Constraints shadow{{TableEntry{1, {}}, TableEntry{1, {{KeyItem{2}}}}}, {}};
-  EXPECT_EQ(
-      unif(ses, engine::TwoConstraints<Constraints>{shadow, other}, {P("p(a)"), 1}, {P("p(f(d))"), 2})
-          ->depth,
-      1);
+  EXPECT_EQ(unif(ses, engine::TwoConstraints<Constraints>{shadow, other}, {P("p(a)"), 1},
+                 {P("p(f(d))"), 2})
+                ->depth,
+            1);
 }
 
 TEST(FolUnif, BatchVariant) {

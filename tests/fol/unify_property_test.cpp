@@ -134,8 +134,8 @@ std::optional<Subst> checked_unif(FolBatchLogic& l, const Formula& a, const Form
   EXPECT_EQ(formsubst(ses, s, sa), sa) << "not idempotent on " << S(a) << " / " << S(b);
   // Solved form: no bound variable occurs in any value.
   for (const auto& [x, t] : s.funset()) {
-    EXPECT_EQ(termsubst(ses, s, t), t) << x << " -> " << to_string(ses, t) << " for " << S(a) << " / "
-                                  << S(b);
+    EXPECT_EQ(termsubst(ses, s, t), t)
+        << x << " -> " << to_string(ses, t) << " for " << S(a) << " / " << S(b);
     EXPECT_FALSE(t->has_bvar()) << S(a) << " / " << S(b);
   }
   EXPECT_EQ(r->unified, sa);
