@@ -1,6 +1,12 @@
 // Printing of terms and formulas with precedence levels: a connective is
 // bracketed when its context binds tighter; quantifier runs print as one
 // "/\ x,y." prefix and are never bracketed.
+//
+// The text is the concrete syntax the reader accepts, so what is printed
+// reads back as an equal formula (tests and the fol_formula fuzz target
+// check it). Existential variables print as their value in the Session
+// given, or as "name?" while they have none; nothing here writes a Session.
+// Levels: 2 <->, 4 ->, 6 or, 8 &, 10 a quantifier body, 12 the operand of ~.
 #include <sstream>
 
 #include "fol/fol.h"
@@ -8,6 +14,8 @@
 
 namespace fol {
 
+// name(a1,...,an); an empty list still prints "()", which is how the reader
+// tells a constant from a variable.
 void print_fargs(const Session& ses, support::Printer& p, const std::string& name,
                  const std::vector<Term>& args) {
   p.print_string(name);
@@ -23,6 +31,8 @@ void print_fargs(const Session& ses, support::Printer& p, const std::string& nam
   p.print_string(")");
 }
 
+// Terms never need brackets, so the level is unused. A Cst prints as its
+// name alone: its dependencies are bookkeeping, not syntax.
 void print_term(const Session& ses, support::Printer& p, int, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
@@ -42,6 +52,8 @@ void print_term(const Session& ses, support::Printer& p, int, const Term& t) {
   }
 }
 
+// A predicate without arguments prints bare: the reader reads "p()" as no
+// atom, unlike a function constant, which needs its "()".
 void print_atom(const Session& ses, support::Printer& p, int, const std::string& pred,
                 const std::vector<Term>& args) {
   if (args.empty())
@@ -51,6 +63,7 @@ void print_atom(const Session& ses, support::Printer& p, int, const std::string&
 }
 
 namespace {
+// The text of a binary connective and, in `level`, how tightly it binds.
 const char* symbol(FormKind k, int& level) {
   switch (k) {
     case FormKind::And:
@@ -69,6 +82,11 @@ const char* symbol(FormKind k, int& level) {
 }
 }  // namespace
 
+// Prints f in a context of the given level: a binary connective that binds
+// looser than its context is bracketed. The left operand is printed one
+// level tighter than the connective and the right one at its level, so
+// chains of one connective associate to the right. The only break offered
+// is after a binary connective, where a long line may be cut.
 void print_formul(const Session& ses, support::Printer& p, const AtomPrinter& atom, int level,
                   const Formula& f) {
   switch (f->kind()) {
@@ -87,6 +105,7 @@ void print_formul(const Session& ses, support::Printer& p, const AtomPrinter& at
       return;
     case FormKind::Forall:
     case FormKind::Exists: {
+      // A run of quantifiers of one kind prints as one prefix.
       p.print_string(f->kind() == FormKind::Forall ? "/\\" : "\\/");
       const FormNode* g = f.get();
       bool first = true;
@@ -115,6 +134,7 @@ void print_formul(const Session& ses, support::Printer& p, const AtomPrinter& at
 }
 
 namespace {
+// print_atom as an AtomPrinter, made once.
 const AtomPrinter& default_atom() {
   static const AtomPrinter a = [](const Session& ses, support::Printer& p, int l,
                                   const std::string& n, const std::vector<Term>& args) {
@@ -134,6 +154,8 @@ void print_formula(const Session& ses, const Formula& f) {
 }
 void printert(const Session& ses, const Term& t) { print_term(ses, support::pp(), 0, t); }
 
+// A private printer in a horizontal box: one line, whatever its length,
+// and the process-wide printer's state is left alone.
 std::string to_string(const Session& ses, const Formula& f) {
   std::ostringstream os;
   support::Printer p(&os);

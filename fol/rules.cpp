@@ -1,5 +1,11 @@
 // Size, signs, fresh renaming, variable sets, decomposition rules with Skolem
 // terms and hint instances, equality up to bound names and head symbols.
+//
+// The two name generators live in the caller's Session: ses.renamings for
+// the var<n> names of clause renaming, ses.skolems for the x_cst_<n> Skolem
+// functions. Neither is ever reset, so a name is never taken twice in a
+// session, and the engine's traces (which print these names) depend on how
+// many were taken before, in this session only.
 #include <string>
 
 #include "engine/ptypes.h"
@@ -13,9 +19,15 @@ namespace {
 int sat_add(int a, int b) { return (a > INT_MAX - b) ? INT_MAX : a + b; }
 }  // namespace
 
+// A Bvar outside a unification walk means a placeholder escaped: thrown as
+// an internal error the engine reports, never ignored.
 void assert_failure() { throw engine::InternalError{"fol"}; }
 
 // ---- Size ----
+
+// The engine weighs clauses by size. A node without an Evar knows its size;
+// with one, each Evar counts as the size of its stored value (1 without),
+// so the weight follows the values the user has given.
 
 int term_size(const Session& ses, const Term& t) {
   if (!t->has_evar()) return t->structural_size();
@@ -55,6 +67,9 @@ int size(const Session& ses, const Formula& f) {
 
 // ---- Signs ----
 
+// The engine keeps a literal as (formula, sign): leading negations are the
+// sign, and False counts as ~True, so a clause never holds False itself.
+
 bool is_true(const Formula& f) { return f->kind() == FormKind::True; }
 
 bool negative_formula(const Formula& f0) {
@@ -80,12 +95,18 @@ Formula elim_all_neg(const Formula& f0) {
 }
 
 // ---- Renaming ----
+//
+// Before two clauses meet, one is renamed apart: each of its free variables
+// gets a fresh var<n>. The names are taken in the order the walk first meets
+// the variables (left to right, outside in), which the traces show.
 
 namespace {
 
 using Bound = Scope;
 bool is_bound(const Bound& b, const std::string& x) { return b.binds(x); }
 
+// Extends r with a fresh name for each free Var of t not yet in r. Side
+// effects: advances ses.renamings by one per name taken.
 void renaming_term(Session& ses, Subst& r, const Bound& bound, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
@@ -98,6 +119,9 @@ void renaming_term(Session& ses, Subst& r, const Bound& bound, const Term& t) {
     case TermKind::Cst:
       return;
     case TermKind::Evar:
+      // The variables of a stored value are the clause's variables too. A
+      // value holding a placeholder is skipped whole: r is put back, though
+      // the names it took stay taken.
       if (const Term* v = evar_value(ses, t->key())) {
         Subst saved = r;
         try {
@@ -112,8 +136,10 @@ void renaming_term(Session& ses, Subst& r, const Bound& bound, const Term& t) {
   }
 }
 
+// renaming_term over the atoms of f, skipping the variables its own
+// quantifiers bind. Side effects: as renaming_term.
 void renaming_form(Session& ses, Subst& r, Bound& bound, const Formula& f) {
-  if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return;
+  if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return;  // nothing to rename
   support::stop_tick();
   switch (f->kind()) {
     case FormKind::False:
@@ -138,6 +164,8 @@ void renaming_form(Session& ses, Subst& r, Bound& bound, const Formula& f) {
   }
 }
 
+// Applies the renaming r to the free variables of t; stored values are read
+// in, so the renamed clause no longer depends on the store.
 Term rename_term(const Session& ses, const Subst& r, const Bound& bound, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var: {
@@ -167,6 +195,8 @@ Term rename_term(const Session& ses, const Subst& r, const Bound& bound, const T
   return t;
 }
 
+// rename_term over f, leaving bound occurrences alone; f itself where
+// nothing changes.
 Formula rename_form(const Session& ses, const Subst& r, Bound& bound, const Formula& f) {
   if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return f;
   support::stop_tick();
@@ -229,6 +259,9 @@ int count_fresh_names(Session& ses, const std::vector<Formula>& fs) {
   return ses.renamings - restore.saved;
 }
 
+// The engine skips the renaming of a pair that cannot resolve, then moves
+// the counter on by the names it would have taken (count_fresh_names), so
+// every later name is the one it would have been with the renaming made.
 void skip_fresh_names(Session& ses, int n) { ses.renamings += n; }
 
 Formula rename_formula(const Session& ses, const Subst& r, const Formula& f) {
@@ -237,6 +270,8 @@ Formula rename_formula(const Session& ses, const Subst& r, const Formula& f) {
   return rename_form(ses, r, bound, f);
 }
 
+// x to the constant x_cst(): the engine freezes a clause with it for the
+// subsumption test, so that its variables match only themselves.
 Subst vars_to_constants(const Names& vars) {
   Subst r;
   for (const std::string& x : vars) r = r.add(x, mk_fn(x + "_cst", {}));
@@ -247,6 +282,12 @@ bool is_empty_inter_varset(const Names& a, const Names& b) { return intersect(a,
 Names union_varset(const Names& a, const Names& b) { return set_union(a, b); }
 
 // ---- Decomposition rules ----
+//
+// A rule turns a literal into new clauses: each FolRule is one clause in
+// which its formulas replace the literal. `kind` is the weight parameter of
+// that clause: 1 for the connectives, 3 for a quantifier (generic instance
+// or Skolem term), 0 for a hinted instance of a positive Forall. The key of
+// the decomposed formula is kept on every part.
 
 namespace {
 
@@ -254,6 +295,9 @@ FolRule rule(const char* name, int kind, const Constraints& c, std::vector<KForm
   return FolRule{name, kind, Subst(), c, std::move(lits)};
 }
 
+// The Skolem term for x bound in `whole`: a new function x_cst_<n> applied
+// to the free variables of `whole`, in their sorted order. Side effects:
+// advances ses.skolems by one.
 Term skolem_term(Session& ses, const Formula& whole, const std::string& x) {
   std::vector<Term> args;
   for (const std::string& v : whole->free_vars()) args.push_back(mk_var(v));
@@ -276,6 +320,8 @@ std::vector<FolRule> instances(const Session& ses, const Constraints& c, const K
       break;
     }
   if (!entry) return rules;
+  // All the hinted instances or none: if making one throws (anything but a
+  // stop request, which goes on), the generic instance is all there is.
   try {
     std::vector<FolRule> more;
     for (const Group& g : entry->groups)
@@ -295,6 +341,10 @@ std::vector<FolRule> instances(const Session& ses, const Constraints& c, const K
 
 }  // namespace
 
+// Atoms and negations are not decomposed: a negation is a sign. A positive
+// Forall (negative Exists) gives instances; a negative Forall (positive
+// Exists) gives a Skolem instance. Side effects: one Skolem name per
+// Skolem rule.
 std::vector<FolRule> get_rules(Session& ses, const Constraints& c, const KFormula& kf, bool sign,
                                bool hints) {
   const Formula& f = kf.f;
@@ -341,8 +391,11 @@ std::vector<FolRule> get_rules(Session& ses, const Constraints& c, const KFormul
   return {};
 }
 
+// No rule of this logic has an index of its own.
 engine::Indice indice_regle(const std::string&) { return std::nullopt; }
 
+// The reduced variant: the full rules without hints, keys dropped. The
+// Skolem names come from this instance's session like the full variant's.
 std::vector<engine::Decomposition<Formula, Subst, int>> FolBatchLogic::get_rules(const int&,
                                                                                  const Formula& f,
                                                                                  bool sign) {
@@ -368,6 +421,8 @@ struct Binders {
   int renamed = 0;  // pairs with different names: while 0, identical nodes are equal
 };
 
+// Term equality under the binder pairs of b: a Var bound on either side
+// must be bound by the same pair (same depth) on the other.
 bool eq_term(const Binders& b, const Term& s, const Term& t) {
   if (s == t && (b.renamed == 0 || !s->has_var())) return true;
   if (s->kind() != t->kind()) return false;
@@ -422,6 +477,8 @@ bool eq_form(Binders& b, const Formula& p, const Formula& q) {
 
 }  // namespace
 
+// Pointer equality settles most calls; the alpha hash (which ignores
+// variable names) rejects most of the rest before any walk.
 bool equal_formula(const Formula& a, const Formula& b) {
   if (a == b) return true;
   if (a->alpha_hash() != b->alpha_hash()) return false;
@@ -429,6 +486,9 @@ bool equal_formula(const Formula& a, const Formula& b) {
   return eq_form(bs, a, b);
 }
 
+// The connective or predicate of f with placeholder operands: the engine
+// files the literals it decomposes under (head, sign). A predicate keeps its
+// name and drops its arguments.
 Formula head_symbol(const Formula& f) {
   static const Formula H = mk_atom("head_symb", {});
   switch (f->kind()) {

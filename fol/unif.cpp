@@ -2,6 +2,11 @@
 // holds only through its stored value, or trivially), solving of triangular
 // unifiers, literal unification up to bound names, and `unif` with the
 // constraint cases. Failure is std::nullopt throughout.
+//
+// Unifiers are triangular: a binding's value may mention variables bound
+// later, and `solve` makes it idempotent. Every function that takes a
+// Session reads its stored existential values and writes nothing: the
+// store only changes when the assistant accepts a "set".
 #include <string>
 
 #include "fol/fol.h"
@@ -10,6 +15,9 @@
 
 namespace fol {
 
+// Whether binding x to t is trivial (t is x, through env), needless to
+// record; nullopt when x occurs strictly inside t, through env or stored
+// values, or t is a placeholder: x = t then has no solution here.
 std::optional<bool> istriv(const Session& ses, const Subst& env, const std::string& x,
                            const Term& t) {
   switch (t->kind()) {
@@ -35,6 +43,10 @@ std::optional<bool> istriv(const Session& ses, const Subst& env, const std::stri
   return false;
 }
 
+// The same test for the existential variable e, which is never bound: true
+// when e = t holds as it stands (chiefly when t is e itself), nullopt when e
+// occurs strictly inside t or t is a placeholder, false otherwise; anything
+// but true makes unify_stack fail.
 std::optional<bool> istriv_e(const Session& ses, const Subst& env, const std::string& e,
                              const Term& t) {
   switch (t->kind()) {
@@ -66,6 +78,10 @@ namespace {
 // The equation list as a stack: the back is the front of the list.
 using Eqs = std::vector<std::pair<Term, Term>>;
 
+// Robinson's algorithm on a stack of equations, extending env. A Var is
+// bound (after an occurs test); an Evar is never bound: its equation holds
+// through its stored value (tried first, on a copy of the stack, as a
+// branch) or only when it is trivial. The other kinds match by name.
 std::optional<Subst> unify_stack(const Session& ses, Subst env, Eqs st) {
   while (!st.empty()) {
     auto [s, t] = std::move(st.back());
@@ -91,7 +107,7 @@ std::optional<Subst> unify_stack(const Session& ses, Subst env, Eqs st) {
           }
           case TermKind::Var:
           case TermKind::Evar:
-            st.emplace_back(t, s);
+            st.emplace_back(t, s);  // oriented: the variable side first
             break;
           default:
             return std::nullopt;
@@ -128,6 +144,8 @@ std::optional<Subst> unify_stack(const Session& ses, Subst env, Eqs st) {
 
 // Occurs test through stored existential values: used by `solve` so that a
 // value mentioning the variable being bound is refused instead of looping.
+// `fuel` bounds the depth, and running out answers "occurs", so a cycle
+// among stored values can only make solve refuse, never loop.
 bool occurs_deep(const Session& ses, const std::string& x, const Term& t, int fuel) {
   if (!t->has_var() && !t->has_evar()) return false;
   if (fuel <= 0) return true;
@@ -148,11 +166,15 @@ bool occurs_deep(const Session& ses, const std::string& x, const Term& t, int fu
 
 }  // namespace
 
+// The equations are taken in list order: the stack holds them reversed.
 std::optional<Subst> unify(const Session& ses, Subst env, std::vector<std::pair<Term, Term>> eqs) {
   Eqs st(std::make_move_iterator(eqs.rbegin()), std::make_move_iterator(eqs.rend()));
   return unify_stack(ses, std::move(env), std::move(st));
 }
 
+// Rounds of substituting env into its own values until nothing changes.
+// Each round first refuses a binding whose value mentions its own
+// variable, so the rounds can only stop at a fixed point or give up.
 std::optional<Subst> solve(const Session& ses, const Subst& env0) {
   Subst env = env0;
   std::vector<std::pair<std::string, Term>> fs = env.funset();
@@ -218,6 +240,9 @@ Term through(const Session& ses, const Scope& sc, const std::vector<Term>& bvars
   }
 }
 
+// Unifies p with q, extending env, formula kinds matching pairwise and
+// quantifiers pairing their binders (see Binders). The bound variables
+// never reach env: they are placeholders there, which only match themselves.
 std::optional<Subst> unify_lit(const Session& ses, const Subst& env, const Formula& p,
                                const Formula& q, Binders& b) {
   if (p->kind() != q->kind()) return std::nullopt;
@@ -254,6 +279,7 @@ std::optional<Subst> unify_lit(const Session& ses, const Subst& env, const Formu
     }
     case FormKind::Forall:
     case FormKind::Exists: {
+      // Placeholders are made once per depth and kept for the walk.
       const std::size_t d = b.left.depth();
       if (b.bvars.size() == d) b.bvars.push_back(mk_bvar("#" + std::to_string(d)));
       b.left.push(p->name());
@@ -267,6 +293,9 @@ std::optional<Subst> unify_lit(const Session& ses, const Subst& env, const Formu
   return std::nullopt;
 }
 
+// Whether the instantiation table links `key` to `wanted`: some group of
+// key's entry holds KeyItem{wanted}. Such a link marks a resolution the
+// user asked for with a hint, which `unif` then charges depth 0.
 bool group_has_key(const std::vector<TableEntry>& table, int key, int wanted) {
   for (const TableEntry& e : table) {
     if (e.key != key) continue;
@@ -286,7 +315,11 @@ std::optional<Subst> unify_literals(const Session& ses, const Subst& env, const 
   return unify_lit(ses, env, p, q, b);
 }
 
+// ---- Cheap filters and occurrence tests ----
+
 namespace {
+// Conservative: true unless the two terms clash at some position where
+// neither side can still become anything.
 bool may_unify_terms(const Term& s, const Term& t) {
   if (s == t) return true;
   const TermKind a = s->kind(), b = t->kind();
@@ -303,6 +336,8 @@ bool may_unify_terms(const Term& s, const Term& t) {
 }
 }  // namespace
 
+// A necessary condition only: it reads no stored value (an Evar matches
+// anything), and the engine skips a pair only when it is false.
 bool may_unify(const Formula& p, const Formula& q) {
   if (p == q) return true;
   if (p->kind() != q->kind()) return false;
@@ -326,6 +361,8 @@ bool may_unify(const Formula& p, const Formula& q) {
   }
 }
 
+// Looks inside Cst dependencies too: a constant that depends on e mentions
+// it. A Bvar has no place in the terms the assistant asks about.
 bool exists(const Session& ses, const std::string& e, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
@@ -345,6 +382,9 @@ bool exists(const Session& ses, const std::string& e, const Term& t) {
   assert_failure();
 }
 
+// e = t would be a cycle when e occurs in t below a symbol, or through the
+// values of the Evars t is. t being e itself is no cycle (evar_value reads
+// such a value as none).
 bool exists_cycles(const Session& ses, const std::string& e, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
@@ -382,6 +422,11 @@ std::optional<Solved> solve_pair(const Session& ses, const Formula& a, const For
 }
 }  // namespace
 
+// The engine's unification of two keyed formulas under the constraints of
+// their clauses. Two clauses that bind one existential key to different
+// values cannot meet. The resolvent's constraints: those of its one clause,
+// or, for two, the bindings of both and the table of the clause whose table
+// links the two keys (depth 0 then), else both tables joined.
 std::optional<FolUnif> unif(const Session& ses, const FolConstraintArg& c, const KFormula& f1,
                             const KFormula& f2) {
   if (const auto* two = std::get_if<engine::TwoConstraints<Constraints>>(&c)) {
@@ -422,6 +467,8 @@ std::optional<FolUnif> unif(const Session& ses, const FolConstraintArg& c, const
   return r;
 }
 
+// The reduced variant: no constraints, no keys; this instance's session
+// (whose store stays empty) is passed along.
 std::optional<engine::UnifResult<Formula, Subst, int>> FolBatchLogic::unif(
     const engine::ConstraintArg<int>& c, const Formula& a, const Formula& b) {
   std::optional<Solved> s = solve_pair(session_, a, b);

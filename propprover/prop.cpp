@@ -25,8 +25,8 @@ struct Node {
   const Node* r;     // right operand
   std::string name;  // Atom only
   std::size_t hash;  // structural: depends on kinds and bytes only
-  int size;   // nodes, saturating at INT_MAX (the engine weighs by it)
-  int depth;  // 1 for a leaf: the reader refuses a formula nested too deep by it
+  int size;          // nodes, saturating at INT_MAX (the engine weighs by it)
+  int depth;         // 1 for a leaf: the reader refuses a formula nested too deep by it
 };
 
 namespace {
