@@ -7,7 +7,8 @@
 //
 //   Formula f = mk_forall("x", mk_atom("p", {mk_var("x")}));
 //   Subst s = Subst().add("y", mk_fn("c", {}));
-//   Formula g = formsubst(s, f);
+//   Session ses;                       // normally a logic instance's session()
+//   Formula g = formsubst(ses, s, f);
 //
 // State: the node bank is a process-wide interning cache of immutable
 // values, used by one thread at a time (the command loop's). Everything a
