@@ -24,13 +24,13 @@ void Base::init_goals(const fol::KFormula& f) {
   value_history_ = {fol::EvarVals{}, fol::EvarVals{}};
 }
 
-void Base::undo_goals() {
+void Base::undo_goals(fol::Session& ses) {
   check(goal_history_.size() >= 2, "undo without a goal history");
   check(value_history_.size() >= 2, "undo without a value history");
   goal_history_.pop_back();
   goals_ = goal_history_.back();
   value_history_.pop_back();
-  fol::set_evar_val(value_history_.back());
+  fol::set_evar_val(ses, value_history_.back());
 }
 
 void Base::abort_goals() {

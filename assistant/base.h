@@ -7,8 +7,8 @@
 //   Base b;
 //   b.init_goals({f, 0});                      // one goal, no name
 //   b.rm_goal(); b.add_goal_list(new_goals);   // a step...
-//   b.add_goal_historic(b.current_goals()); b.add_evar_val_historic(fol::give_evar_val());
-//   b.undo_goals();                            // ...taken back
+//   b.add_goal_historic(b.current_goals()); b.add_evar_val_historic(fol::give_evar_val(ses));
+//   b.undo_goals(ses);                         // ...taken back
 #pragma once
 
 #include <string>
@@ -41,8 +41,9 @@ class Base {
   void init_goals(const fol::KFormula& f);
   // Steps both histories back by one and restores the goal list and the
   // existential-variable store of the step before. Side effects: replaces
-  // the store of fol. Asserts that both histories hold a step to go back to.
-  void undo_goals();
+  // the store of ses (the session of the assistant's logic). Asserts that
+  // both histories hold a step to go back to.
+  void undo_goals(fol::Session& ses);
   // Back to the state without a proof.
   void abort_goals();
 

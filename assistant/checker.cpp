@@ -42,18 +42,18 @@ void newline() { support::pp().print_newline(); }
   throw NCErreur{};
 }
 
-[[noreturn]] void reject_unknown_claim(const fol::Formula& f) {
+[[noreturn]] void reject_unknown_claim(const fol::Session& ses, const fol::Formula& f) {
   say("Il est impossible de prouver");
   newline();
-  fol::print_formula(f);
+  fol::print_formula(ses, f);
   say("car il y a des variables jamais introduites dans cette branche");
   reject();
 }
 
-[[noreturn]] void reject_unknown_hint(const fol::Formula& f) {
+[[noreturn]] void reject_unknown_hint(const fol::Session& ses, const fol::Formula& f) {
   say("Il est impossible d'utiliser");
   newline();
-  fol::print_formula(f);
+  fol::print_formula(ses, f);
   say("comme indice car il y a des variables jamais introduites dans cette branche");
   reject();
 }
@@ -106,7 +106,7 @@ class Walk {
       return tree(Open{g.to_goal()});
     }
     if (const auto* pr = std::get_if<parsernc::Prove>(&p->v)) {
-      if (!known(g, pr->formula)) reject_unknown_claim(pr->formula);
+      if (!known(g, pr->formula)) reject_unknown_claim(m_.logic.session(), pr->formula);
       CGoal claim = g;
       claim.concl = pr->formula;
       CheckPtr first = proof(std::move(claim), *pr->proof);
@@ -127,7 +127,7 @@ class Walk {
   const fol::Term* value_of(const std::string& key) const {
     for (auto it = accepted_.rbegin(); it != accepted_.rend(); ++it)
       if (it->first == key) return &it->second;
-    return fol::evar_value(key);
+    return fol::evar_value(m_.logic.session(), key);
   }
 
   // Whether key k occurs in t, following values. A value that is the
@@ -175,8 +175,9 @@ class Walk {
       reject();
     }
     if (s.term->kind() != fol::FormKind::Atom || s.term->args().size() != 1) assert_main();
-    const fol::Formula t =
-        fol::formsubst(do_subst(g.csts.to_vector(), g.evars.to_vector()), s.term);
+    const fol::Formula t = fol::formsubst(
+        m_.logic.session(), do_subst(m_.logic.session(), g.csts.to_vector(), g.evars.to_vector()),
+        s.term);
     if (t->kind() != fol::FormKind::Atom || t->args().size() != 1) assert_main();
     const fol::Term& value = t->args().front();
     if (depends_on(key, value)) {
@@ -201,7 +202,7 @@ class Walk {
       std::vector<fol::Formula> part;
       if (const auto* st = std::get_if<parsernc::Stated>(&item.source)) {
         if (!is_hyp_formula(g, st->formula)) {
-          if (!known(g, st->formula)) reject_unknown_hint(st->formula);
+          if (!known(g, st->formula)) reject_unknown_hint(m_.logic.session(), st->formula);
           part.push_back(st->formula);
         }
       } else if (const auto* h = std::get_if<parsernc::Hyp>(&item.source)) {
@@ -226,7 +227,7 @@ class Walk {
     for (const NcHint& h : l) {
       if (const auto* st = std::get_if<parsernc::Stated>(&h)) {
         if (is_hyp_formula(g, st->formula)) continue;
-        if (!known(g, st->formula)) reject_unknown_hint(st->formula);
+        if (!known(g, st->formula)) reject_unknown_hint(m_.logic.session(), st->formula);
         out.push_back(st->formula);
       } else if (const auto* hy = std::get_if<parsernc::Hyp>(&h)) {
         if (!has_named_hyp(g, hy->name)) {
@@ -255,7 +256,7 @@ class Walk {
       // when it is proved and universally once it is a hypothesis.
       std::vector<fol::Formula> formulas;
       for (const auto& n : d->formulas) {
-        if (!known(g, n.formula)) reject_unknown_claim(n.formula);
+        if (!known(g, n.formula)) reject_unknown_claim(m_.logic.session(), n.formula);
         formulas.push_back(n.formula);
       }
       CGoal g2 = g;
@@ -327,7 +328,7 @@ class Walk {
       prem_rev(g, *t->left, out);
     } else if (const auto* sh = std::get_if<parsernc::Show>(&b->v)) {
       // As for "deduce": a claim must not have variables of its own.
-      if (!known(g, sh->formula)) reject_unknown_claim(sh->formula);
+      if (!known(g, sh->formula)) reject_unknown_claim(m_.logic.session(), sh->formula);
       g.concl = sh->formula;
       out.push_back(proof(std::move(g), *sh->proof));
     } else {
@@ -415,14 +416,14 @@ using Hypothesis = engine::Hypothesis<fol::FolLogic>;
 // then those the hints add or mark.
 class HypsList {
  public:
-  HypsList(const fol::Subst& s, const CGoal& g) : s_(s) {
+  HypsList(const fol::Session& ses, const fol::Subst& s, const CGoal& g) : ses_(ses), s_(s) {
     g.hyps.for_each([&](const std::pair<std::string, fol::Formula>& h) {
       const int k = ++key_counter_;
       numbered_.emplace_back(h.second, k);
       if (!h.first.empty()) named_.emplace_back(h.first, k);
       std::optional<int> w;
       if (h.first.empty()) w = ++weight_counter_;
-      l_.push_back({{fol::formsubst(s_, h.second), k}, w, fol::Constraints{}, 0});
+      l_.push_back({{fol::formsubst(ses_, s_, h.second), k}, w, fol::Constraints{}, 0});
     });
   }
 
@@ -437,7 +438,7 @@ class HypsList {
           numbered_.emplace_back(st->formula, nk);
           fol::Constraints c;
           c.table.push_back({nk, {inst}});
-          l_.push_front({{fol::formsubst(s_, st->formula), nk}, 0, std::move(c), 0});
+          l_.push_front({{fol::formsubst(ses_, s_, st->formula), nk}, 0, std::move(c), 0});
         }
       } else {
         add_use_constraints(key_of(std::get<parsernc::Hyp>(item.source).name), inst);
@@ -460,7 +461,7 @@ class HypsList {
         if (!k) {
           k = ++key_counter_;
           numbered_.emplace_back(st->formula, *k);
-          l_.push_front({{fol::formsubst(s_, st->formula), *k}, 0, fol::Constraints{}, 0});
+          l_.push_front({{fol::formsubst(ses_, s_, st->formula), *k}, 0, fol::Constraints{}, 0});
         }
         items.emplace_back(fol::KeyItem{*k});
       } else {
@@ -491,7 +492,7 @@ class HypsList {
   void add_use_constraints(int k, const std::vector<fol::ConstraintItem>& inst) {
     for (Hypothesis& h : l_) {
       if (h.formula.key != k) continue;
-      h.formula.f = fol::formsubst(s_, h.formula.f);
+      h.formula.f = fol::formsubst(ses_, s_, h.formula.f);
       h.poids = 0;
       if (!inst.empty()) {
         std::vector<fol::TableEntry>& table = h.constraints.table;
@@ -508,6 +509,7 @@ class HypsList {
     throw fol::Failure("erreur dans add_use_constraints");
   }
 
+  const fol::Session& ses_;
   const fol::Subst& s_;
   std::deque<Hypothesis> l_;
   int key_counter_ = 0;
@@ -532,7 +534,7 @@ class Justifier {
       // The value under the goal's substitution: a name written in the term
       // stands for the goal's constant or existential variable, and must
       // not become a variable of every clause that meets it.
-      fol::add_evar_val(a->key, a->substituted);
+      fol::add_evar_val(m_.logic.session(), a->key, a->substituted);
       justify(*a->rest);
     } else {
       step(std::get<Justify>(t.v));
@@ -550,9 +552,8 @@ class Justifier {
   // the images the whole substitution gives them (a constant or an
   // existential variable has no variable of its own, so each binding solves
   // alone). A branch n names deep then costs each step its own names, not n.
-  static fol::Subst display_subst(
-      const CGoal& g, const std::vector<NcByItem>& hints,
-      std::initializer_list<const std::vector<fol::Formula>*> formulas) {
+  fol::Subst display_subst(const CGoal& g, const std::vector<NcByItem>& hints,
+                           std::initializer_list<const std::vector<fol::Formula>*> formulas) {
     std::set<std::string> used;
     auto use = [&](const fol::Formula& f) {
       for (const std::string& v : f->free_vars()) used.insert(v);
@@ -584,7 +585,7 @@ class Justifier {
       }
       return missing == 0;
     });
-    return do_subst(csts, evars);
+    return do_subst(m_.logic.session(), csts, evars);
   }
 
   // A step whose hints fail stays open as a whole; otherwise its outcome
@@ -602,12 +603,12 @@ class Justifier {
   // nested n deep would otherwise keep n of them at once.
   bool prove_hints(const CGoal& g, const std::vector<fol::Formula>& formulas) {
     const fol::Subst s = display_subst(g, {}, {&formulas});
-    const std::vector<Hypothesis> l = give_hyps_list(s, {}, g);
+    const std::vector<Hypothesis> l = give_hyps_list(m_.logic.session(), s, {}, g);
     for (const fol::Formula& f : formulas) {
-      if (prove(l, fol::formsubst(s, f))) continue;
+      if (prove(l, fol::formsubst(m_.logic.session(), s, f))) continue;
       say("la formule :");
       newline();
-      fol::print_formula(f);
+      fol::print_formula(m_.logic.session(), f);
       newline();
       say("n'a pu être prouvee");
       newline();
@@ -618,16 +619,16 @@ class Justifier {
 
   bool prove_deduced(const CGoal& g, const std::vector<NcByItem>& hints, const Deduced& d) {
     const fol::Subst s = display_subst(g, hints, {&d.formulas});
-    const std::vector<Hypothesis> l = give_hyps_list(s, hints, g);
+    const std::vector<Hypothesis> l = give_hyps_list(m_.logic.session(), s, hints, g);
     for (const fol::Formula& f : d.formulas) {
-      if (prove(l, fol::formsubst(s, f))) continue;
+      if (prove(l, fol::formsubst(m_.logic.session(), s, f))) continue;
       say("la deduction de la formule :");
       newline();
-      fol::print_formula(f);
+      fol::print_formula(m_.logic.session(), f);
       newline();
       say("dans le but :");
       newline();
-      print_goal(g.to_goal());
+      print_goal(m_.logic.session(), g.to_goal());
       say("n'a pu etre effectuee");
       newline();
       return false;
@@ -643,7 +644,7 @@ class Justifier {
     CGoal g2 = g;
     for (auto it = extra.rbegin(); it != extra.rend(); ++it)
       g2.hyps = g2.hyps.push_front({"", *it});
-    return prove(give_hyps_list(s, hints, g2), fol::formsubst(s, concl));
+    return prove(give_hyps_list(m_.logic.session(), s, hints, g2), fol::formsubst(m_.logic.session(), s, concl));
   }
 
   // The step's own proof first; its nested parts are checked only when it
@@ -669,7 +670,7 @@ class Justifier {
     const Goal whole = g.to_goal();
     say("La preuve de");
     newline();
-    print_goal(whole);
+    print_goal(m_.logic.session(), whole);
     say("a echoue");
     newline();
     open.push_back(whole);
@@ -690,9 +691,9 @@ Goal CGoal::to_goal() const {
   return {hyps.to_vector(), concl, evars.to_vector(), csts.to_vector(), name};
 }
 
-std::vector<Hypothesis> give_hyps_list(const fol::Subst& s, const std::vector<NcByItem>& hints,
-                                       const CGoal& g) {
-  HypsList l(s, g);
+std::vector<Hypothesis> give_hyps_list(const fol::Session& ses, const fol::Subst& s,
+                                       const std::vector<NcByItem>& hints, const CGoal& g) {
+  HypsList l(ses, s, g);
   l.add_by(hints);
   return l.list();
 }

@@ -157,11 +157,13 @@ CheckPtr interprete_nc(Main& m, const Goal& g, const parsernc::NcProof& p);
 // hypothesis goes in front with weight 0; a hypothesis a hint names gets
 // weight 0 and one more group of instances (`add_by`, `add_with`,
 // `add_use_constraints`). A name finds the oldest hypothesis bearing it.
+// Existential values are read from ses.
 std::vector<engine::Hypothesis<fol::FolLogic>> give_hyps_list(
-    const fol::Subst& s, const std::vector<parsernc::NcByItem>& hints, const CGoal& g);
+    const fol::Session& ses, const fol::Subst& s, const std::vector<parsernc::NcByItem>& hints,
+    const CGoal& g);
 
 // Justifies every step of t through the engine, in tree order. Side
-// effects: stores the values of "set" in the existential-variable store;
+// effects: stores the values of "set" in m.logic's existential-variable store;
 // sets m.new_goals and m.new_goal_count and appends the open goals to
 // m.base (the goal opened first becomes the current goal). A step the
 // engine does not prove prints why and stays open; nothing is thrown for it.

@@ -4,7 +4,8 @@
 
 namespace assistant {
 
-fol::Subst do_subst(const std::vector<std::pair<std::string, std::vector<fol::Term>>>& csts,
+fol::Subst do_subst(const fol::Session& ses,
+                    const std::vector<std::pair<std::string, std::vector<fol::Term>>>& csts,
                     const std::vector<std::pair<std::string, std::string>>& evars) {
   fol::Subst m;
   for (const auto& [x, deps] : csts) m = m.add(x, fol::mk_cst(x, deps));
@@ -12,41 +13,41 @@ fol::Subst do_subst(const std::vector<std::pair<std::string, std::vector<fol::Te
   // Constants and existential variables have no variables of their own, so
   // solving cannot meet an occurrence; a stored value that loops is shown
   // through the unsolved map rather than refused.
-  std::optional<fol::Subst> solved = fol::solve(m);
+  std::optional<fol::Subst> solved = fol::solve(ses, m);
   return solved ? *solved : m;
 }
 
 namespace {
 
-void print_formula_line(const fol::Formula& f) {
+void print_formula_line(const fol::Session& ses, const fol::Formula& f) {
   support::Printer& p = support::pp();
   p.open_hbox();
-  fol::print_formula(f);
+  fol::print_formula(ses, f);
   p.close_box();
 }
 
 }  // namespace
 
-void print_goal(const Goal& g) {
+void print_goal(const fol::Session& ses, const Goal& g) {
   support::Printer& p = support::pp();
-  const fol::Subst s = do_subst(g.csts, g.evars);
+  const fol::Subst s = do_subst(ses, g.csts, g.evars);
   for (auto it = g.hyps.rbegin(); it != g.hyps.rend(); ++it) {
     p.open_hbox();
     if (!it->first.empty()) {
       p.print_string(it->first);
       p.print_string(":");
     }
-    fol::print_formula(fol::formsubst(s, it->second));
+    fol::print_formula(ses, fol::formsubst(ses, s, it->second));
     p.close_box();
     p.print_newline();
   }
   p.print_string("|- ");
-  print_formula_line(fol::formsubst(s, g.concl));
+  print_formula_line(ses, fol::formsubst(ses, s, g.concl));
   p.print_newline();
   p.print_newline();
 }
 
-void print_goals(int new_goal_count, const GoalList& goals) {
+void print_goals(const fol::Session& ses, int new_goal_count, const GoalList& goals) {
   support::Printer& p = support::pp();
   if (new_goal_count == 0) {
     p.print_string("No new goals\n");
@@ -59,7 +60,7 @@ void print_goals(int new_goal_count, const GoalList& goals) {
   for (const Goal& g : goals) {
     if (!g.name.empty()) p.print_string("Goal " + g.name);
     p.print_newline();
-    print_goal(g);
+    print_goal(ses, g);
   }
 }
 

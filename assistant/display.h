@@ -15,16 +15,18 @@ namespace assistant {
 // The display substitution of a goal: each constant name to its Cst, then
 // each existential variable's name to its Evar (so an existential variable
 // wins over a constant of the same name), solved into idempotent form.
-fol::Subst do_subst(const std::vector<std::pair<std::string, std::vector<fol::Term>>>& csts,
+// Existential values are read from ses (the session of the assistant's logic).
+fol::Subst do_subst(const fol::Session& ses,
+                    const std::vector<std::pair<std::string, std::vector<fol::Term>>>& csts,
                     const std::vector<std::pair<std::string, std::string>>& evars);
 
 // Prints one goal: each hypothesis, oldest first, on its own line in a
 // horizontal box ("name:formula", or the formula alone for the empty name),
 // then "|- " and the formula, then a blank line.
-void print_goal(const Goal& g);
+void print_goal(const fol::Session& ses, const Goal& g);
 
 // Prints "No new goals", "1 new goal" or "<n> new goals", then each goal in
 // list order, preceded by "Goal <name>" or an empty line.
-void print_goals(int new_goal_count, const GoalList& goals);
+void print_goals(const fol::Session& ses, int new_goal_count, const GoalList& goals);
 
 }  // namespace assistant

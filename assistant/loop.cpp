@@ -35,7 +35,9 @@ using support::cmdloop::answer;
 using support::cmdloop::farewell;
 
 // A free-mode goal with its free variables made rigid constants.
-fol::KFormula rigid(const fol::KFormula& f) { return {fol::rigid_free_vars(f.f), f.key}; }
+fol::KFormula rigid(const fol::Session& ses, const fol::KFormula& f) {
+  return {fol::rigid_free_vars(ses, f.f), f.key};
+}
 
 // A message of the loop's error handling: the text as it stands, then a flush.
 void report(std::string_view text) {
@@ -140,9 +142,9 @@ std::optional<int> Main::command(const Command& c) {
         } else if constexpr (std::is_same_v<T, Prove_mode>) {
           engine::ProveSettings s = settings();
           s.resolution_method = cmd.method;
-          prover.prove(s, cmd.hyps, rigid(cmd.formula));
+          prover.prove(s, cmd.hyps, rigid(logic.session(), cmd.formula));
         } else if constexpr (std::is_same_v<T, Prove>) {
-          prover.prove(settings(), cmd.hyps, rigid(cmd.formula));
+          prover.prove(settings(), cmd.hyps, rigid(logic.session(), cmd.formula));
         } else if constexpr (std::is_same_v<T, parsermain::Goal>) {
           if (!logic.vars_of_formula(cmd.formula).empty()) {
             answer("Variables non autorisees dans un nouveau but");
@@ -153,7 +155,7 @@ std::optional<int> Main::command(const Command& c) {
           new_goal_count = 1;
           pending_proof = parsernc::empty_proof();
         } else if constexpr (std::is_same_v<T, Undo>) {
-          base.undo_goals();
+          base.undo_goals(logic.session());
           new_goal_count = 0;
           if (base.current_goals().empty()) {
             answer("Preuve annulee");
@@ -205,7 +207,7 @@ void Main::check_phrase() {
   } catch (...) {
     // Whatever went wrong, the proof keeps its goal and its recorded values.
     base.add_goal_list({g});
-    fol::set_evar_val(base.value_history().back());
+    fol::set_evar_val(logic.session(), base.value_history().back());
     throw;
   }
   if (base.current_goals().empty()) {
@@ -214,8 +216,8 @@ void Main::check_phrase() {
     return;
   }
   base.add_goal_historic(base.current_goals());
-  base.add_evar_val_historic(fol::give_evar_val());
-  print_goals(new_goal_count, base.current_goals());
+  base.add_evar_val_historic(fol::give_evar_val(logic.session()));
+  print_goals(logic.session(), new_goal_count, base.current_goals());
 }
 
 std::optional<int> Main::execute_line(const std::string& line) {
@@ -236,7 +238,7 @@ std::optional<int> Main::execute_line(const std::string& line) {
       if (!parsernc::is_empty_proof(*pending_proof))
         check_phrase();
       else
-        print_goals(new_goal_count, base.current_goals());
+        print_goals(logic.session(), new_goal_count, base.current_goals());
     }
   } catch (const ParseError&) {
     report("Erreur de commande\nTapez help\n");

@@ -1,5 +1,15 @@
 // The node bank (hash-consing), the structural order, the store of
 // existential-variable values, free variables and substitution.
+//
+// Invariant of the bank: a live node is the only one with its structure, so
+// `==` on handles is structural equality, and each node carries facts about
+// its subtree (flags, sizes, hashes) computed once when it is made. Every
+// walk below starts by asking those flags whether it can return its input
+// untouched, which keeps shared subterms shared.
+//
+// Existential values are not part of a term: they live in the Session a
+// caller passes, and an Evar with a value stands for that value wherever a
+// function here takes a Session.
 #include "fol/fol.h"
 
 #include <algorithm>
@@ -13,6 +23,8 @@ namespace fol {
 namespace {
 
 // Address-free hashing: FNV-1a on names, a 64-bit mixer on combinations.
+// No address goes in, so hashes (and anything the engine files by them) are
+// the same on every run.
 std::size_t hash_str(const std::string& s) {
   std::uint64_t h = 1469598103934665603ULL;
   for (unsigned char c : s) {
@@ -30,6 +42,7 @@ std::size_t mix(std::size_t h, std::size_t v) {
   x ^= x >> 29;
   return static_cast<std::size_t>(x);
 }
+// Sizes saturate rather than wrap: a huge term weighs most, never least.
 int sat_add(int a, int b) { return (a > INT_MAX - b) ? INT_MAX : a + b; }
 
 }  // namespace
@@ -53,11 +66,15 @@ class NodeTable {
       if (s.h == h && eq(s.p)) return s.p;
     }
   }
+  // p must not be in the table. Grows first, so at least half of the slots
+  // stay empty and every probe meets an empty slot soon.
   void insert(std::size_t h, const N* p) {
     if (2 * (count_ + 1) > slots_.size()) grow();
     place(h, p);
     ++count_;
   }
+  // p must be in the table under hash h. No tombstones: the run after the
+  // hole is shifted back, so `find` may keep stopping at the first empty slot.
   void erase(std::size_t h, const N* p) {
     std::size_t mask = slots_.size() - 1;
     std::size_t i = h & mask;
@@ -99,6 +116,11 @@ class NodeTable {
   std::size_t count_ = 0;
 };
 
+// The interning tables of terms and formulas. Shared by the whole process,
+// not by a Session: they cache immutable values and hold no state of any
+// proof. No lock: they are used by one thread at a time (the command loop's;
+// a thread that builds formulas is started and joined around it, never run
+// beside it), and the handle counts are not atomic either.
 struct Bank {
   NodeTable<TermNode> terms;
   NodeTable<FormNode> forms;
@@ -116,6 +138,8 @@ struct Bank {
     return true;
   }
 
+  // The one term node for (k, name, key, args). Side effects: may make a
+  // node and enter it in `terms`.
   Term term(TermKind k, const std::string& name, const std::string& key, std::vector<Term> args) {
     std::size_t h = mix(mix(static_cast<std::size_t>(k) + 1, hash_str(name)), hash_str(key));
     for (const Term& a : args) h = mix(h, a->hash());
@@ -128,9 +152,14 @@ struct Bank {
     n->name_ = name;
     n->key_ = key;
     n->hash_ = h;
+    // The alpha hash leaves out Var names, so formulas equal up to the names
+    // of their variables hash alike (see equal_formula).
     std::size_t ah = mix(static_cast<std::size_t>(k) + 1,
                          k == TermKind::Var ? 0 : mix(hash_str(name), hash_str(key)));
     int sz = 1;
+    // Only an Fn passes its children's flags and sizes up: the dependencies
+    // of a Cst are never substituted into or renamed (a Cst is one rigid
+    // individual), so walks that the flags guard must not enter them.
     if (k == TermKind::Fn) {
       for (const Term& a : args) {
         n->has_var_ |= a->has_var_;
@@ -151,6 +180,8 @@ struct Bank {
     return Term(n);
   }
 
+  // The one formula node for (k, name, args, a, b). Side effects: may make a
+  // node and enter it in `forms`.
   Formula form(FormKind k, const std::string& name, std::vector<Term> args, Formula a, Formula b) {
     std::size_t h = mix(static_cast<std::size_t>(k) + 101, hash_str(name));
     for (const Term& t : args) h = mix(h, t->hash());
@@ -165,6 +196,7 @@ struct Bank {
     n->kind_ = k;
     n->name_ = name;
     n->hash_ = h;
+    // A bound variable's name stays out of the alpha hash, like Var names.
     bool quant = k == FormKind::Forall || k == FormKind::Exists;
     std::size_t ah = mix(static_cast<std::size_t>(k) + 101, quant ? 0 : hash_str(name));
     int sz = 1;
@@ -203,6 +235,8 @@ struct FreeQueue {
   std::vector<const FormNode*> forms;
   bool draining = false;
 };
+// Process-wide like the bank it feeds; `draining` marks the one loop that
+// runs, so a release met inside it only queues.
 FreeQueue& free_queue() {
   static FreeQueue* q = new FreeQueue;
   return *q;
@@ -243,6 +277,9 @@ BankStats bank_stats() {
 }
 
 // ---- Construction ----
+
+// Every constructor goes through the bank, so a value built twice is the
+// same node. True and False are made once and kept for the process.
 
 Term mk_var(const std::string& x) { return Bank::get().term(TermKind::Var, x, "", {}); }
 Term mk_fn(const std::string& f, std::vector<Term> args) {
@@ -306,6 +343,8 @@ int cmp_args(const std::vector<Term>& a, const std::vector<Term>& b) {
 }
 }  // namespace
 
+// Never reads an address, so sorting by it gives the same order on every
+// run. The identity test first: interned equal values are one node.
 int compare(const Term& a, const Term& b) {
   if (a == b) return 0;
   if (a->kind() != b->kind()) return a->kind() < b->kind() ? -1 : 1;
@@ -352,32 +391,34 @@ int compare(const Formula& a, const Formula& b) {
 
 // ---- Existential-variable values ----
 
+// The store is kept oldest first, so adding a value is a push at the back;
+// the interface speaks most recent first, so set and give reverse it. A key
+// may hold several pairs: the most recent one is its value.
 namespace {
-EvarVals& store() {  // oldest first: the most recent pair is at the back
-  static EvarVals* s = new EvarVals;
-  return *s;
-}
-const Term* raw_value(const std::string& key) {
-  const EvarVals& s = store();
-  for (auto it = s.rbegin(); it != s.rend(); ++it)
+// The most recent pair for key, without the cycle test of evar_value.
+const Term* raw_value(const EvarVals& oldest_first, const std::string& key) {
+  for (auto it = oldest_first.rbegin(); it != oldest_first.rend(); ++it)
     if (it->first == key) return &it->second;
   return nullptr;
 }
 }  // namespace
 
-void set_evar_val(const EvarVals& vals) { store().assign(vals.rbegin(), vals.rend()); }
-EvarVals give_evar_val() {
-  const EvarVals& s = store();
-  return EvarVals(s.rbegin(), s.rend());
+void set_evar_val(Session& ses, const EvarVals& vals) {
+  ses.evars_.assign(vals.rbegin(), vals.rend());
 }
-void add_evar_val(const std::string& key, const Term& t) { store().emplace_back(key, t); }
+EvarVals give_evar_val(const Session& ses) {
+  return EvarVals(ses.evars_.rbegin(), ses.evars_.rend());
+}
+void add_evar_val(Session& ses, const std::string& key, const Term& t) {
+  ses.evars_.emplace_back(key, t);
+}
 
 // A chain of values that are bare existential variables and comes back to
 // where it started (e set to itself) is read as no value, so that every walk
 // through stored values ends. Cycles through a function symbol are refused
 // before storing (`exists_cycles`).
-const Term* evar_value(const std::string& key) {
-  const Term* v = raw_value(key);
+const Term* evar_value(const Session& ses, const std::string& key) {
+  const Term* v = raw_value(ses.evars_, key);
   if (!v) return nullptr;
   const Term* cur = v;
   std::vector<const std::string*> seen{&key};
@@ -386,7 +427,7 @@ const Term* evar_value(const std::string& key) {
     for (const std::string* s : seen)
       if (*s == k) return nullptr;
     seen.push_back(&k);
-    cur = raw_value(k);
+    cur = raw_value(ses.evars_, k);
     if (!cur) break;
   }
   return v;
@@ -395,6 +436,8 @@ const Term* evar_value(const std::string& key) {
 // ---- Free variables ----
 
 namespace {
+// Appends the Var names of t (unsorted, repeated), skipping Cst
+// dependencies like the has_var flag does.
 void collect_vars(const Term& t, Names& out) {
   if (!t->has_var()) return;
   if (t->kind() == TermKind::Var)
@@ -402,6 +445,7 @@ void collect_vars(const Term& t, Names& out) {
   else if (t->kind() == TermKind::Fn)
     for (const Term& a : t->args()) collect_vars(a, out);
 }
+// Sorted byte by byte without repetition: the Names representation.
 Names to_set(Names v) {
   std::sort(v.begin(), v.end());
   v.erase(std::unique(v.begin(), v.end()), v.end());
@@ -463,6 +507,8 @@ const Names& FormNode::free_vars() const {
 
 Names free_vars(const Formula& f) { return f->free_vars(); }
 
+// x, primed until it is none of vars: the new name of a binder that a
+// substitution would otherwise capture.
 std::string variant(std::string x, const Names& vars) {
   while (std::find(vars.begin(), vars.end(), x) != vars.end()) x += '\'';
   return x;
@@ -470,7 +516,10 @@ std::string variant(std::string x, const Names& vars) {
 
 // ---- Substitution ----
 
-Term termsubst(const Subst& s, const Term& t) {
+// A term without an Evar is unchanged when s is empty or t has no Var; an
+// Evar is read through its stored value first, and only an Evar without a
+// value is replaced by what s binds to its key.
+Term termsubst(const Session& ses, const Subst& s, const Term& t) {
   if (!t->has_evar() && (s.empty() || !t->has_var())) return t;
   switch (t->kind()) {
     case TermKind::Var: {
@@ -482,7 +531,7 @@ Term termsubst(const Subst& s, const Term& t) {
       bool changed = false;
       args.reserve(t->args().size());
       for (const Term& a : t->args()) {
-        args.push_back(termsubst(s, a));
+        args.push_back(termsubst(ses, s, a));
         changed |= !(args.back() == a);
       }
       return changed ? mk_fn(t->name(), std::move(args)) : t;
@@ -491,7 +540,7 @@ Term termsubst(const Subst& s, const Term& t) {
     case TermKind::Cst:
       return t;
     case TermKind::Evar: {
-      if (const Term* v = evar_value(t->key())) return termsubst(s, *v);
+      if (const Term* v = evar_value(ses, t->key())) return termsubst(ses, s, *v);
       const Term* b = s.find(t->key());
       return b ? *b : t;
     }
@@ -521,11 +570,14 @@ class Range {
   std::optional<Names> names_;
 };
 
-Formula subst_q(const Subst& s, Range& range, FormKind q, const std::string& x, const Formula& p);
+Formula subst_q(const Session& ses, const Subst& s, Range& range, FormKind q, const std::string& x,
+                const Formula& p);
 
-Formula subst_f(const Subst& s, Range& range, const Formula& f) {
+// formsubst below the binders crossed so far. Returns f itself wherever
+// nothing changes, so unchanged subformulas stay shared.
+Formula subst_f(const Session& ses, const Subst& s, Range& range, const Formula& f) {
   if (!f->has_evar() && (s.empty() || !f->has_var())) return f;
-  support::stop_tick();
+  support::stop_tick();  // a long walk must still notice an interrupt
   switch (f->kind()) {
     case FormKind::False:
     case FormKind::True:
@@ -535,27 +587,27 @@ Formula subst_f(const Subst& s, Range& range, const Formula& f) {
       bool changed = false;
       args.reserve(f->args().size());
       for (const Term& a : f->args()) {
-        args.push_back(termsubst(s, a));
+        args.push_back(termsubst(ses, s, a));
         changed |= !(args.back() == a);
       }
       return changed ? mk_atom(f->name(), std::move(args)) : f;
     }
     case FormKind::Not: {
-      Formula p = subst_f(s, range, f->left());
+      Formula p = subst_f(ses, s, range, f->left());
       return p == f->left() ? f : mk_not(std::move(p));
     }
     case FormKind::And:
     case FormKind::Or:
     case FormKind::Imp:
     case FormKind::Iff: {
-      Formula p = subst_f(s, range, f->left());
-      Formula q = subst_f(s, range, f->right());
+      Formula p = subst_f(ses, s, range, f->left());
+      Formula q = subst_f(ses, s, range, f->right());
       return (p == f->left() && q == f->right()) ? f
                                                  : mk_binary(f->kind(), std::move(p), std::move(q));
     }
     case FormKind::Forall:
     case FormKind::Exists: {
-      Formula r = subst_q(s, range, f->kind(), f->name(), f->body());
+      Formula r = subst_q(ses, s, range, f->kind(), f->name(), f->body());
       return r->name() == f->name() && r->body() == f->body() ? f : r;
     }
   }
@@ -572,7 +624,12 @@ bool term_has_var(const Term& t, const std::string& x) {
 }
 
 // `range` holds the variables of the images of s or more.
-Formula subst_q(const Subst& s, Range& range, FormKind q, const std::string& x, const Formula& p) {
+// Crossing binder x: s no longer applies to x inside. The binder is renamed
+// only when capture is real, i.e. some free y of the body is sent to a term
+// that mentions x; then x becomes a variant free in nothing the substituted
+// body holds, and the body is substituted with x sent to it.
+Formula subst_q(const Session& ses, const Subst& s, Range& range, FormKind q, const std::string& x,
+                const Formula& p) {
   Subst s1 = s.remove(x);
   bool capture = false;
   if (range.has(x)) {
@@ -584,31 +641,35 @@ Formula subst_q(const Subst& s, Range& range, FormKind q, const std::string& x, 
       }
     }
   }
-  if (!capture) return mk_quant(q, x, subst_f(s1, range, p));
-  std::string x1 = variant(x, formsubst(s1, p)->free_vars());
+  if (!capture) return mk_quant(q, x, subst_f(ses, s1, range, p));
+  std::string x1 = variant(x, formsubst(ses, s1, p)->free_vars());
   Subst s2 = s.add(x, mk_var(x1));
   Range r2(s2);
-  return mk_quant(q, x1, subst_f(s2, r2, p));
+  return mk_quant(q, x1, subst_f(ses, s2, r2, p));
 }
 
 }  // namespace
 
-Formula formsubst(const Subst& s, const Formula& f) {
+Formula formsubst(const Session& ses, const Subst& s, const Formula& f) {
   Range range(s);
-  return subst_f(s, range, f);
+  return subst_f(ses, s, range, f);
 }
 
-Formula formsubstq(const Subst& s, FormKind q, const std::string& x, const Formula& p) {
+Formula formsubstq(const Session& ses, const Subst& s, FormKind q, const std::string& x,
+                   const Formula& p) {
   Range range(s);
-  return subst_q(s, range, q, x, p);
+  return subst_q(ses, s, range, q, x, p);
 }
 
-KFormula apply_subst(const Subst& s, const KFormula& f) { return {formsubst(s, f.f), f.key}; }
+KFormula apply_subst(const Session& ses, const Subst& s, const KFormula& f) {
+  return {formsubst(ses, s, f.f), f.key};
+}
 
-Formula rigid_free_vars(const Formula& f) {
+// Cst(x, []) prints as x, so the goal reads as it was written.
+Formula rigid_free_vars(const Session& ses, const Formula& f) {
   Subst s;
   for (const std::string& x : f->free_vars()) s = s.add(x, mk_cst(x, {}));
-  return formsubst(s, f);
+  return formsubst(ses, s, f);
 }
 
 }  // namespace fol

@@ -7,11 +7,14 @@
 //
 //   Formula f = mk_forall("x", mk_atom("p", {mk_var("x")}));
 //   Subst s = Subst().add("y", mk_fn("c", {}));
-//   Formula g = formsubst(s, f);
+//   Session ses;                       // normally a logic instance's session()
+//   Formula g = formsubst(ses, s, f);
 //
-// Threading: the node bank, the existential-variable store and the two
-// fresh-name counters are process-wide and unsynchronised; all of them are
-// used from one thread at a time (the command loop's thread).
+// State: the node bank is a process-wide interning cache of immutable
+// values, used by one thread at a time (the command loop's). Everything a
+// session changes as it goes (the two fresh-name counters and the values of
+// existential variables) lives in a `Session` owned by the logic instance
+// and handed by reference to each function that reads or writes it.
 #pragma once
 
 #include <cstddef>
@@ -210,46 +213,79 @@ struct Constraints {
 using Subst = Fpf<std::string, Term>;    // keys: Var names and Evar keys
 using Names = std::vector<std::string>;  // a set: sorted byte by byte, no repetition
 
-// ---- Existential-variable values (process-wide; written by the assistant) ----
+// ---- The state of one logic instance ----
 
-using EvarVals = std::vector<std::pair<std::string, Term>>;  // most recent first
-void set_evar_val(const EvarVals& vals);                     // replaces the whole store
-EvarVals give_evar_val();                                    // the current store
-void add_evar_val(const std::string& key, const Term& t);    // puts (key, t) in front
-// The stored value of a key (the most recent pair), or nullptr.
-const Term* evar_value(const std::string& key);
+// Values of existential variables as (key, value) pairs, most recent first.
+using EvarVals = std::vector<std::pair<std::string, Term>>;
+
+// What a proof session changes as it goes, apart from the node bank: the
+// two fresh-name counters and the store of existential-variable values.
+// One Session belongs to one logic instance (FolLogic, FolBatchLogic) and
+// is handed by reference to each function below that reads or writes it,
+// as E hands its term bank around; two instances share nothing.
+//
+// Invariant: neither counter is ever reset, not by `init` and not between
+// proofs, so each var<n> and x_cst_<n> name is taken once in a session.
+class Session {
+ public:
+  // The number of the last name taken; 0 while none is.
+  int renamings = 0;  // var1, var2, ... (get_renaming_formula)
+  int skolems = 0;    // x_cst_1, ... (get_rules, Skolem terms)
+
+ private:
+  friend void set_evar_val(Session& ses, const EvarVals& vals);
+  friend EvarVals give_evar_val(const Session& ses);
+  friend void add_evar_val(Session& ses, const std::string& key, const Term& t);
+  friend const Term* evar_value(const Session& ses, const std::string& key);
+  EvarVals evars_;  // oldest first: the most recent pair is at the back
+};
+
+// Side effects: replaces the whole store of ses.
+void set_evar_val(Session& ses, const EvarVals& vals);
+EvarVals give_evar_val(const Session& ses);  // the current store
+// Side effects: puts (key, t) in front of the store of ses.
+void add_evar_val(Session& ses, const std::string& key, const Term& t);
+// The stored value of a key (the most recent pair), or nullptr; nullptr
+// too when the chain of bare existential variables from key loops.
+const Term* evar_value(const Session& ses, const std::string& key);
 
 // ---- Free variables and substitution ----
 
 Names fvt(const Term& t);
 Names free_vars(const Formula& f);
 std::string variant(std::string x, const Names& vars);
-Term termsubst(const Subst& s, const Term& t);
+// Every function from here on that takes a Session reads its stored
+// existential values (an Evar with a value stands for that value).
+Term termsubst(const Session& ses, const Subst& s, const Term& t);
 // Capture-avoiding: a crossed binder is renamed when an image mentions it.
-Formula formsubst(const Subst& s, const Formula& f);
-Formula formsubstq(const Subst& s, FormKind q, const std::string& x, const Formula& p);
-KFormula apply_subst(const Subst& s, const KFormula& f);
+Formula formsubst(const Session& ses, const Subst& s, const Formula& f);
+Formula formsubstq(const Session& ses, const Subst& s, FormKind q, const std::string& x,
+                   const Formula& p);
+KFormula apply_subst(const Session& ses, const Subst& s, const KFormula& f);
 // The goal of a prove request with each free variable x made the constant
 // Cst(x, []), which prints as x: one arbitrary individual. Left a variable,
 // x would be read existentially once the goal is negated, and
 // p(x) -> forall y. p(y) would be proved.
-Formula rigid_free_vars(const Formula& f);
+Formula rigid_free_vars(const Session& ses, const Formula& f);
 
 // ---- Unification (failure is std::nullopt) ----
 
 // true/false, or nullopt when x would occur inside its own value.
-std::optional<bool> istriv(const Subst& env, const std::string& x, const Term& t);
-std::optional<bool> istriv_e(const Subst& env, const std::string& e, const Term& t);
-std::optional<Subst> unify(Subst env, std::vector<std::pair<Term, Term>> eqs);
+std::optional<bool> istriv(const Session& ses, const Subst& env, const std::string& x,
+                           const Term& t);
+std::optional<bool> istriv_e(const Session& ses, const Subst& env, const std::string& e,
+                             const Term& t);
+std::optional<Subst> unify(const Session& ses, Subst env, std::vector<std::pair<Term, Term>> eqs);
 // Solves a triangular unifier; returns `env` itself (not its solved form)
 // once solving reaches a fixed point. Refuses cycles, including cycles
 // through stored existential values.
-std::optional<Subst> solve(const Subst& env);
-std::optional<Subst> unify_literals(const Subst& env, const Formula& p, const Formula& q);
+std::optional<Subst> solve(const Session& ses, const Subst& env);
+std::optional<Subst> unify_literals(const Session& ses, const Subst& env, const Formula& p,
+                                    const Formula& q);
 // `exists` e t: e occurs in t, looking through stored values.
-bool exists(const std::string& e, const Term& t);
+bool exists(const Session& ses, const std::string& e, const Term& t);
 // `exists_cycles` e t: storing t as e's value would make a cycle.
-bool exists_cycles(const std::string& e, const Term& t);
+bool exists_cycles(const Session& ses, const std::string& e, const Term& t);
 
 // A necessary condition for unify_literals(p, q') with q' any renaming of
 // q: no clash of connectives, quantifiers, predicates or function symbols
@@ -258,23 +294,26 @@ bool may_unify(const Formula& p, const Formula& q);
 
 using FolConstraintArg = engine::ConstraintArg<Constraints>;
 using FolUnif = engine::UnifResult<KFormula, Subst, Constraints>;
-std::optional<FolUnif> unif(const FolConstraintArg& c, const KFormula& f1, const KFormula& f2);
+std::optional<FolUnif> unif(const Session& ses, const FolConstraintArg& c, const KFormula& f1,
+                            const KFormula& f2);
 
 // ---- Size, signs, renaming, variable sets ----
 
-int size(const Formula& f);
-int term_size(const Term& t);
+int size(const Session& ses, const Formula& f);
+int term_size(const Session& ses, const Term& t);
 bool is_true(const Formula& f);
 bool negative_formula(const Formula& f);
 Formula negate_formula(const Formula& f);
 Formula elim_all_neg(const Formula& f);
-// Side effects: advance the process-wide renaming counter (never reset).
-Subst get_renaming_formula(const Subst& r, const Formula& f);
-Formula rename_formula(const Subst& r, const Formula& f);
+// r extended with a fresh name var<n> for each free variable of f that r
+// does not map yet. Side effects: advances ses.renamings by one per name.
+Subst get_renaming_formula(Session& ses, const Subst& r, const Formula& f);
+Formula rename_formula(const Session& ses, const Subst& r, const Formula& f);
 // How many fresh names get_renaming_formula takes for fs in turn, from the
-// empty renaming; and the counter moved on as if they had been taken.
-int count_fresh_names(const std::vector<Formula>& fs);
-void skip_fresh_names(int n);
+// empty renaming; ses.renamings is left as it was.
+int count_fresh_names(Session& ses, const std::vector<Formula>& fs);
+// Side effects: moves ses.renamings on by n, as if n names had been taken.
+void skip_fresh_names(Session& ses, int n);
 Subst vars_to_constants(const Names& vars);
 bool is_empty_inter_varset(const Names& a, const Names& b);
 Names union_varset(const Names& a, const Names& b);
@@ -282,29 +321,33 @@ Names union_varset(const Names& a, const Names& b);
 // ---- Decomposition rules ----
 
 using FolRule = engine::Decomposition<KFormula, Subst, Constraints>;
-// Side effects: a Skolem rule advances the process-wide constant counter.
+// Side effects: a Skolem rule advances ses.skolems by one.
 // `hints` = false gives the reduced variant (no instances from the table).
-std::vector<FolRule> get_rules(const Constraints& c, const KFormula& f, bool sign,
+std::vector<FolRule> get_rules(Session& ses, const Constraints& c, const KFormula& f, bool sign,
                                bool hints = true);
 engine::Indice indice_regle(const std::string& rule);
 
 // ---- Printing (through the given printer; no boxes, no line ends) ----
 
-using AtomPrinter =
-    std::function<void(support::Printer&, int, const std::string&, const std::vector<Term>&)>;
-void print_fargs(support::Printer& p, const std::string& name, const std::vector<Term>& args);
-void print_term(support::Printer& p, int level, const Term& t);
-void print_atom(support::Printer& p, int level, const std::string& pred,
+// An existential variable prints as its value in ses, or as "name?".
+using AtomPrinter = std::function<void(const Session&, support::Printer&, int, const std::string&,
+                                       const std::vector<Term>&)>;
+void print_fargs(const Session& ses, support::Printer& p, const std::string& name,
+                 const std::vector<Term>& args);
+void print_term(const Session& ses, support::Printer& p, int level, const Term& t);
+void print_atom(const Session& ses, support::Printer& p, int level, const std::string& pred,
                 const std::vector<Term>& args);
-void print_formul(support::Printer& p, const AtomPrinter& atom, int level, const Formula& f);
+void print_formul(const Session& ses, support::Printer& p, const AtomPrinter& atom, int level,
+                  const Formula& f);
 // print_formul at level 0.
-void formula_printer(support::Printer& p, const AtomPrinter& atom, const Formula& f);
+void formula_printer(const Session& ses, support::Printer& p, const AtomPrinter& atom,
+                     const Formula& f);
 // print_formul with print_atom at level 0, on the process-wide printer.
-void print_formula(const Formula& f);
-void printert(const Term& t);
+void print_formula(const Session& ses, const Formula& f);
+void printert(const Session& ses, const Term& t);
 // The printed text of a formula on one line (no breaks taken).
-std::string to_string(const Formula& f);
-std::string to_string(const Term& t);
+std::string to_string(const Session& ses, const Formula& f);
+std::string to_string(const Session& ses, const Term& t);
 
 // ---- Equality, head symbol ----
 
@@ -330,63 +373,70 @@ class FolLogic {
   using varset = Names;
   struct Metavar {};  // never thrown
 
-  constraints empty_constraints() { return {}; }  // 1
+  // This instance's counters and existential values: the assistant stores
+  // and restores values through it.
+  Session& session() { return session_; }
+  const Session& session() const { return session_; }
+
+  // The members follow the order of the `Logic` concept in engine/logic.h.
+  constraints empty_constraints() { return {}; }
   formula apply_subst(const substitution& s, const formula& f) {
-    return fol::apply_subst(s, f);
-  }  // 2
+    return fol::apply_subst(session_, s, f);
+  }
   std::optional<engine::UnifResult<formula, substitution, constraints>> unif(
       const engine::ConstraintArg<constraints>& c, const formula& a, const formula& b) {
-    return fol::unif(c, a, b);  // 3
+    return fol::unif(session_, c, a, b);
   }
-  int size(const formula& f) { return fol::size(f.f); }                                   // 4
-  bool is_true(const formula& f) { return fol::is_true(f.f); }                            // 5
-  bool negative_formula(const formula& f) { return fol::negative_formula(f.f); }          // 7
-  formula negate_formula(const formula& f) { return {fol::negate_formula(f.f), f.key}; }  // 8
-  formula elim_all_neg(const formula& f) { return {fol::elim_all_neg(f.f), f.key}; }      // 9
-  renaming empty_renaming() { return {}; }                                                // 10
+  int size(const formula& f) { return fol::size(session_, f.f); }
+  bool is_true(const formula& f) { return fol::is_true(f.f); }
+  bool negative_formula(const formula& f) { return fol::negative_formula(f.f); }
+  formula negate_formula(const formula& f) { return {fol::negate_formula(f.f), f.key}; }
+  formula elim_all_neg(const formula& f) { return {fol::elim_all_neg(f.f), f.key}; }
+  renaming empty_renaming() { return {}; }
   renaming get_renaming_formula(const renaming& r, const formula& f) {
-    return fol::get_renaming_formula(r, f.f);  // 11
+    return fol::get_renaming_formula(session_, r, f.f);
   }
-  renaming get_renaming_constraints(const renaming& r, const constraints&) { return r; }  // 12
+  renaming get_renaming_constraints(const renaming& r, const constraints&) { return r; }
   formula rename_formula(const renaming& r, const formula& f) {
-    return {fol::rename_formula(r, f.f), f.key};  // 13
+    return {fol::rename_formula(session_, r, f.f), f.key};
   }
-  constraints rename_constraints(const renaming&, const constraints& c) { return c; }    // 14
-  varset empty_varset() { return {}; }                                                   // 15
-  varset vars_of_formula(const formula& f) { return fol::free_vars(f.f); }               // 16
-  substitution vars_to_constants(const varset& v) { return fol::vars_to_constants(v); }  // 17
+  constraints rename_constraints(const renaming&, const constraints& c) { return c; }
+  varset empty_varset() { return {}; }
+  varset vars_of_formula(const formula& f) { return fol::free_vars(f.f); }
+  substitution vars_to_constants(const varset& v) { return fol::vars_to_constants(v); }
   bool is_empty_inter_varset(const varset& a, const varset& b) {
-    return fol::is_empty_inter_varset(a, b);  // 18
+    return fol::is_empty_inter_varset(a, b);
   }
-  varset union_varset(const varset& a, const varset& b) { return fol::union_varset(a, b); }  // 19
+  varset union_varset(const varset& a, const varset& b) { return fol::union_varset(a, b); }
   std::vector<engine::Decomposition<formula, substitution, constraints>> get_rules(
       const constraints& c, const formula& f, bool sign) {
-    return fol::get_rules(c, f, sign, true);  // 20
+    return fol::get_rules(session_, c, f, sign, true);
   }
-  void print_formula(const formula& f) { fol::print_formula(f.f); }  // 21
-  void print_constraints(const constraints&) {}                      // 22
-  bool equal_formula(const formula& a, const formula& b) {
-    return fol::equal_formula(a.f, b.f);
-  }                                                                             // 23
-  formula head_symbol(const formula& f) { return {fol::head_symbol(f.f), 0}; }  // 24
-  bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) {     // 25
+  void print_formula(const formula& f) { fol::print_formula(session_, f.f); }
+  void print_constraints(const constraints&) {}
+  bool equal_formula(const formula& a, const formula& b) { return fol::equal_formula(a.f, b.f); }
+  formula head_symbol(const formula& f) { return {fol::head_symbol(f.f), 0}; }
+  bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) {
     return fol::equal_formula(a.f, b.f) && sa == sb;
   }
   std::size_t hashed_hash(const formula& f, bool s) { return f.f->alpha_hash() * 2 + (s ? 1 : 0); }
-  engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }  // 26
+  engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }
   bool may_unify(const formula& a, const formula& b) { return fol::may_unify(a.f, b.f); }
   int count_fresh_names(const std::vector<formula>& fs) {
     std::vector<Formula> plain;
     plain.reserve(fs.size());
     for (const formula& f : fs) plain.push_back(f.f);
-    return fol::count_fresh_names(plain);
+    return fol::count_fresh_names(session_, plain);
   }
-  void skip_fresh_names(int n) { fol::skip_fresh_names(n); }
+  void skip_fresh_names(int n) { fol::skip_fresh_names(session_, n); }
   // Structural order of keyed formulas: the formula, then the key.
   int compare_structural(const formula& a, const formula& b) {
     int c = fol::compare(a.f, b.f);
     return c != 0 ? c : (a.key < b.key ? -1 : a.key > b.key ? 1 : 0);
   }
+
+ private:
+  Session session_;
 };
 
 class FolBatchLogic {
@@ -398,48 +448,58 @@ class FolBatchLogic {
   using varset = Names;
   struct Metavar {};  // never thrown
 
-  constraints empty_constraints() { return 0; }  // 1
+  // This instance's counters (its store of existential values stays empty).
+  Session& session() { return session_; }
+  const Session& session() const { return session_; }
+
+  // The members follow the order of the `Logic` concept in engine/logic.h.
+  constraints empty_constraints() { return 0; }
   formula apply_subst(const substitution& s, const formula& f) {
-    return fol::formsubst(s, f);
-  }  // 2
+    return fol::formsubst(session_, s, f);
+  }
   std::optional<engine::UnifResult<formula, substitution, constraints>> unif(
-      const engine::ConstraintArg<constraints>& c, const formula& a, const formula& b);  // 3
-  int size(const formula& f) { return fol::size(f); }                                    // 4
-  bool is_true(const formula& f) { return fol::is_true(f); }                             // 5
-  bool negative_formula(const formula& f) { return fol::negative_formula(f); }           // 7
-  formula negate_formula(const formula& f) { return fol::negate_formula(f); }            // 8
-  formula elim_all_neg(const formula& f) { return fol::elim_all_neg(f); }                // 9
-  renaming empty_renaming() { return {}; }                                               // 10
+      const engine::ConstraintArg<constraints>& c, const formula& a, const formula& b);
+  int size(const formula& f) { return fol::size(session_, f); }
+  bool is_true(const formula& f) { return fol::is_true(f); }
+  bool negative_formula(const formula& f) { return fol::negative_formula(f); }
+  formula negate_formula(const formula& f) { return fol::negate_formula(f); }
+  formula elim_all_neg(const formula& f) { return fol::elim_all_neg(f); }
+  renaming empty_renaming() { return {}; }
   renaming get_renaming_formula(const renaming& r, const formula& f) {
-    return fol::get_renaming_formula(r, f);  // 11
+    return fol::get_renaming_formula(session_, r, f);
   }
-  renaming get_renaming_constraints(const renaming& r, const constraints&) { return r; }  // 12
+  renaming get_renaming_constraints(const renaming& r, const constraints&) { return r; }
   formula rename_formula(const renaming& r, const formula& f) {
-    return fol::rename_formula(r, f);
-  }                                                                                      // 13
-  constraints rename_constraints(const renaming&, const constraints& c) { return c; }    // 14
-  varset empty_varset() { return {}; }                                                   // 15
-  varset vars_of_formula(const formula& f) { return fol::free_vars(f); }                 // 16
-  substitution vars_to_constants(const varset& v) { return fol::vars_to_constants(v); }  // 17
-  bool is_empty_inter_varset(const varset& a, const varset& b) {
-    return fol::is_empty_inter_varset(a, b);  // 18
+    return fol::rename_formula(session_, r, f);
   }
-  varset union_varset(const varset& a, const varset& b) { return fol::union_varset(a, b); }  // 19
+  constraints rename_constraints(const renaming&, const constraints& c) { return c; }
+  varset empty_varset() { return {}; }
+  varset vars_of_formula(const formula& f) { return fol::free_vars(f); }
+  substitution vars_to_constants(const varset& v) { return fol::vars_to_constants(v); }
+  bool is_empty_inter_varset(const varset& a, const varset& b) {
+    return fol::is_empty_inter_varset(a, b);
+  }
+  varset union_varset(const varset& a, const varset& b) { return fol::union_varset(a, b); }
   std::vector<engine::Decomposition<formula, substitution, constraints>> get_rules(
-      const constraints& c, const formula& f, bool sign);                                      // 20
-  void print_formula(const formula& f) { fol::print_formula(f); }                              // 21
-  void print_constraints(const constraints&) {}                                                // 22
-  bool equal_formula(const formula& a, const formula& b) { return fol::equal_formula(a, b); }  // 23
-  formula head_symbol(const formula& f) { return fol::head_symbol(f); }                        // 24
-  bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) {                    // 25
+      const constraints& c, const formula& f, bool sign);
+  void print_formula(const formula& f) { fol::print_formula(session_, f); }
+  void print_constraints(const constraints&) {}
+  bool equal_formula(const formula& a, const formula& b) { return fol::equal_formula(a, b); }
+  formula head_symbol(const formula& f) { return fol::head_symbol(f); }
+  bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) {
     return fol::equal_formula(a, b) && sa == sb;
   }
   std::size_t hashed_hash(const formula& f, bool s) { return f->alpha_hash() * 2 + (s ? 1 : 0); }
-  engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }  // 26
+  engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }
   bool may_unify(const formula& a, const formula& b) { return fol::may_unify(a, b); }
-  int count_fresh_names(const std::vector<formula>& fs) { return fol::count_fresh_names(fs); }
-  void skip_fresh_names(int n) { fol::skip_fresh_names(n); }
+  int count_fresh_names(const std::vector<formula>& fs) {
+    return fol::count_fresh_names(session_, fs);
+  }
+  void skip_fresh_names(int n) { fol::skip_fresh_names(session_, n); }
   int compare_structural(const formula& a, const formula& b) { return fol::compare(a, b); }
+
+ private:
+  Session session_;
 };
 
 static_assert(engine::Logic<FolLogic>);

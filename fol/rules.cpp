@@ -1,5 +1,11 @@
 // Size, signs, fresh renaming, variable sets, decomposition rules with Skolem
 // terms and hint instances, equality up to bound names and head symbols.
+//
+// The two name generators live in the caller's Session: ses.renamings for
+// the var<n> names of clause renaming, ses.skolems for the x_cst_<n> Skolem
+// functions. Neither is ever reset, so a name is never taken twice in a
+// session, and the engine's traces (which print these names) depend on how
+// many were taken before, in this session only.
 #include <string>
 
 #include "engine/ptypes.h"
@@ -10,33 +16,36 @@
 namespace fol {
 
 namespace {
-int renaming_counter = 0;  // var-n names; process-wide, never reset
-int constant_counter = 0;  // x_cst_n Skolem names; process-wide, never reset
-
 int sat_add(int a, int b) { return (a > INT_MAX - b) ? INT_MAX : a + b; }
 }  // namespace
 
+// A Bvar outside a unification walk means a placeholder escaped: thrown as
+// an internal error the engine reports, never ignored.
 void assert_failure() { throw engine::InternalError{"fol"}; }
 
 // ---- Size ----
 
-int term_size(const Term& t) {
+// The engine weighs clauses by size. A node without an Evar knows its size;
+// with one, each Evar counts as the size of its stored value (1 without),
+// so the weight follows the values the user has given.
+
+int term_size(const Session& ses, const Term& t) {
   if (!t->has_evar()) return t->structural_size();
   switch (t->kind()) {
     case TermKind::Fn: {
       int s = 1;
-      for (const Term& a : t->args()) s = sat_add(s, term_size(a));
+      for (const Term& a : t->args()) s = sat_add(s, term_size(ses, a));
       return s;
     }
     case TermKind::Evar:
-      if (const Term* v = evar_value(t->key())) return term_size(*v);
+      if (const Term* v = evar_value(ses, t->key())) return term_size(ses, *v);
       return 1;
     default:
       return 1;
   }
 }
 
-int size(const Formula& f) {
+int size(const Session& ses, const Formula& f) {
   if (!f->has_evar()) return f->structural_size();
   switch (f->kind()) {
     case FormKind::False:
@@ -44,19 +53,22 @@ int size(const Formula& f) {
       return 1;
     case FormKind::Atom: {
       int s = 1;
-      for (const Term& a : f->args()) s = sat_add(s, term_size(a));
+      for (const Term& a : f->args()) s = sat_add(s, term_size(ses, a));
       return s;
     }
     case FormKind::Not:
     case FormKind::Forall:
     case FormKind::Exists:
-      return sat_add(size(f->left()), 1);
+      return sat_add(size(ses, f->left()), 1);
     default:
-      return sat_add(sat_add(size(f->left()), size(f->right())), 1);
+      return sat_add(sat_add(size(ses, f->left()), size(ses, f->right())), 1);
   }
 }
 
 // ---- Signs ----
+
+// The engine keeps a literal as (formula, sign): leading negations are the
+// sign, and False counts as ~True, so a clause never holds False itself.
 
 bool is_true(const Formula& f) { return f->kind() == FormKind::True; }
 
@@ -83,28 +95,37 @@ Formula elim_all_neg(const Formula& f0) {
 }
 
 // ---- Renaming ----
+//
+// Before two clauses meet, one is renamed apart: each of its free variables
+// gets a fresh var<n>. The names are taken in the order the walk first meets
+// the variables (left to right, outside in), which the traces show.
 
 namespace {
 
 using Bound = Scope;
 bool is_bound(const Bound& b, const std::string& x) { return b.binds(x); }
 
-void renaming_term(Subst& r, const Bound& bound, const Term& t) {
+// Extends r with a fresh name for each free Var of t not yet in r. Side
+// effects: advances ses.renamings by one per name taken.
+void renaming_term(Session& ses, Subst& r, const Bound& bound, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
       if (!is_bound(bound, t->name()) && !r.defined(t->name()))
-        r = r.add(t->name(), mk_var("var" + std::to_string(++renaming_counter)));
+        r = r.add(t->name(), mk_var("var" + std::to_string(++ses.renamings)));
       return;
     case TermKind::Fn:
-      for (const Term& a : t->args()) renaming_term(r, bound, a);
+      for (const Term& a : t->args()) renaming_term(ses, r, bound, a);
       return;
     case TermKind::Cst:
       return;
     case TermKind::Evar:
-      if (const Term* v = evar_value(t->key())) {
+      // The variables of a stored value are the clause's variables too. A
+      // value holding a placeholder is skipped whole: r is put back, though
+      // the names it took stay taken.
+      if (const Term* v = evar_value(ses, t->key())) {
         Subst saved = r;
         try {
-          renaming_term(r, bound, *v);
+          renaming_term(ses, r, bound, *v);
         } catch (const engine::InternalError&) {
           r = saved;
         }
@@ -115,33 +136,37 @@ void renaming_term(Subst& r, const Bound& bound, const Term& t) {
   }
 }
 
-void renaming_form(Subst& r, Bound& bound, const Formula& f) {
-  if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return;
+// renaming_term over the atoms of f, skipping the variables its own
+// quantifiers bind. Side effects: as renaming_term.
+void renaming_form(Session& ses, Subst& r, Bound& bound, const Formula& f) {
+  if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return;  // nothing to rename
   support::stop_tick();
   switch (f->kind()) {
     case FormKind::False:
     case FormKind::True:
       return;
     case FormKind::Atom:
-      for (const Term& a : f->args()) renaming_term(r, bound, a);
+      for (const Term& a : f->args()) renaming_term(ses, r, bound, a);
       return;
     case FormKind::Not:
-      renaming_form(r, bound, f->left());
+      renaming_form(ses, r, bound, f->left());
       return;
     case FormKind::Forall:
     case FormKind::Exists:
       bound.push(f->name());
-      renaming_form(r, bound, f->body());
+      renaming_form(ses, r, bound, f->body());
       bound.pop();
       return;
     default:
-      renaming_form(r, bound, f->left());
-      renaming_form(r, bound, f->right());
+      renaming_form(ses, r, bound, f->left());
+      renaming_form(ses, r, bound, f->right());
       return;
   }
 }
 
-Term rename_term(const Subst& r, const Bound& bound, const Term& t) {
+// Applies the renaming r to the free variables of t; stored values are read
+// in, so the renamed clause no longer depends on the store.
+Term rename_term(const Session& ses, const Subst& r, const Bound& bound, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var: {
       if (is_bound(bound, t->name())) return t;
@@ -154,7 +179,7 @@ Term rename_term(const Subst& r, const Bound& bound, const Term& t) {
       args.reserve(t->args().size());
       bool changed = false;
       for (const Term& a : t->args()) {
-        args.push_back(rename_term(r, bound, a));
+        args.push_back(rename_term(ses, r, bound, a));
         changed |= !(args.back() == a);
       }
       return changed ? mk_fn(t->name(), std::move(args)) : t;
@@ -162,7 +187,7 @@ Term rename_term(const Subst& r, const Bound& bound, const Term& t) {
     case TermKind::Cst:
       return t;
     case TermKind::Evar:
-      if (const Term* v = evar_value(t->key())) return rename_term(r, bound, *v);
+      if (const Term* v = evar_value(ses, t->key())) return rename_term(ses, r, bound, *v);
       return t;
     case TermKind::Bvar:
       assert_failure();
@@ -170,7 +195,9 @@ Term rename_term(const Subst& r, const Bound& bound, const Term& t) {
   return t;
 }
 
-Formula rename_form(const Subst& r, Bound& bound, const Formula& f) {
+// rename_term over f, leaving bound occurrences alone; f itself where
+// nothing changes.
+Formula rename_form(const Session& ses, const Subst& r, Bound& bound, const Formula& f) {
   if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return f;
   support::stop_tick();
   switch (f->kind()) {
@@ -182,25 +209,25 @@ Formula rename_form(const Subst& r, Bound& bound, const Formula& f) {
       args.reserve(f->args().size());
       bool changed = false;
       for (const Term& a : f->args()) {
-        args.push_back(rename_term(r, bound, a));
+        args.push_back(rename_term(ses, r, bound, a));
         changed |= !(args.back() == a);
       }
       return changed ? mk_atom(f->name(), std::move(args)) : f;
     }
     case FormKind::Not: {
-      Formula p = rename_form(r, bound, f->left());
+      Formula p = rename_form(ses, r, bound, f->left());
       return p == f->left() ? f : mk_not(std::move(p));
     }
     case FormKind::Forall:
     case FormKind::Exists: {
       bound.push(f->name());
-      Formula p = rename_form(r, bound, f->body());
+      Formula p = rename_form(ses, r, bound, f->body());
       bound.pop();
       return p == f->body() ? f : mk_quant(f->kind(), f->name(), std::move(p));
     }
     default: {
-      Formula p = rename_form(r, bound, f->left());
-      Formula q = rename_form(r, bound, f->right());
+      Formula p = rename_form(ses, r, bound, f->left());
+      Formula q = rename_form(ses, r, bound, f->right());
       return (p == f->left() && q == f->right()) ? f
                                                  : mk_binary(f->kind(), std::move(p), std::move(q));
     }
@@ -209,36 +236,42 @@ Formula rename_form(const Subst& r, Bound& bound, const Formula& f) {
 
 }  // namespace
 
-Subst get_renaming_formula(const Subst& r0, const Formula& f) {
+Subst get_renaming_formula(Session& ses, const Subst& r0, const Formula& f) {
   Subst r = r0;
   Bound bound;
-  renaming_form(r, bound, f);
+  renaming_form(ses, r, bound, f);
   return r;
 }
 
-int count_fresh_names(const std::vector<Formula>& fs) {
+int count_fresh_names(Session& ses, const std::vector<Formula>& fs) {
   // The walk of get_renaming_formula without its names: the counter is
-  // read before and put back after.
+  // read before and put back after, even when the walk is interrupted.
   struct Restore {
-    int saved = renaming_counter;
-    ~Restore() { renaming_counter = saved; }
-  } restore;
+    Session& ses;
+    int saved = ses.renamings;
+    ~Restore() { ses.renamings = saved; }
+  } restore{ses};
   Subst r;
   for (const Formula& f : fs) {
     Bound bound;
-    renaming_form(r, bound, f);
+    renaming_form(ses, r, bound, f);
   }
-  return renaming_counter - restore.saved;
+  return ses.renamings - restore.saved;
 }
 
-void skip_fresh_names(int n) { renaming_counter += n; }
+// The engine skips the renaming of a pair that cannot resolve, then moves
+// the counter on by the names it would have taken (count_fresh_names), so
+// every later name is the one it would have been with the renaming made.
+void skip_fresh_names(Session& ses, int n) { ses.renamings += n; }
 
-Formula rename_formula(const Subst& r, const Formula& f) {
+Formula rename_formula(const Session& ses, const Subst& r, const Formula& f) {
   if (r.empty() && !f->has_evar() && !f->has_bvar()) return f;
   Bound bound;
-  return rename_form(r, bound, f);
+  return rename_form(ses, r, bound, f);
 }
 
+// x to the constant x_cst(): the engine freezes a clause with it for the
+// subsumption test, so that its variables match only themselves.
 Subst vars_to_constants(const Names& vars) {
   Subst r;
   for (const std::string& x : vars) r = r.add(x, mk_fn(x + "_cst", {}));
@@ -249,6 +282,12 @@ bool is_empty_inter_varset(const Names& a, const Names& b) { return intersect(a,
 Names union_varset(const Names& a, const Names& b) { return set_union(a, b); }
 
 // ---- Decomposition rules ----
+//
+// A rule turns a literal into new clauses: each FolRule is one clause in
+// which its formulas replace the literal. `kind` is the weight parameter of
+// that clause: 1 for the connectives, 3 for a quantifier (generic instance
+// or Skolem term), 0 for a hinted instance of a positive Forall. The key of
+// the decomposed formula is kept on every part.
 
 namespace {
 
@@ -256,16 +295,19 @@ FolRule rule(const char* name, int kind, const Constraints& c, std::vector<KForm
   return FolRule{name, kind, Subst(), c, std::move(lits)};
 }
 
-Term skolem_term(const Formula& whole, const std::string& x) {
+// The Skolem term for x bound in `whole`: a new function x_cst_<n> applied
+// to the free variables of `whole`, in their sorted order. Side effects:
+// advances ses.skolems by one.
+Term skolem_term(Session& ses, const Formula& whole, const std::string& x) {
   std::vector<Term> args;
   for (const std::string& v : whole->free_vars()) args.push_back(mk_var(v));
-  return mk_fn(x + "_cst_" + std::to_string(++constant_counter), std::move(args));
+  return mk_fn(x + "_cst_" + std::to_string(++ses.skolems), std::move(args));
 }
 
 // The instances of a positive Forall (or a negative Exists): the generic one,
 // then one per instance item of the formula's key in the instantiation table.
-std::vector<FolRule> instances(const Constraints& c, const KFormula& f, bool universal,
-                               bool hints) {
+std::vector<FolRule> instances(const Session& ses, const Constraints& c, const KFormula& f,
+                               bool universal, bool hints) {
   const std::string& x = f.f->name();
   const Formula& p = f.f->body();
   std::vector<FolRule> rules;
@@ -278,13 +320,15 @@ std::vector<FolRule> instances(const Constraints& c, const KFormula& f, bool uni
       break;
     }
   if (!entry) return rules;
+  // All the hinted instances or none: if making one throws (anything but a
+  // stop request, which goes on), the generic instance is all there is.
   try {
     std::vector<FolRule> more;
     for (const Group& g : entry->groups)
       for (const ConstraintItem& it : g) {
         const InstanceItem* inst = std::get_if<InstanceItem>(&it);
         if (!inst || inst->var != x) continue;
-        Formula q = formsubst(Subst().add(x, inst->term), universal ? p : mk_not(p));
+        Formula q = formsubst(ses, Subst().add(x, inst->term), universal ? p : mk_not(p));
         more.push_back(rule("+fa", universal ? 0 : 3, c, {{q, f.key}}));
       }
     for (FolRule& r : more) rules.push_back(std::move(r));
@@ -297,7 +341,12 @@ std::vector<FolRule> instances(const Constraints& c, const KFormula& f, bool uni
 
 }  // namespace
 
-std::vector<FolRule> get_rules(const Constraints& c, const KFormula& kf, bool sign, bool hints) {
+// Atoms and negations are not decomposed: a negation is a sign. A positive
+// Forall (negative Exists) gives instances; a negative Forall (positive
+// Exists) gives a Skolem instance. Side effects: one Skolem name per
+// Skolem rule.
+std::vector<FolRule> get_rules(Session& ses, const Constraints& c, const KFormula& kf, bool sign,
+                               bool hints) {
   const Formula& f = kf.f;
   const int k = kf.key;
   auto K = [k](Formula g) { return KFormula{std::move(g), k}; };
@@ -329,25 +378,29 @@ std::vector<FolRule> get_rules(const Constraints& c, const KFormula& kf, bool si
       return {rule("-iff", 1, c, {K(mk_not(mk_imp(p, q))), K(mk_not(mk_imp(q, p)))})};
     }
     case FormKind::Forall:
-      if (sign) return instances(c, kf, true, hints);
+      if (sign) return instances(ses, c, kf, true, hints);
+      return {rule("-fa", 3, c,
+                   {K(formsubst(ses, Subst().add(f->name(), skolem_term(ses, f, f->name())),
+                                mk_not(f->body())))})};
+    case FormKind::Exists:
+      if (!sign) return instances(ses, c, kf, false, hints);
       return {rule(
           "-fa", 3, c,
-          {K(formsubst(Subst().add(f->name(), skolem_term(f, f->name())), mk_not(f->body())))})};
-    case FormKind::Exists:
-      if (!sign) return instances(c, kf, false, hints);
-      return {rule("-fa", 3, c,
-                   {K(formsubst(Subst().add(f->name(), skolem_term(f, f->name())), f->body()))})};
+          {K(formsubst(ses, Subst().add(f->name(), skolem_term(ses, f, f->name())), f->body()))})};
   }
   return {};
 }
 
+// No rule of this logic has an index of its own.
 engine::Indice indice_regle(const std::string&) { return std::nullopt; }
 
+// The reduced variant: the full rules without hints, keys dropped. The
+// Skolem names come from this instance's session like the full variant's.
 std::vector<engine::Decomposition<Formula, Subst, int>> FolBatchLogic::get_rules(const int&,
                                                                                  const Formula& f,
                                                                                  bool sign) {
   std::vector<engine::Decomposition<Formula, Subst, int>> out;
-  for (FolRule& r : fol::get_rules(Constraints{}, KFormula{f, 0}, sign, false)) {
+  for (FolRule& r : fol::get_rules(session_, Constraints{}, KFormula{f, 0}, sign, false)) {
     std::vector<Formula> lits;
     lits.reserve(r.formulas.size());
     for (KFormula& k : r.formulas) lits.push_back(std::move(k.f));
@@ -368,6 +421,8 @@ struct Binders {
   int renamed = 0;  // pairs with different names: while 0, identical nodes are equal
 };
 
+// Term equality under the binder pairs of b: a Var bound on either side
+// must be bound by the same pair (same depth) on the other.
 bool eq_term(const Binders& b, const Term& s, const Term& t) {
   if (s == t && (b.renamed == 0 || !s->has_var())) return true;
   if (s->kind() != t->kind()) return false;
@@ -422,6 +477,8 @@ bool eq_form(Binders& b, const Formula& p, const Formula& q) {
 
 }  // namespace
 
+// Pointer equality settles most calls; the alpha hash (which ignores
+// variable names) rejects most of the rest before any walk.
 bool equal_formula(const Formula& a, const Formula& b) {
   if (a == b) return true;
   if (a->alpha_hash() != b->alpha_hash()) return false;
@@ -429,6 +486,9 @@ bool equal_formula(const Formula& a, const Formula& b) {
   return eq_form(bs, a, b);
 }
 
+// The connective or predicate of f with placeholder operands: the engine
+// files the literals it decomposes under (head, sign). A predicate keeps its
+// name and drops its arguments.
 Formula head_symbol(const Formula& f) {
   static const Formula H = mk_atom("head_symb", {});
   switch (f->kind()) {

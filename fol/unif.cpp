@@ -2,6 +2,11 @@
 // holds only through its stored value, or trivially), solving of triangular
 // unifiers, literal unification up to bound names, and `unif` with the
 // constraint cases. Failure is std::nullopt throughout.
+//
+// Unifiers are triangular: a binding's value may mention variables bound
+// later, and `solve` makes it idempotent. Every function that takes a
+// Session reads its stored existential values and writes nothing: the
+// store only changes when the assistant accepts a "set".
 #include <string>
 
 #include "fol/fol.h"
@@ -10,16 +15,20 @@
 
 namespace fol {
 
-std::optional<bool> istriv(const Subst& env, const std::string& x, const Term& t) {
+// Whether binding x to t is trivial (t is x, through env), needless to
+// record; nullopt when x occurs strictly inside t, through env or stored
+// values, or t is a placeholder: x = t then has no solution here.
+std::optional<bool> istriv(const Session& ses, const Subst& env, const std::string& x,
+                           const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
       if (t->name() == x) return true;
-      if (const Term* v = env.find(t->name())) return istriv(env, x, *v);
+      if (const Term* v = env.find(t->name())) return istriv(ses, env, x, *v);
       return false;
     case TermKind::Fn:
     case TermKind::Cst:
       for (const Term& a : t->args()) {
-        std::optional<bool> r = istriv(env, x, a);
+        std::optional<bool> r = istriv(ses, env, x, a);
         if (!r || *r) return std::nullopt;  // x would occur inside its own value
       }
       return false;
@@ -28,21 +37,26 @@ std::optional<bool> istriv(const Subst& env, const std::string& x, const Term& t
     case TermKind::Evar:
       // x inside the stored value is x = f(..x..): a failure, not "not
       // trivial", or x would be bound into a cycle that later walks never leave.
-      if (const Term* v = evar_value(t->key())) return istriv(env, x, *v);
+      if (const Term* v = evar_value(ses, t->key())) return istriv(ses, env, x, *v);
       return false;
   }
   return false;
 }
 
-std::optional<bool> istriv_e(const Subst& env, const std::string& e, const Term& t) {
+// The same test for the existential variable e, which is never bound: true
+// when e = t holds as it stands (chiefly when t is e itself), nullopt when e
+// occurs strictly inside t or t is a placeholder, false otherwise; anything
+// but true makes unify_stack fail.
+std::optional<bool> istriv_e(const Session& ses, const Subst& env, const std::string& e,
+                             const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
-      if (const Term* v = env.find(t->name())) return istriv(env, e, *v);
+      if (const Term* v = env.find(t->name())) return istriv(ses, env, e, *v);
       return false;
     case TermKind::Fn:
     case TermKind::Cst:
       for (const Term& a : t->args()) {
-        std::optional<bool> r = istriv_e(env, e, a);
+        std::optional<bool> r = istriv_e(ses, env, e, a);
         if (!r || *r) return std::nullopt;
       }
       return false;
@@ -50,8 +64,8 @@ std::optional<bool> istriv_e(const Subst& env, const std::string& e, const Term&
       return std::nullopt;
     case TermKind::Evar:
       if (t->key() == e) return true;
-      if (const Term* v = evar_value(e)) {
-        std::optional<bool> r = istriv(env, e, *v);
+      if (const Term* v = evar_value(ses, e)) {
+        std::optional<bool> r = istriv(ses, env, e, *v);
         return r ? *r : false;
       }
       return false;
@@ -64,7 +78,11 @@ namespace {
 // The equation list as a stack: the back is the front of the list.
 using Eqs = std::vector<std::pair<Term, Term>>;
 
-std::optional<Subst> unify_stack(Subst env, Eqs st) {
+// Robinson's algorithm on a stack of equations, extending env. A Var is
+// bound (after an occurs test); an Evar is never bound: its equation holds
+// through its stored value (tried first, on a copy of the stack, as a
+// branch) or only when it is trivial. The other kinds match by name.
+std::optional<Subst> unify_stack(const Session& ses, Subst env, Eqs st) {
   while (!st.empty()) {
     auto [s, t] = std::move(st.back());
     st.pop_back();
@@ -74,7 +92,7 @@ std::optional<Subst> unify_stack(Subst env, Eqs st) {
           st.emplace_back(*v, t);
           break;
         }
-        std::optional<bool> r = istriv(env, s->name(), t);
+        std::optional<bool> r = istriv(ses, env, s->name(), t);
         if (!r) return std::nullopt;
         if (!*r) env = env.add(s->name(), t);
         break;
@@ -89,7 +107,7 @@ std::optional<Subst> unify_stack(Subst env, Eqs st) {
           }
           case TermKind::Var:
           case TermKind::Evar:
-            st.emplace_back(t, s);
+            st.emplace_back(t, s);  // oriented: the variable side first
             break;
           default:
             return std::nullopt;
@@ -110,12 +128,12 @@ std::optional<Subst> unify_stack(Subst env, Eqs st) {
         }
         return std::nullopt;
       case TermKind::Evar: {
-        if (const Term* v = evar_value(s->key())) {
+        if (const Term* v = evar_value(ses, s->key())) {
           Eqs with = st;
           with.emplace_back(*v, t);
-          if (std::optional<Subst> r = unify_stack(env, std::move(with))) return r;
+          if (std::optional<Subst> r = unify_stack(ses, env, std::move(with))) return r;
         }
-        std::optional<bool> r = istriv_e(env, s->key(), t);
+        std::optional<bool> r = istriv_e(ses, env, s->key(), t);
         if (!r || !*r) return std::nullopt;
         break;
       }
@@ -126,7 +144,9 @@ std::optional<Subst> unify_stack(Subst env, Eqs st) {
 
 // Occurs test through stored existential values: used by `solve` so that a
 // value mentioning the variable being bound is refused instead of looping.
-bool occurs_deep(const std::string& x, const Term& t, int fuel) {
+// `fuel` bounds the depth, and running out answers "occurs", so a cycle
+// among stored values can only make solve refuse, never loop.
+bool occurs_deep(const Session& ses, const std::string& x, const Term& t, int fuel) {
   if (!t->has_var() && !t->has_evar()) return false;
   if (fuel <= 0) return true;
   switch (t->kind()) {
@@ -134,10 +154,10 @@ bool occurs_deep(const std::string& x, const Term& t, int fuel) {
       return t->name() == x;
     case TermKind::Fn:
       for (const Term& a : t->args())
-        if (occurs_deep(x, a, fuel - 1)) return true;
+        if (occurs_deep(ses, x, a, fuel - 1)) return true;
       return false;
     case TermKind::Evar:
-      if (const Term* v = evar_value(t->key())) return occurs_deep(x, *v, fuel - 1);
+      if (const Term* v = evar_value(ses, t->key())) return occurs_deep(ses, x, *v, fuel - 1);
       return false;
     default:
       return false;
@@ -146,12 +166,16 @@ bool occurs_deep(const std::string& x, const Term& t, int fuel) {
 
 }  // namespace
 
-std::optional<Subst> unify(Subst env, std::vector<std::pair<Term, Term>> eqs) {
+// The equations are taken in list order: the stack holds them reversed.
+std::optional<Subst> unify(const Session& ses, Subst env, std::vector<std::pair<Term, Term>> eqs) {
   Eqs st(std::make_move_iterator(eqs.rbegin()), std::make_move_iterator(eqs.rend()));
-  return unify_stack(std::move(env), std::move(st));
+  return unify_stack(ses, std::move(env), std::move(st));
 }
 
-std::optional<Subst> solve(const Subst& env0) {
+// Rounds of substituting env into its own values until nothing changes.
+// Each round first refuses a binding whose value mentions its own
+// variable, so the rounds can only stop at a fixed point or give up.
+std::optional<Subst> solve(const Session& ses, const Subst& env0) {
   Subst env = env0;
   std::vector<std::pair<std::string, Term>> fs = env.funset();
   // A triangular unifier without cycles is solved within one round per
@@ -159,13 +183,13 @@ std::optional<Subst> solve(const Subst& env0) {
   std::size_t rounds = 2 * fs.size() + 8;
   while (true) {
     for (const auto& [x, t] : fs)
-      if (occurs_deep(x, t, 1 << 20)) return std::nullopt;
+      if (occurs_deep(ses, x, t, 1 << 20)) return std::nullopt;
     Subst env1;
     std::vector<std::pair<std::string, Term>> fs1;
     fs1.reserve(fs.size());
     bool same = true;
     for (const auto& [x, t] : fs) {
-      Term t1 = termsubst(env, t);
+      Term t1 = termsubst(ses, env, t);
       same &= t1 == t;
       env1 = env1.add(x, t1);
       fs1.emplace_back(x, std::move(t1));
@@ -191,7 +215,7 @@ struct Binders {
 };
 
 // termsubst of the placeholders of the binders of `sc` into t.
-Term through(const Scope& sc, const std::vector<Term>& bvars, const Term& t) {
+Term through(const Session& ses, const Scope& sc, const std::vector<Term>& bvars, const Term& t) {
   if (!t->has_evar() && !t->has_var()) return t;
   switch (t->kind()) {
     case TermKind::Var: {
@@ -203,20 +227,24 @@ Term through(const Scope& sc, const std::vector<Term>& bvars, const Term& t) {
       bool changed = false;
       args.reserve(t->args().size());
       for (const Term& a : t->args()) {
-        args.push_back(through(sc, bvars, a));
+        args.push_back(through(ses, sc, bvars, a));
         changed |= !(args.back() == a);
       }
       return changed ? mk_fn(t->name(), std::move(args)) : t;
     }
     case TermKind::Evar:
-      if (const Term* v = evar_value(t->key())) return through(sc, bvars, *v);
+      if (const Term* v = evar_value(ses, t->key())) return through(ses, sc, bvars, *v);
       return t;
     default:  // Bvar, Cst
       return t;
   }
 }
 
-std::optional<Subst> unify_lit(const Subst& env, const Formula& p, const Formula& q, Binders& b) {
+// Unifies p with q, extending env, formula kinds matching pairwise and
+// quantifiers pairing their binders (see Binders). The bound variables
+// never reach env: they are placeholders there, which only match themselves.
+std::optional<Subst> unify_lit(const Session& ses, const Subst& env, const Formula& p,
+                               const Formula& q, Binders& b) {
   if (p->kind() != q->kind()) return std::nullopt;
   support::stop_tick();
   switch (p->kind()) {
@@ -232,29 +260,31 @@ std::optional<Subst> unify_lit(const Subst& env, const Formula& p, const Formula
       const bool bound = b.left.depth() > 0;
       for (std::size_t i = a.size(); i-- > 0;) {
         if (bound)
-          st.emplace_back(through(b.left, b.bvars, a[i]), through(b.right, b.bvars, c[i]));
+          st.emplace_back(through(ses, b.left, b.bvars, a[i]),
+                          through(ses, b.right, b.bvars, c[i]));
         else
           st.emplace_back(a[i], c[i]);
       }
-      return unify_stack(env, std::move(st));
+      return unify_stack(ses, env, std::move(st));
     }
     case FormKind::Not:
-      return unify_lit(env, p->left(), q->left(), b);
+      return unify_lit(ses, env, p->left(), q->left(), b);
     case FormKind::And:
     case FormKind::Or:
     case FormKind::Imp:
     case FormKind::Iff: {
-      std::optional<Subst> e = unify_lit(env, p->left(), q->left(), b);
+      std::optional<Subst> e = unify_lit(ses, env, p->left(), q->left(), b);
       if (!e) return std::nullopt;
-      return unify_lit(*e, p->right(), q->right(), b);
+      return unify_lit(ses, *e, p->right(), q->right(), b);
     }
     case FormKind::Forall:
     case FormKind::Exists: {
+      // Placeholders are made once per depth and kept for the walk.
       const std::size_t d = b.left.depth();
       if (b.bvars.size() == d) b.bvars.push_back(mk_bvar("#" + std::to_string(d)));
       b.left.push(p->name());
       b.right.push(q->name());
-      std::optional<Subst> r = unify_lit(env, p->body(), q->body(), b);
+      std::optional<Subst> r = unify_lit(ses, env, p->body(), q->body(), b);
       b.left.pop();
       b.right.pop();
       return r;
@@ -263,6 +293,9 @@ std::optional<Subst> unify_lit(const Subst& env, const Formula& p, const Formula
   return std::nullopt;
 }
 
+// Whether the instantiation table links `key` to `wanted`: some group of
+// key's entry holds KeyItem{wanted}. Such a link marks a resolution the
+// user asked for with a hint, which `unif` then charges depth 0.
 bool group_has_key(const std::vector<TableEntry>& table, int key, int wanted) {
   for (const TableEntry& e : table) {
     if (e.key != key) continue;
@@ -276,12 +309,17 @@ bool group_has_key(const std::vector<TableEntry>& table, int key, int wanted) {
 
 }  // namespace
 
-std::optional<Subst> unify_literals(const Subst& env, const Formula& p, const Formula& q) {
+std::optional<Subst> unify_literals(const Session& ses, const Subst& env, const Formula& p,
+                                    const Formula& q) {
   Binders b;
-  return unify_lit(env, p, q, b);
+  return unify_lit(ses, env, p, q, b);
 }
 
+// ---- Cheap filters and occurrence tests ----
+
 namespace {
+// Conservative: true unless the two terms clash at some position where
+// neither side can still become anything.
 bool may_unify_terms(const Term& s, const Term& t) {
   if (s == t) return true;
   const TermKind a = s->kind(), b = t->kind();
@@ -298,6 +336,8 @@ bool may_unify_terms(const Term& s, const Term& t) {
 }
 }  // namespace
 
+// A necessary condition only: it reads no stored value (an Evar matches
+// anything), and the engine skips a pair only when it is false.
 bool may_unify(const Formula& p, const Formula& q) {
   if (p == q) return true;
   if (p->kind() != q->kind()) return false;
@@ -321,18 +361,20 @@ bool may_unify(const Formula& p, const Formula& q) {
   }
 }
 
-bool exists(const std::string& e, const Term& t) {
+// Looks inside Cst dependencies too: a constant that depends on e mentions
+// it. A Bvar has no place in the terms the assistant asks about.
+bool exists(const Session& ses, const std::string& e, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
       return false;
     case TermKind::Fn:
     case TermKind::Cst:
       for (const Term& a : t->args())
-        if (exists(e, a)) return true;
+        if (exists(ses, e, a)) return true;
       return false;
     case TermKind::Evar:
       if (t->key() == e) return true;
-      if (const Term* v = evar_value(t->key())) return exists(e, *v);
+      if (const Term* v = evar_value(ses, t->key())) return exists(ses, e, *v);
       return false;
     case TermKind::Bvar:
       break;
@@ -340,18 +382,21 @@ bool exists(const std::string& e, const Term& t) {
   assert_failure();
 }
 
-bool exists_cycles(const std::string& e, const Term& t) {
+// e = t would be a cycle when e occurs in t below a symbol, or through the
+// values of the Evars t is. t being e itself is no cycle (evar_value reads
+// such a value as none).
+bool exists_cycles(const Session& ses, const std::string& e, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
       return false;
     case TermKind::Fn:
     case TermKind::Cst:
       for (const Term& a : t->args())
-        if (exists(e, a)) return true;
+        if (exists(ses, e, a)) return true;
       return false;
     case TermKind::Evar:
       if (t->key() == e) return false;
-      if (const Term* v = evar_value(t->key())) return exists_cycles(e, *v);
+      if (const Term* v = evar_value(ses, t->key())) return exists_cycles(ses, e, *v);
       return false;
     case TermKind::Bvar:
       break;
@@ -366,18 +411,24 @@ struct Solved {
   int h;
   Formula f1;
 };
-std::optional<Solved> solve_pair(const Formula& a, const Formula& b) {
-  std::optional<Subst> env = unify_literals(Subst(), a, b);
+std::optional<Solved> solve_pair(const Session& ses, const Formula& a, const Formula& b) {
+  std::optional<Subst> env = unify_literals(ses, Subst(), a, b);
   if (!env) return std::nullopt;
-  env = solve(*env);
+  env = solve(ses, *env);
   if (!env) return std::nullopt;
   int h = env->height();
-  Formula f1 = formsubst(*env, a);
+  Formula f1 = formsubst(ses, *env, a);
   return Solved{std::move(*env), h, std::move(f1)};
 }
 }  // namespace
 
-std::optional<FolUnif> unif(const FolConstraintArg& c, const KFormula& f1, const KFormula& f2) {
+// The engine's unification of two keyed formulas under the constraints of
+// their clauses. Two clauses that bind one existential key to different
+// values cannot meet. The resolvent's constraints: those of its one clause,
+// or, for two, the bindings of both and the table of the clause whose table
+// links the two keys (depth 0 then), else both tables joined.
+std::optional<FolUnif> unif(const Session& ses, const FolConstraintArg& c, const KFormula& f1,
+                            const KFormula& f2) {
   if (const auto* two = std::get_if<engine::TwoConstraints<Constraints>>(&c)) {
     const Constraints &a = two->c1, &b = two->c2;
     for (const auto& [key, v] : b.bindings) {
@@ -388,7 +439,7 @@ std::optional<FolUnif> unif(const FolConstraintArg& c, const KFormula& f1, const
       }
     }
   }
-  std::optional<Solved> s = solve_pair(f1.f, f2.f);
+  std::optional<Solved> s = solve_pair(ses, f1.f, f2.f);
   if (!s) return std::nullopt;
   FolUnif r;
   r.depth = s->h;
@@ -416,9 +467,11 @@ std::optional<FolUnif> unif(const FolConstraintArg& c, const KFormula& f1, const
   return r;
 }
 
+// The reduced variant: no constraints, no keys; this instance's session
+// (whose store stays empty) is passed along.
 std::optional<engine::UnifResult<Formula, Subst, int>> FolBatchLogic::unif(
     const engine::ConstraintArg<int>& c, const Formula& a, const Formula& b) {
-  std::optional<Solved> s = solve_pair(a, b);
+  std::optional<Solved> s = solve_pair(session_, a, b);
   if (!s) return std::nullopt;
   engine::UnifResult<Formula, Subst, int> r;
   r.depth = s->h;

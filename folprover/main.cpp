@@ -85,10 +85,10 @@ std::optional<int> Main::execute(const Command<fol::Formula>& c) {
               {cmd.hyp.formula, cmd.hyp.poids, logic_.empty_constraints(), cmd.hyp.indice});
         } else if constexpr (std::is_same_v<T, Prove_mode<fol::Formula>>) {
           prover_.prove(settings(cmd.mode), hypotheses(cmd.hyps),
-                        fol::rigid_free_vars(cmd.formula));
+                        fol::rigid_free_vars(logic_.session(), cmd.formula));
         } else if constexpr (std::is_same_v<T, Prove<fol::Formula>>) {
           prover_.prove(settings(std::nullopt), hypotheses(cmd.hyps),
-                        fol::rigid_free_vars(cmd.formula));
+                        fol::rigid_free_vars(logic_.session(), cmd.formula));
         } else if constexpr (std::is_same_v<T, Set_int> || std::is_same_v<T, Set_bool>) {
           set(cells_, cmd.setting, cmd.value);
         }

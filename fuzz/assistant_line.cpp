@@ -25,8 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::discard_output();
   std::string text(reinterpret_cast<const char*>(data), size);
   fuzz::SignalGuard guard;
-  fol::set_evar_val({});  // existential values are process-wide
-  assistant::Main m;
+  assistant::Main m;  // its logic owns the counters and existential values
   std::size_t pos = 0;
   for (int n = 0; n < 4 && pos <= text.size(); ++n) {
     std::size_t nl = text.find('\n', pos);

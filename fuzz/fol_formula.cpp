@@ -19,9 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)std::get<fol::ParseError>(r).message();
     return 0;
   }
-  fol::print_formula(*f);
+  const fol::Session ses;
+  fol::print_formula(ses, *f);
   support::pp().print_newline();
-  std::string printed = fol::to_string(*f);
+  std::string printed = fol::to_string(ses, *f);
   fol::ParseResult back = fol::parse_formula(printed);
   const fol::Formula* g = std::get_if<fol::Formula>(&back);
   if (!g || !fol::equal_formula(*f, *g)) {

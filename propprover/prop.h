@@ -79,7 +79,8 @@ struct Varset {
   bool operator==(const Varset&) const = default;
 };
 
-// The logic record, members in the interface's order.
+// The logic record. Its members follow the order of the `Logic` concept in
+// engine/logic.h.
 class PropLogic {
  public:
   using formula = Formula;
@@ -91,40 +92,38 @@ class PropLogic {
   using Unif = engine::UnifResult<Formula, Substitution, Constraints>;
   using Rule = engine::Decomposition<Formula, Substitution, Constraints>;
 
-  // 0: a failed unification is the empty optional of `unif`.
-  Constraints empty_constraints() const { return {}; }                            // 1
-  Formula apply_subst(const Substitution&, const Formula& f) const { return f; }  // 2
+  // A failed unification is the empty optional of `unif`.
+  Constraints empty_constraints() const { return {}; }
+  Formula apply_subst(const Substitution&, const Formula& f) const { return f; }
   std::optional<Unif> unif(const engine::ConstraintArg<Constraints>& c, const Formula& f1,
-                           const Formula& f2) const;                                    // 3
-  int size(const Formula& f) const { return f.size(); }                                 // 4
-  bool is_true(const Formula& f) const { return f.kind() == Kind::True; }               // 5
-  bool negative_formula(const Formula& f) const;                                        // 7
-  Formula negate_formula(const Formula& f) const;                                       // 8
-  Formula elim_all_neg(const Formula& f) const;                                         // 9
-  Renaming empty_renaming() const { return {}; }                                        // 10
-  Renaming get_renaming_formula(const Renaming& r, const Formula&) const { return r; }  // 11
-  Renaming get_renaming_constraints(const Renaming& r, const Constraints&) const {
-    return r;
-  }                                                                                          // 12
-  Formula rename_formula(const Renaming&, const Formula& f) const { return f; }              // 13
-  Constraints rename_constraints(const Renaming&, const Constraints& c) const { return c; }  // 14
-  Varset empty_varset() const { return {}; }                                                 // 15
-  Varset vars_of_formula(const Formula&) const { return {}; }                                // 16
-  Substitution vars_to_constants(const Varset&) const { return {}; }                         // 17
-  bool is_empty_inter_varset(const Varset&, const Varset&) const { return true; }            // 18
-  Varset union_varset(const Varset&, const Varset&) const { return {}; }                     // 19
-  std::vector<Rule> get_rules(const Constraints&, const Formula& f, bool sign) const;        // 20
-  void print_formula(const Formula& f) const;                                                // 21
-  void print_constraints(const Constraints&) const {}                                        // 22
-  bool equal_formula(const Formula& a, const Formula& b) const { return a == b; }            // 23
-  Formula head_symbol(const Formula& f) const;                                               // 24
-  bool hashed_equal(const Formula& a, bool sa, const Formula& b, bool sb) const {            // 25
+                           const Formula& f2) const;
+  int size(const Formula& f) const { return f.size(); }
+  bool is_true(const Formula& f) const { return f.kind() == Kind::True; }
+  bool negative_formula(const Formula& f) const;
+  Formula negate_formula(const Formula& f) const;
+  Formula elim_all_neg(const Formula& f) const;
+  Renaming empty_renaming() const { return {}; }
+  Renaming get_renaming_formula(const Renaming& r, const Formula&) const { return r; }
+  Renaming get_renaming_constraints(const Renaming& r, const Constraints&) const { return r; }
+  Formula rename_formula(const Renaming&, const Formula& f) const { return f; }
+  Constraints rename_constraints(const Renaming&, const Constraints& c) const { return c; }
+  Varset empty_varset() const { return {}; }
+  Varset vars_of_formula(const Formula&) const { return {}; }
+  Substitution vars_to_constants(const Varset&) const { return {}; }
+  bool is_empty_inter_varset(const Varset&, const Varset&) const { return true; }
+  Varset union_varset(const Varset&, const Varset&) const { return {}; }
+  std::vector<Rule> get_rules(const Constraints&, const Formula& f, bool sign) const;
+  void print_formula(const Formula& f) const;
+  void print_constraints(const Constraints&) const {}
+  bool equal_formula(const Formula& a, const Formula& b) const { return a == b; }
+  Formula head_symbol(const Formula& f) const;
+  bool hashed_equal(const Formula& a, bool sa, const Formula& b, bool sb) const {
     return a == b && sa == sb;
   }
   std::size_t hashed_hash(const Formula& f, bool sign) const {
     return f.hash() * 31u + (sign ? 1u : 0u);
   }
-  engine::Indice indice_regle(const std::string&) const { return std::nullopt; }  // 26
+  engine::Indice indice_regle(const std::string&) const { return std::nullopt; }
 
   int compare_structural(const Formula& a, const Formula& b) const {
     return prop::compare_structural(a, b);

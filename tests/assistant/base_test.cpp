@@ -22,17 +22,14 @@ std::string names(const GoalList& goals) {
 
 class BaseTest : public ::testing::Test {
  protected:
-  void SetUp() override { fol::set_evar_val({}); }
-  void TearDown() override { fol::set_evar_val({}); }
-
   // One checker step as the command loop records it: the current goal is
   // replaced by `opened`, and `key` gets the value `value`.
   void step(const GoalList& opened, const std::string& key, const char* value) {
     base.rm_goal();
     base.add_goal_list(opened);
-    fol::add_evar_val(key, fol::mk_fn(value, {}));
+    fol::add_evar_val(ses, key, fol::mk_fn(value, {}));
     base.add_goal_historic(base.current_goals());
-    base.add_evar_val_historic(fol::give_evar_val());
+    base.add_evar_val_historic(fol::give_evar_val(ses));
   }
 
   void expect_invariant() {
@@ -41,6 +38,7 @@ class BaseTest : public ::testing::Test {
     EXPECT_EQ(names(base.goal_history().back()), names(base.current_goals()));
   }
 
+  fol::Session ses;  // the store the histories save and restore
   Base base;
 };
 
@@ -61,7 +59,7 @@ TEST_F(BaseTest, InitThenUndoEmptiesTheGoals) {
   EXPECT_TRUE(g.hyps.empty() && g.evars.empty() && g.csts.empty());
   EXPECT_EQ(g.concl, F("p -> p"));
   expect_invariant();
-  base.undo_goals();
+  base.undo_goals(ses);
   EXPECT_TRUE(base.current_goals().empty());
   EXPECT_EQ(base.goal_history().size(), 1u);
   EXPECT_EQ(base.value_history().size(), 1u);
@@ -76,7 +74,7 @@ TEST_F(BaseTest, StepsSelectAndUndoBackToTheStart) {
 
   step({named("d", "d")}, "k2", "two");  // replaces c
   EXPECT_EQ(names(base.current_goals()), "[a][b][d]");
-  ASSERT_EQ(fol::give_evar_val().size(), 2u);
+  ASSERT_EQ(fol::give_evar_val(ses).size(), 2u);
 
   // Select: the goal moves to the end, the others keep their order.
   ASSERT_TRUE(base.sel_goal("a"));
@@ -94,21 +92,21 @@ TEST_F(BaseTest, StepsSelectAndUndoBackToTheStart) {
   EXPECT_EQ(base.goal_history().size(), before + 1);
 
   // Undo walks back through the selects, then the steps and their values.
-  base.undo_goals();
+  base.undo_goals(ses);
   EXPECT_EQ(names(base.current_goals()), "[b][d][a]");
-  base.undo_goals();
+  base.undo_goals(ses);
   EXPECT_EQ(names(base.current_goals()), "[a][b][d]");
-  EXPECT_EQ(fol::give_evar_val().size(), 2u);
-  base.undo_goals();
+  EXPECT_EQ(fol::give_evar_val(ses).size(), 2u);
+  base.undo_goals(ses);
   EXPECT_EQ(names(base.current_goals()), "[a][b][c]");
-  ASSERT_EQ(fol::give_evar_val().size(), 1u);
-  EXPECT_EQ(fol::give_evar_val()[0].first, "k1");
-  base.undo_goals();
+  ASSERT_EQ(fol::give_evar_val(ses).size(), 1u);
+  EXPECT_EQ(fol::give_evar_val(ses)[0].first, "k1");
+  base.undo_goals(ses);
   EXPECT_EQ(names(base.current_goals()), "[]");
   EXPECT_EQ(base.c_goal().concl, F("q"));
-  EXPECT_TRUE(fol::give_evar_val().empty());
+  EXPECT_TRUE(fol::give_evar_val(ses).empty());
   expect_invariant();
-  base.undo_goals();
+  base.undo_goals(ses);
   EXPECT_TRUE(base.current_goals().empty());
 }
 

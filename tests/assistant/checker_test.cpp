@@ -19,14 +19,8 @@ fol::Formula F(const char* text) { return fol::parse_formula_or_throw(text); }
 
 class CheckerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    support::pp().set_output(&out);
-    fol::set_evar_val({});
-  }
-  void TearDown() override {
-    support::pp().set_output(&std::cout);
-    fol::set_evar_val({});
-  }
+  void SetUp() override { support::pp().set_output(&out); }
+  void TearDown() override { support::pp().set_output(&std::cout); }
   Goal goal(const char* concl) { return Goal{{}, F(concl), {}, {}, ""}; }
   // The tree stays alive for the whole test, so references into it hold.
   const CheckPtr& walk(const Goal& g, const char* phrase) {
@@ -157,13 +151,13 @@ TEST_F(CheckerTest, AVariableGetsOneValueOnly) {
                NCErreur);
   EXPECT_THROW(walk(g, "set {x=x}"), NCErreur);
   EXPECT_THROW(walk(g, "set {x=y} set {y=f(x)}"), NCErreur);
-  fol::add_evar_val("7", fol::mk_fn("a", {}));
+  fol::add_evar_val(m.logic.session(), "7", fol::mk_fn("a", {}));
   EXPECT_THROW(walk(g, "set {x=b()}"), NCErreur);
   // Nothing is stored by the walk itself.
-  EXPECT_EQ(fol::give_evar_val().size(), 1u);
+  EXPECT_EQ(fol::give_evar_val(m.logic.session()).size(), 1u);
   const Assign& a = std::get<Assign>(walk(g, "set {y=c()}")->v);
   EXPECT_EQ(a.key, "8");
-  EXPECT_EQ(fol::give_evar_val().size(), 1u);
+  EXPECT_EQ(fol::give_evar_val(m.logic.session()).size(), 1u);
 }
 
 TEST_F(CheckerTest, AFailureOtherThanARejectionKeepsTheGoalAndTheValues) {
@@ -183,7 +177,7 @@ TEST_F(CheckerTest, AFailureOtherThanARejectionKeepsTheGoalAndTheValues) {
   EXPECT_TRUE(m.proof_in_progress);
   ASSERT_EQ(m.base.current_goals().size(), 1u);
   EXPECT_EQ(m.base.c_goal().concl, before[0].concl);
-  EXPECT_TRUE(fol::give_evar_val().empty());
+  EXPECT_TRUE(fol::give_evar_val(m.logic.session()).empty());
 }
 
 }  // namespace
@@ -202,7 +196,7 @@ const Hyp& with_key(const std::vector<Hyp>& l, int k) {
 
 TEST(GiveHypsListTest, KeysAndWeightsFollowTheGoalsHypotheses) {
   Goal g{{{"", F("a")}, {"h", F("b")}, {" ", F("c")}, {"", F("d")}}, F("r"), {}, {}, ""};
-  const std::vector<Hyp> l = give_hyps_list({}, {}, CGoal::of(g));
+  const std::vector<Hyp> l = give_hyps_list(fol::Session(), {}, {}, CGoal::of(g));
   ASSERT_EQ(l.size(), 4u);
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(l[i].formula.key, i + 1);
@@ -224,7 +218,7 @@ TEST(GiveHypsListTest, HintsMarkTheirHypothesesAndAddStatedFormulasInFront) {
   const parsernc::ProofPtr p =
       parsernc::parse_phrase("by [h] with {x=a()}, [k] and $t$ with $s$, $u$ trivial");
   const auto& by = std::get<parsernc::By>(p->v);
-  const std::vector<Hyp> l = give_hyps_list({}, by.hints, CGoal::of(g));
+  const std::vector<Hyp> l = give_hyps_list(fol::Session(), {}, by.hints, CGoal::of(g));
   ASSERT_EQ(l.size(), 5u);
   // In front, newest first: t (key 5, with the group [key 3, key 4]), then u (key 4).
   EXPECT_EQ(l[0].formula.f, F("t"));

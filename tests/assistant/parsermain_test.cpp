@@ -28,7 +28,7 @@ std::string failure(const std::string& line) {
 }
 
 std::string text(const fol::KFormula& f) {
-  return fol::to_string(f.f) + "/" + std::to_string(f.key);
+  return fol::to_string(fol::Session(), f.f) + "/" + std::to_string(f.key);
 }
 
 TEST(ParsermainTest, EmptyLinesAndComments) {

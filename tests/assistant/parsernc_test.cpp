@@ -15,7 +15,7 @@ namespace {
 std::string show(const NcProof& p);
 std::string show(const NcBlock& b);
 
-std::string show(const fol::Formula& f) { return fol::to_string(f); }
+std::string show(const fol::Formula& f) { return fol::to_string(fol::Session(), f); }
 
 std::string show(const NcHint& h) {
   if (const auto* x = std::get_if<Hyp>(&h)) return "Hyp(" + x->name + ")";

@@ -101,8 +101,7 @@ TEST(FolEngine, SameOutputFromBothVariants) {
   std::string a = full.text;
   Engine<fol::FolBatchLogic> batch;
   ASSERT_TRUE(batch.prove("(forall x. (p(x) -> q(x))) -> p(a()) -> q(a())"));
-  // Skolem and renaming counters are process-wide, so names may differ in
-  // their numbers only; the shapes match.
+  // Each instance has its own Skolem and renaming counters; the shapes match.
   EXPECT_EQ(a.size() > 0, batch.text.size() > 0);
   EXPECT_EQ(std::count(a.begin(), a.end(), '\n'),
             std::count(batch.text.begin(), batch.text.end(), '\n'));

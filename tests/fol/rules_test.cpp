@@ -20,15 +20,14 @@ std::vector<std::string> texts(const FolRule& r) {
 }  // namespace
 
 TEST(FolSize, SizesAndSigns) {
-  EXPECT_EQ(size(mk_true()), 1);
-  EXPECT_EQ(size(P("P(f(x), y)")), 4);
-  EXPECT_EQ(size(P("forall x. P(x)")), 3);
-  EXPECT_EQ(size(P("p & ~q")), 4);
-  EvarVals saved = give_evar_val();
-  set_evar_val({{"1", T("f(a)")}});
-  EXPECT_EQ(size(mk_atom("p", {mk_evar("1", "e")})), 3);
-  EXPECT_EQ(size(mk_atom("p", {mk_evar("2", "e")})), 2);
-  set_evar_val(saved);
+  Session ses;
+  EXPECT_EQ(size(ses, mk_true()), 1);
+  EXPECT_EQ(size(ses, P("P(f(x), y)")), 4);
+  EXPECT_EQ(size(ses, P("forall x. P(x)")), 3);
+  EXPECT_EQ(size(ses, P("p & ~q")), 4);
+  set_evar_val(ses, {{"1", T("f(a)")}});
+  EXPECT_EQ(size(ses, mk_atom("p", {mk_evar("1", "e")})), 3);
+  EXPECT_EQ(size(ses, mk_atom("p", {mk_evar("2", "e")})), 2);
 
   EXPECT_TRUE(negative_formula(P("~~~P")));
   EXPECT_FALSE(negative_formula(P("~~P")));
@@ -48,24 +47,26 @@ TEST(FolSize, SizesAndSigns) {
 }
 
 TEST(FolRenaming, FreshNamesInOrderOfFirstMeeting) {
-  Subst r = get_renaming_formula(Subst(), P("forall x. P(x, y, y)"));
+  Session ses;
+  Subst r = get_renaming_formula(ses, Subst(), P("forall x. P(x, y, y)"));
   ASSERT_EQ(r.dom(), Names{"y"});
   int n = counter_of((*r.find("y"))->name(), "var");
-  r = get_renaming_formula(Subst(), P("p(b, f(a, b), c) & exists c. q(c, d)"));
+  r = get_renaming_formula(ses, Subst(), P("p(b, f(a, b), c) & exists c. q(c, d)"));
   EXPECT_EQ(counter_of((*r.find("b"))->name(), "var"), n + 1);
   EXPECT_EQ(counter_of((*r.find("a"))->name(), "var"), n + 2);
   EXPECT_EQ(counter_of((*r.find("c"))->name(), "var"), n + 3);
   EXPECT_EQ(counter_of((*r.find("d"))->name(), "var"), n + 4);
   // Extending a renaming keeps what it maps.
-  Subst r2 = get_renaming_formula(r, P("p(a, e)"));
+  Subst r2 = get_renaming_formula(ses, r, P("p(a, e)"));
   EXPECT_EQ(*r2.find("a"), *r.find("a"));
   EXPECT_EQ(counter_of((*r2.find("e"))->name(), "var"), n + 5);
 
   Term c = mk_cst("c", {});
   Subst v = Subst().add("x", mk_var("v"));
-  EXPECT_EQ(rename_formula(v, mk_atom("P", {c, mk_var("x")})), mk_atom("P", {c, mk_var("v")}));
-  EXPECT_EQ(rename_formula(v, P("p(x) & forall x. q(x)")), P("p(v) & forall x. q(x)"));
-  EXPECT_THROW(get_renaming_formula(Subst(), mk_atom("p", {mk_bvar("b")})), engine::InternalError);
+  EXPECT_EQ(rename_formula(ses, v, mk_atom("P", {c, mk_var("x")})), mk_atom("P", {c, mk_var("v")}));
+  EXPECT_EQ(rename_formula(ses, v, P("p(x) & forall x. q(x)")), P("p(v) & forall x. q(x)"));
+  EXPECT_THROW(get_renaming_formula(ses, Subst(), mk_atom("p", {mk_bvar("b")})),
+               engine::InternalError);
 }
 
 TEST(FolRenaming, VariableSets) {
@@ -78,8 +79,11 @@ TEST(FolRenaming, VariableSets) {
 }
 
 TEST(FolRules, Connectives) {
+  Session ses;
   Constraints none;
-  auto rules = [&](const std::string& f, bool sign) { return get_rules(none, {P(f), 5}, sign); };
+  auto rules = [&](const std::string& f, bool sign) {
+    return get_rules(ses, none, {P(f), 5}, sign);
+  };
   EXPECT_TRUE(rules("p(x)", true).empty());
   EXPECT_TRUE(rules("~p", false).empty());
   EXPECT_TRUE(rules("True", true).empty());
@@ -121,8 +125,9 @@ TEST(FolRules, Connectives) {
 }
 
 TEST(FolRules, SkolemTermsAcrossAttempts) {
+  Session ses;
   Constraints none;
-  auto r1 = get_rules(none, {P("exists x. p(x)"), 0}, true);
+  auto r1 = get_rules(ses, none, {P("exists x. p(x)"), 0}, true);
   ASSERT_EQ(r1.size(), 1u);
   EXPECT_EQ(r1[0].rule, "-fa");
   EXPECT_EQ(r1[0].kind, 3);
@@ -131,17 +136,17 @@ TEST(FolRules, SkolemTermsAcrossAttempts) {
   EXPECT_TRUE(s1->args().empty());
   EXPECT_EQ(S(r1[0].formulas[0].f), "p(" + s1->name() + "())");
   // A negative universal: the Skolem term takes the free variables, in order.
-  auto r2 = get_rules(none, {P("forall x. P(x, y, b)"), 0}, false);
+  auto r2 = get_rules(ses, none, {P("forall x. P(x, y, b)"), 0}, false);
   EXPECT_EQ(texts(r2[0]),
             (std::vector<std::string>{"~P(x_cst_" + std::to_string(n + 1) + "(b,y),y,b)"}));
-  FolBatchLogic batch;
-  auto r3 = batch.get_rules(0, P("exists x. p(x)"), true);
-  EXPECT_EQ(r3[0].formulas[0]->args()[0]->name(), "x_cst_" + std::to_string(n + 2));
+  auto r3 = get_rules(ses, none, {P("exists x. p(x)"), 0}, true);
+  EXPECT_EQ(r3[0].formulas[0].f->args()[0]->name(), "x_cst_" + std::to_string(n + 2));
 }
 
 TEST(FolRules, InstancesFromTheTable) {
+  Session ses;
   Constraints none;
-  auto r = get_rules(none, {P("forall x. p(x)"), 1}, true);
+  auto r = get_rules(ses, none, {P("forall x. p(x)"), 1}, true);
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].rule, "+fa");
   EXPECT_EQ(r[0].kind, 3);
@@ -153,13 +158,13 @@ TEST(FolRules, InstancesFromTheTable) {
                              {InstanceItem{"x", T("f(z)")}}}},
                  TableEntry{1, {{InstanceItem{"x", T("e()")}}}}},
                 {}};
-  r = get_rules(c, {P("forall x. p(x)"), 1}, true);
+  r = get_rules(ses, c, {P("forall x. p(x)"), 1}, true);
   ASSERT_EQ(r.size(), 3u);
   EXPECT_EQ(texts(r[1]), (std::vector<std::string>{"p(b())"}));
   EXPECT_EQ(texts(r[2]), (std::vector<std::string>{"p(f(z))"}));
   EXPECT_EQ(r[1].kind, 0);
   EXPECT_EQ(r[2].constraints.table.size(), 3u);
-  r = get_rules(c, {P("exists x. p(x)"), 1}, false);
+  r = get_rules(ses, c, {P("exists x. p(x)"), 1}, false);
   ASSERT_EQ(r.size(), 3u);
   EXPECT_EQ(texts(r[0]), (std::vector<std::string>{"~p(x)"}));
   EXPECT_EQ(texts(r[1]), (std::vector<std::string>{"~p(b())"}));
@@ -227,4 +232,40 @@ TEST(FolOrder, StructuralOrder) {
   EXPECT_EQ(compare(P("p(a)"), P("p(a, a)")), -1);
   EXPECT_EQ(compare(P("p(b)"), P("p(a, a)")), 1);
   EXPECT_EQ(compare(P("forall x. b"), P("forall y. a")), -1);
+}
+
+// Each logic instance owns its counters and its existential values: two
+// instances in one process advance and store independently.
+TEST(FolSession, TwoInstancesShareNothing) {
+  FolLogic a, b;
+  auto skolem = [](FolLogic& l) {
+    return l.get_rules({}, {P("exists x. p(x)"), 0}, true)[0].formulas[0].f->args()[0]->name();
+  };
+  auto fresh = [](FolLogic& l) {
+    return (*l.get_renaming_formula({}, {P("p(y)"), 0}).find("y"))->name();
+  };
+  EXPECT_EQ(skolem(a), "x_cst_1");
+  EXPECT_EQ(skolem(a), "x_cst_2");
+  EXPECT_EQ(skolem(b), "x_cst_1");  // b's counter has not moved
+  EXPECT_EQ(fresh(a), "var1");
+  EXPECT_EQ(fresh(a), "var2");
+  EXPECT_EQ(fresh(b), "var1");
+  b.skip_fresh_names(5);
+  EXPECT_EQ(fresh(b), "var7");
+  EXPECT_EQ(fresh(a), "var3");
+  EXPECT_EQ(a.count_fresh_names({{P("q(u, v)"), 0}}), 2);
+  EXPECT_EQ(fresh(a), "var4");  // counting took no name
+
+  // A value stored in a is not seen by b.
+  const Term e = mk_evar("1", "e");
+  add_evar_val(a.session(), "1", T("c()"));
+  EXPECT_EQ(S(a.session(), mk_atom("p", {e})), "p(c())");
+  EXPECT_EQ(S(b.session(), mk_atom("p", {e})), "p(e?)");
+  EXPECT_EQ(evar_value(b.session(), "1"), nullptr);
+  add_evar_val(b.session(), "1", T("d()"));
+  EXPECT_EQ(*evar_value(a.session(), "1"), T("c()"));
+  EXPECT_EQ(*evar_value(b.session(), "1"), T("d()"));
+  EXPECT_EQ(a.size({mk_atom("p", {e}), 0}), 2);
+  EXPECT_EQ(give_evar_val(a.session()).size(), 1u);
+  EXPECT_EQ(give_evar_val(b.session()).size(), 1u);
 }

@@ -114,19 +114,17 @@ TEST(FolSyntax, PrintingLevelsAndRuns) {
 }
 
 TEST(FolSyntax, PrintingTermsAndExistentials) {
-  EXPECT_EQ(to_string(mk_cst("k", {mk_var("x")})), "k");
-  EXPECT_EQ(to_string(mk_bvar("b")), "b");
-  EvarVals saved = give_evar_val();
-  set_evar_val({});
+  Session ses;
+  EXPECT_EQ(to_string(ses, mk_cst("k", {mk_var("x")})), "k");
+  EXPECT_EQ(to_string(ses, mk_bvar("b")), "b");
   Term e = mk_evar("1", "n");
-  EXPECT_EQ(to_string(e), "n?");
-  add_evar_val("1", mk_fn("a", {}));
-  EXPECT_EQ(to_string(e), "a()");
+  EXPECT_EQ(to_string(ses, e), "n?");
+  add_evar_val(ses, "1", mk_fn("a", {}));
+  EXPECT_EQ(to_string(ses, e), "a()");
   // Chains of values are followed.
-  add_evar_val("1", mk_evar("2", "m"));
-  add_evar_val("2", mk_fn("f", {mk_var("z")}));
-  EXPECT_EQ(to_string(mk_atom("p", {e})), "p(f(z))");
-  set_evar_val(saved);
+  add_evar_val(ses, "1", mk_evar("2", "m"));
+  add_evar_val(ses, "2", mk_fn("f", {mk_var("z")}));
+  EXPECT_EQ(to_string(ses, mk_atom("p", {e})), "p(f(z))");
 }
 
 TEST(FolSyntax, LongLinesBreakAtConnectives) {
@@ -136,10 +134,9 @@ TEST(FolSyntax, LongLinesBreakAtConnectives) {
   support::Printer pr(&os);
   pr.open_box(0);
   print_formul(
-      pr,
-      [](support::Printer& p, int l, const std::string& n, const std::vector<Term>& a) {
-        print_atom(p, l, n, a);
-      },
+      Session(), pr,
+      [](const Session& ses, support::Printer& p, int l, const std::string& n,
+         const std::vector<Term>& a) { print_atom(ses, p, l, n, a); },
       0, P(text));
   pr.close_box();
   pr.print_flush();
@@ -229,9 +226,10 @@ TEST(FolSyntax, DeepNestingIsRefusedAndFlatChainsRead) {
     ParseResult r = parse_formula(flat);
     EXPECT_TRUE(std::holds_alternative<Formula>(r));
     if (auto* f = std::get_if<Formula>(&r)) {
-      EXPECT_EQ(size(*f), 2 * 100000 - 1);
+      Session ses;
+      EXPECT_EQ(size(ses, *f), 2 * 100000 - 1);
       EXPECT_EQ(parse_formula(S(*f)).index(), 0u);
-      EXPECT_TRUE(equal_formula(*f, formsubst(Subst().add("x", mk_var("y")), *f)));
+      EXPECT_TRUE(equal_formula(*f, formsubst(ses, Subst().add("x", mk_var("y")), *f)));
     }
     // A chain builds a tree as deep as it is long: far beyond the bound it is
     // refused, or every later walk of the formula would overflow the stack.

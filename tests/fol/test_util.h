@@ -25,6 +25,13 @@ inline fol::Formula P(const std::string& s) {
 // The term written in `s`, read as the only argument of an atom.
 inline fol::Term T(const std::string& s) { return P("t(" + s + ")")->args().at(0); }
 
-inline std::string S(const fol::Formula& f) { return fol::to_string(f); }
+// The text of f, read with no existential values stored, or with those of ses.
+inline std::string S(const fol::Formula& f) {
+  static const fol::Session none;
+  return fol::to_string(none, f);
+}
+inline std::string S(const fol::Session& ses, const fol::Formula& f) {
+  return fol::to_string(ses, f);
+}
 
 }  // namespace foltest

@@ -117,12 +117,6 @@ Subst to_subst(const std::map<std::string, Term>& m) {
   return s;
 }
 
-struct NoEvars {
-  EvarVals saved = give_evar_val();
-  NoEvars() { set_evar_val({}); }
-  ~NoEvars() { set_evar_val(saved); }
-};
-
 engine::ConstraintArg<int> no_constraint() { return engine::NoConstraint<int>{}; }
 
 // The unifier of a and b through the batch logic's `unif`, checked for what
@@ -130,17 +124,18 @@ engine::ConstraintArg<int> no_constraint() { return engine::NoConstraint<int>{};
 std::optional<Subst> checked_unif(FolBatchLogic& l, const Formula& a, const Formula& b) {
   auto r = l.unif(no_constraint(), a, b);
   if (!r) return std::nullopt;
+  const Session& ses = l.session();
   const Subst& s = r->subst;
-  Formula sa = formsubst(s, a), sb = formsubst(s, b);
+  Formula sa = formsubst(ses, s, a), sb = formsubst(ses, s, b);
   EXPECT_TRUE(equal_formula(sa, sb)) << S(a) << " / " << S(b) << ": " << S(sa) << " vs " << S(sb);
   if (a->kind() == FormKind::Atom) {
     EXPECT_EQ(sa, sb) << S(a) << " / " << S(b);
   }
-  EXPECT_EQ(formsubst(s, sa), sa) << "not idempotent on " << S(a) << " / " << S(b);
+  EXPECT_EQ(formsubst(ses, s, sa), sa) << "not idempotent on " << S(a) << " / " << S(b);
   // Solved form: no bound variable occurs in any value.
   for (const auto& [x, t] : s.funset()) {
-    EXPECT_EQ(termsubst(s, t), t) << x << " -> " << to_string(t) << " for " << S(a) << " / "
-                                  << S(b);
+    EXPECT_EQ(termsubst(ses, s, t), t)
+        << x << " -> " << to_string(ses, t) << " for " << S(a) << " / " << S(b);
     EXPECT_FALSE(t->has_bvar()) << S(a) << " / " << S(b);
   }
   EXPECT_EQ(r->unified, sa);
@@ -151,7 +146,6 @@ std::optional<Subst> checked_unif(FolBatchLogic& l, const Formula& a, const Form
 }
 
 TEST(UnifyProperty, FoundUnifiersEquateBothSidesAndAreIdempotent) {
-  NoEvars scope;
   FolBatchLogic l;
   Gen g(20261209);
   int found = 0;
@@ -167,7 +161,7 @@ TEST(UnifyProperty, FoundUnifiersEquateBothSidesAndAreIdempotent) {
 // Two atoms with a known common ground instance theta must unify, and the
 // unifier must be most general: theta factors through it.
 TEST(UnifyProperty, CommonInstancesUnifyWithAMostGeneralUnifier) {
-  NoEvars scope;
+  Session ses;
   FolBatchLogic l;
   Gen g(77);
   for (int i = 0; i < 4000; ++i) {
@@ -185,7 +179,7 @@ TEST(UnifyProperty, CommonInstancesUnifyWithAMostGeneralUnifier) {
     Subst th = to_subst(theta);
     for (const std::string& x : kVars) {
       Term v = mk_var(x);
-      EXPECT_EQ(termsubst(th, termsubst(*s, v)), termsubst(th, v))
+      EXPECT_EQ(termsubst(ses, th, termsubst(ses, *s, v)), termsubst(ses, th, v))
           << x << " in " << S(a) << " / " << S(b);
     }
     if (::testing::Test::HasFailure()) return;
@@ -195,7 +189,7 @@ TEST(UnifyProperty, CommonInstancesUnifyWithAMostGeneralUnifier) {
 // A formula against an instance of itself whose substitution mentions only
 // other variables: the unifier exists and maps the first onto the second.
 TEST(UnifyProperty, InstancesOfFormulasUnify) {
-  NoEvars scope;
+  Session ses;
   FolBatchLogic l;
   Gen g(4242);
   const std::vector<std::string> other = {"u", "v"};
@@ -204,10 +198,10 @@ TEST(UnifyProperty, InstancesOfFormulasUnify) {
     std::map<std::string, Term> sigma;
     for (const std::string& x : kVars)
       if (g.coin(70)) sigma.emplace(x, g.term(2, other));
-    Formula b = formsubst(to_subst(sigma), a);
+    Formula b = formsubst(ses, to_subst(sigma), a);
     std::optional<Subst> s = checked_unif(l, a, b);
     ASSERT_TRUE(s) << S(a) << " / " << S(b);
-    EXPECT_TRUE(equal_formula(formsubst(*s, a), b)) << S(a) << " / " << S(b);
+    EXPECT_TRUE(equal_formula(formsubst(ses, *s, a), b)) << S(a) << " / " << S(b);
     if (::testing::Test::HasFailure()) return;
   }
 }
@@ -215,13 +209,13 @@ TEST(UnifyProperty, InstancesOfFormulasUnify) {
 // A formula unifies with itself and with its bound-name variants, binding
 // nothing.
 TEST(UnifyProperty, AlphaVariantsUnifyBindingNothing) {
-  NoEvars scope;
+  Session ses;
   FolBatchLogic l;
   Gen g(9);
   for (int i = 0; i < 2000; ++i) {
     Formula body = g.formula(2, kVars);
     Formula a = g.coin(50) ? mk_forall("x", body) : mk_exists("x", body);
-    Formula b = mk_quant(a->kind(), "x1", formsubst(Subst().add("x", mk_var("x1")), body));
+    Formula b = mk_quant(a->kind(), "x1", formsubst(ses, Subst().add("x", mk_var("x1")), body));
     ASSERT_TRUE(equal_formula(a, b)) << S(a) << " / " << S(b);
     for (const Formula& other : {a, b}) {
       std::optional<Subst> s = checked_unif(l, a, other);
@@ -235,7 +229,6 @@ TEST(UnifyProperty, AlphaVariantsUnifyBindingNothing) {
 // The full logic's `unif` with empty constraints finds the same unifiers, and
 // keeps the first formula's key.
 TEST(UnifyProperty, FullLogicAgreesWithTheBatchLogic) {
-  NoEvars scope;
   FolBatchLogic batch;
   FolLogic full;
   Gen g(31337);
@@ -277,7 +270,6 @@ Term evar_term(Gen& g, int depth, const std::vector<Term>& evars,
 FolConstraintArg no_constraints() { return engine::NoConstraint<Constraints>{}; }
 
 TEST(UnifyProperty, ExistentialVariablesKeepUnifiersSound) {
-  NoEvars scope;
   FolLogic l;
   Gen g(606);
   const std::vector<Term> evars = {mk_evar("1", "e"), mk_evar("2", "d"), mk_evar("3", "c")};
@@ -288,7 +280,7 @@ TEST(UnifyProperty, ExistentialVariablesKeepUnifiersSound) {
     if (g.coin(60)) vals.emplace_back("3", evar_term(g, 2, {evars[0], evars[1]}, {}));
     if (g.coin(60)) vals.emplace_back("2", evar_term(g, 2, {evars[0]}, {}));
     if (g.coin(30)) vals.emplace_back("1", g.ground(1));
-    set_evar_val(vals);
+    set_evar_val(l.session(), vals);
     std::vector<Term> la, lb;
     for (int k = 1 + g.pick(2); k > 0; --k) {
       la.push_back(evar_term(g, 2, evars, kVars));
@@ -298,10 +290,11 @@ TEST(UnifyProperty, ExistentialVariablesKeepUnifiersSound) {
     auto r = l.unif(no_constraints(), KFormula{a, 1}, KFormula{b, 2});
     if (!r) continue;
     ++found;
+    const Session& ses = l.session();
     const Subst& s = r->subst;
-    Formula sa = formsubst(s, a), sb = formsubst(s, b);
+    Formula sa = formsubst(ses, s, a), sb = formsubst(ses, s, b);
     ASSERT_EQ(sa, sb) << S(a) << " / " << S(b) << ": " << S(sa) << " vs " << S(sb);
-    ASSERT_EQ(formsubst(s, sa), sa) << "not idempotent on " << S(a) << " / " << S(b);
+    ASSERT_EQ(formsubst(ses, s, sa), sa) << "not idempotent on " << S(a) << " / " << S(b);
     ASSERT_EQ(r->unified.f, sa);
     // Existential variables are never bound.
     for (const auto& [x, t] : s.funset()) ASSERT_TRUE(x == "x" || x == "y" || x == "z" || x == "w");
@@ -313,10 +306,9 @@ TEST(UnifyProperty, ExistentialVariablesKeepUnifiersSound) {
 // anyway would leave the cycle y -> ?e -> f(y) in the unifier, and the next
 // equation that walks it, z = y here, would never end.
 TEST(UnifyProperty, StoredValueMentioningAVariableIsNoCycle) {
-  NoEvars scope;
   FolLogic l;
   Term e = mk_evar("1", "e"), y = mk_var("y"), z = mk_var("z");
-  add_evar_val("1", mk_fn("f", {y}));
+  add_evar_val(l.session(), "1", mk_fn("f", {y}));
   EXPECT_FALSE(
       l.unif(no_constraints(), KFormula{mk_atom("p", {y}), 0}, KFormula{mk_atom("p", {e}), 0}));
   EXPECT_FALSE(l.unif(no_constraints(), KFormula{mk_atom("p", {y, z}), 0},
@@ -356,9 +348,10 @@ struct Clauses {
     return out;
   }
   Cl instance(const Subst& s, const Cl& c) {
+    const Session& ses = logic.session();
     std::vector<Formula> p, n;
-    for (const Lit& x : c.pos) p.push_back(formsubst(s, x.formule));
-    for (const Lit& x : c.neg) n.push_back(formsubst(s, x.formule));
+    for (const Lit& x : c.pos) p.push_back(formsubst(ses, s, x.formule));
+    for (const Lit& x : c.neg) n.push_back(formsubst(ses, s, x.formule));
     return clause(p, n);
   }
 };
@@ -443,7 +436,6 @@ std::vector<Formula> small_literals(Gen& g, int max, const std::vector<std::stri
 }
 
 TEST(SubsumeFolProperty, SelfSupersetsAndInstances) {
-  NoEvars scope;
   Clauses cs;
   Gen g(555);
   for (int i = 0; i < 2000; ++i) {
@@ -470,7 +462,6 @@ TEST(SubsumeFolProperty, SelfSupersetsAndInstances) {
 }
 
 TEST(SubsumeFolProperty, AgreesWithAReferenceMatcher) {
-  NoEvars scope;
   Clauses cs;
   Gen g(8080);
   int yes = 0;

@@ -94,7 +94,9 @@ TEST(FolProverMain, RealFormulaReader) {
   ASSERT_TRUE(std::holds_alternative<Prove<fol::Formula>>(c));
   const auto& p = std::get<Prove<fol::Formula>>(c);
   ASSERT_EQ(p.hyps.size(), 2u);
-  EXPECT_EQ(fol::to_string(p.hyps[1].formula), fol::to_string(*analyse_proposition("p(a())")));
+  const fol::Session none;
+  EXPECT_EQ(fol::to_string(none, p.hyps[1].formula),
+            fol::to_string(none, *analyse_proposition("p(a())")));
   EXPECT_EQ(p.hyps[0].poids, 2);
   EXPECT_EQ(p.hyps[1].indice, 3);
   EXPECT_TRUE(analyse_proposition("/\\x. \\/y. r(x, y)"));
