@@ -19,6 +19,9 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 16;
 
+// Standard input is one per process, so its buffer is too. Bytes after the
+// returned line stay here for the next call: a script's lines may come in
+// one read.
 std::string g_buf;  // bytes read but not yet returned; g_buf[g_start..] pending
 std::size_t g_start = 0;
 std::size_t g_scanned = 0;  // g_buf[g_start..g_scanned) holds no '\n'
@@ -51,6 +54,8 @@ Fill fill() {
     ssize_t n = read(0, chunk, sizeof chunk);
     if (n < 0 && errno == EINTR) continue;
     if (n > 0) {
+      // Drop the returned lines only once they are half the buffer: each
+      // byte is moved a bounded number of times, however the lines come.
       if (g_start > 0 && g_start >= g_buf.size() / 2) {
         g_buf.erase(0, g_start);
         g_scanned -= g_start;
@@ -70,6 +75,8 @@ Fill fill() {
 ReadStatus read_line(std::string& line) {
   pp().print_flush();
   std::cout.flush();
+  // The scan resumes where the last one stopped, so a huge line that
+  // arrives in many reads is scanned once, not once per read.
   for (;;) {
     const char* base = g_buf.data();
     const void* nl = std::memchr(base + g_scanned, '\n', g_buf.size() - g_scanned);
@@ -84,6 +91,7 @@ ReadStatus read_line(std::string& line) {
       case Fill::Data:
         break;
       case Fill::Interrupted:
+        // What was read so far stays pending: the key press loses no input.
         return ReadStatus::Interrupted;
       case Fill::Eof:
         if (g_start < g_buf.size()) {  // last line without its '\n'
