@@ -483,7 +483,7 @@ class HypsList {
   int key_of(const std::string& h) const {
     for (auto it = named_.rbegin(); it != named_.rend(); ++it)
       if (it->first == h) return it->second;
-    throw fol::Failure("erreur dans add_use_constraints");
+    throw support::Failure("erreur dans add_use_constraints");
   }
 
   // The hypothesis with key k gets weight 0 and, when given, one more
@@ -500,12 +500,12 @@ class HypsList {
         } else if (table.front().key == k) {
           table.front().groups.insert(table.front().groups.begin(), inst);
         } else {
-          throw fol::Failure("erreur dans add_use_constraints add_use");
+          throw support::Failure("erreur dans add_use_constraints add_use");
         }
       }
       return;
     }
-    throw fol::Failure("erreur dans add_use_constraints");
+    throw support::Failure("erreur dans add_use_constraints");
   }
 
   const fol::Subst& s_;

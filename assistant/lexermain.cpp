@@ -3,8 +3,9 @@
 #include <charconv>
 #include <unordered_map>
 
-#include "assistant/errors.h"
 #include "assistant/folread.h"
+#include "support/cmdlex.h"
+#include "support/errors.h"
 
 namespace assistant::lexermain {
 namespace {
@@ -51,7 +52,7 @@ bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_ident(char c) { return is_letter(c) || is_digit(c) || c == '_'; }
 
-[[noreturn]] void empty_token() { throw fol::Failure("lexing: empty token"); }
+[[noreturn]] void empty_token() { throw support::Failure("lexing: empty token"); }
 
 }  // namespace
 
@@ -111,7 +112,7 @@ Token Lexer::token() {
     try {
       t.formula = fol::KFormula{read_formula(text), 0};
     } catch (...) {
-      throw ErrForm{};
+      throw support::FormulaError{};
     }
     t.kind = Tok::FORMULA;
     return t;
@@ -128,7 +129,7 @@ Token Lexer::token() {
       t.real = v;
     } else {
       t.kind = Tok::INT;
-      t.number = int_of_string(s_.substr(pos_, q - pos_));
+      t.number = support::cmdlang::int_of_string(s_.substr(pos_, q - pos_));
     }
     pos_ = q;
     return t;

@@ -15,9 +15,6 @@
 
 namespace assistant::lexermain {
 
-// A formula between dollars that the first-order reader rejects.
-struct ErrForm {};
-
 enum class Tok {
   // The first six carry a value.
   FORMULA,
@@ -67,9 +64,9 @@ class Lexer {
   explicit Lexer(std::string_view line) : s_(line) {}
 
   // The next token (blanks and comments skipped). Throws
-  // fol::Failure("lexing: empty token") on text that starts no token,
-  // fol::Failure("int_of_string") on an integer beyond the int range, and
-  // ErrForm on a formula that does not parse.
+  // support::Failure("lexing: empty token") on text that starts no token,
+  // support::Failure("int_of_string") on an integer beyond the int range, and
+  // support::FormulaError on a formula that does not parse.
   Token token();
 
  private:

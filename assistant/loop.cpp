@@ -6,7 +6,6 @@
 
 #include "assistant/checker.h"
 #include "assistant/display.h"
-#include "assistant/errors.h"
 #include "assistant/main.h"
 #include "support/cmdloop.h"
 #include "support/cmdsettings.h"
@@ -36,12 +35,6 @@ using support::cmdloop::farewell;
 
 // A free-mode goal with its free variables made rigid constants.
 fol::KFormula rigid(const fol::KFormula& f) { return {fol::rigid_free_vars(f.f), f.key}; }
-
-// A message of the loop's error handling: the text as it stands, then a flush.
-void report(std::string_view text) {
-  support::pp().print_string(text);
-  support::pp().print_flush();
-}
 
 void print_help() {
   support::Printer& p = support::pp();
@@ -210,7 +203,7 @@ void Main::check_phrase() {
   }
   if (base.current_goals().empty()) {
     proof_in_progress = false;
-    report("Rien a prouver\n");
+    support::cmdloop::report("Rien a prouver");
     return;
   }
   base.add_goal_historic(base.current_goals());
@@ -218,38 +211,34 @@ void Main::check_phrase() {
   print_goals(new_goal_count, base.current_goals());
 }
 
+std::optional<int> Main::interpret(const std::string& line) {
+  Line l = read(line);
+  if (const auto* phrase = std::get_if<parsernc::ProofPtr>(&l)) {
+    if (proof_in_progress)
+      pending_proof = *phrase;
+    else
+      answer("Possible uniquement en mode interactif");
+  } else {
+    // A prove in free mode has printed its own outcome.
+    if (std::optional<int> status = command(std::get<Command>(l))) return status;
+  }
+  std::cout.flush();
+  if (proof_in_progress) {
+    // A phrase is checked once, in the iteration that read it.
+    if (!parsernc::is_empty_proof(*pending_proof))
+      check_phrase();
+    else
+      print_goals(new_goal_count, base.current_goals());
+  }
+  return std::nullopt;
+}
+
 std::optional<int> Main::execute_line(const std::string& line) {
   try {
-    Line l = read(line);
-    if (const auto* phrase = std::get_if<parsernc::ProofPtr>(&l)) {
-      if (proof_in_progress)
-        pending_proof = *phrase;
-      else
-        answer("Possible uniquement en mode interactif");
-    } else {
-      // A prove in free mode has printed its own outcome.
-      if (std::optional<int> status = command(std::get<Command>(l))) return status;
-    }
-    std::cout.flush();
-    if (proof_in_progress) {
-      // A phrase is checked once, in the iteration that read it.
-      if (!parsernc::is_empty_proof(*pending_proof))
-        check_phrase();
-      else
-        print_goals(new_goal_count, base.current_goals());
-    }
-  } catch (const ParseError&) {
-    report("Erreur de commande\nTapez help\n");
-  } catch (const lexermain::ErrForm&) {
-    report("Erreur de formule\n");
-  } catch (const lexernc::ErrForm&) {
-    report("Erreur de formule\n");
-  } catch (const fol::Failure& f) {
-    report(std::string(f.what()) + "\n");
+    return support::cmdloop::answering([&] { return interpret(line); }, "Tapez help\n");
   } catch (const engine::EndOfInput&) {
     return end_of_input();
   }
-  return std::nullopt;
 }
 
 int Main::boucle() {

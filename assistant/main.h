@@ -82,6 +82,8 @@ class Main {
   Line read(const std::string& line);
   // Carries out a command; returns the exit status when it ends the program.
   std::optional<int> command(const parsermain::Command& c);
+  // execute_line without the answers to a refused line or the end of input.
+  std::optional<int> interpret(const std::string& line);
   std::optional<int> ask_exit();
 
   long long number_counter_ = 0;

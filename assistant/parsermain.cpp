@@ -3,7 +3,7 @@
 #include <optional>
 #include <utility>
 
-#include "assistant/errors.h"
+#include "support/errors.h"
 
 namespace assistant::parsermain {
 namespace {
@@ -36,7 +36,7 @@ class Parser {
     return t;
   }
   Token expect(Tok k) {
-    if (peek().kind != k) throw ParseError{};
+    if (peek().kind != k) throw support::CommandError{};
     return take();
   }
 
@@ -63,7 +63,7 @@ class Parser {
       case Tok::SELECT:
         return Select{expect(Tok::HYPNAME).text};
       default:
-        throw ParseError{};
+        throw support::CommandError{};
     }
   }
 
@@ -117,7 +117,7 @@ class Parser {
       case Tok::TRACEPROOF:
         return Set_bool{BoolSetting::trace_proof, expect(Tok::BOOL).boolean};
       default:
-        throw ParseError{};
+        throw support::CommandError{};
     }
   }
 

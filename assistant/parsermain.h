@@ -60,7 +60,7 @@ using Command = std::variant<Init, Undo, Abort, Exit, Help, Nothing, Axiom, Prov
                              Set_int, Set_bool, Select>;
 
 // Reads one whole line, pulling tokens one at a time as the grammar asks.
-// Throws ParseError on a syntax error, and whatever the lexer throws.
+// Throws support::CommandError on a syntax error, and whatever the lexer throws.
 Command main(lexermain::Lexer& lexer);
 inline Command parse_line(std::string_view line) {
   lexermain::Lexer lexer(line);

@@ -3,8 +3,8 @@
 #include <optional>
 #include <utility>
 
-#include "assistant/errors.h"
 #include "support/bigstack.h"
+#include "support/errors.h"
 
 namespace assistant::parsernc {
 
@@ -180,7 +180,7 @@ class Parser {
     if (peek().kind == Tok::FIN) return empty_proof();
     ProofPtr p = proof();
     expect(Tok::FIN);
-    if (too_deep_) throw lexernc::ErrForm{};
+    if (too_deep_) throw support::FormulaError{};
     return p;
   }
 
@@ -199,12 +199,12 @@ class Parser {
   }
   Token expect(Tok k) {
     if (too_deep_) return end_;
-    if (peek().kind != k) throw ParseError{};
+    if (peek().kind != k) throw support::CommandError{};
     return take();
   }
   // A syntax error, or nothing once the phrase is known to be too deep.
   void syntax_error() {
-    if (!too_deep_) throw ParseError{};
+    if (!too_deep_) throw support::CommandError{};
   }
   void enter(std::size_t n) {
     depth_ += n;

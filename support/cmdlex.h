@@ -9,7 +9,7 @@
 // its formula reader.
 //
 //   cmdlang::Lexer<F> lex(line, keywords, is_letter, reader);
-//   cmdlang::Token<F> t = lex.token();   // may throw ErrForm or Failure
+//   cmdlang::Token<F> t = lex.token();   // may throw FormulaError or Failure
 #pragma once
 
 #include <climits>
@@ -19,6 +19,8 @@
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "support/errors.h"
 
 namespace support::cmdlang {
 
@@ -52,15 +54,6 @@ enum class Tok {
   BOOL
 };
 
-// A formula in the line does not read ("Erreur de formule").
-struct ErrForm {};
-
-// A failure with a message that the loop prints as it stands: an unknown
-// character ("lexing: empty token") or an integer out of range ("int_of_string").
-struct Failure {
-  std::string message;
-};
-
 template <class F>
 struct Token {
   Tok kind = Tok::FIN;
@@ -86,7 +79,7 @@ inline int int_of_string(std::string_view digits) {
   long long n = 0;
   for (char c : digits) {
     n = n * 10 + (c - '0');
-    if (n > INT_MAX) throw Failure{"int_of_string"};
+    if (n > INT_MAX) throw Failure("int_of_string");
   }
   return static_cast<int>(n);
 }
@@ -105,8 +98,8 @@ class Lexer {
         is_letter_(is_letter),
         reader_(std::move(reader)) {}
 
-  // The next token. Throws ErrForm for a formula that does not read and
-  // Failure for an unknown character or an integer out of range.
+  // The next token. Throws FormulaError for a formula that does not read
+  // and Failure for an unknown character or an integer out of range.
   Token<F> token() {
     for (;;) {
       skip_blanks();
@@ -130,7 +123,7 @@ class Lexer {
         break;
     }
     if (starts_word()) return word();
-    throw Failure{"lexing: empty token"};
+    throw Failure("lexing: empty token");
   }
 
  private:
@@ -229,7 +222,7 @@ class Lexer {
     while (pos_ < line_.size() && is_formula_char(at(pos_))) ++pos_;
     Token<F> t = make(Tok::FORMULA);
     t.formula = reader_(line_.substr(start, pos_ - start));
-    if (!t.formula) throw ErrForm{};
+    if (!t.formula) throw FormulaError{};
     return t;
   }
 

@@ -18,6 +18,13 @@ void report(std::string_view text) {
   pp().print_flush();
 }
 
+void refuse(const Refusal& r, std::string_view hint) {
+  pp().print_string(r.what());
+  pp().print_string("\n");
+  if (!hint.empty() && dynamic_cast<const CommandError*>(&r) != nullptr) pp().print_string(hint);
+  pp().print_flush();
+}
+
 int farewell() {
   pp().print_string("\n A bientot \n\n");
   pp().close_box();

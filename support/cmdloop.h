@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "support/cmdparse.h"
+#include "support/errors.h"
 #include "support/lineinput.h"
 #include "support/printer.h"
 
@@ -39,20 +39,28 @@ constexpr int kEndOfInputStatus = 2;
 constexpr int kInterruptStatus = 130;
 constexpr int kFatalStatus = 2;
 
+// The answer to a refused line: its message and a newline, then `hint`
+// after a command error, flushed.
+void refuse(const Refusal& r, std::string_view hint = {});
+
+// Runs `run`, which returns the exit status when the line ends the program.
+// A refused line is answered here and gives no status.
+template <class Run>
+std::optional<int> answering(Run&& run, std::string_view hint = {}) {
+  try {
+    return run();
+  } catch (const Refusal& r) {
+    refuse(r, hint);
+  }
+  return std::nullopt;
+}
+
 // One line of a batch prover: `run` reads and carries out the command and
 // returns the exit status when the line ends the program. A refused line
 // is answered here.
 template <class Run>
 std::optional<int> run_line(Run&& run) {
-  try {
-    if (std::optional<int> status = run()) return status;
-  } catch (const cmdlang::ParseError&) {
-    report("Erreur de commande");
-  } catch (const cmdlang::ErrForm&) {
-    report("Erreur de formule");
-  } catch (const cmdlang::Failure& f) {
-    report(f.message);
-  }
+  if (std::optional<int> status = answering(run)) return status;
   pp().print_flush();
   std::cout.flush();
   return std::nullopt;

@@ -9,7 +9,7 @@
 //   hyp(formula, weight, index), axiom(hyp), prove(mode, hyps, formula),
 //   set_int(setting, n), set_bool(setting, b).
 //
-//   Command c = cmdlang::Parser<Lang>::main(lexer);   // throws ParseError, ErrForm, Failure
+//   Command c = cmdlang::Parser<Lang>::main(lexer);   // throws CommandError, FormulaError, Failure
 #pragma once
 
 #include <optional>
@@ -21,9 +21,6 @@
 #include "support/cmdsettings.h"
 
 namespace support::cmdlang {
-
-// The line is outside the grammar ("Erreur de commande").
-struct ParseError {};
 
 template <class Lang>
 class Parser {
@@ -48,7 +45,7 @@ class Parser {
   }
   Token<F> expect(Tok kind) {
     Token<F> t = next();
-    if (t.kind != kind) throw ParseError{};
+    if (t.kind != kind) throw CommandError{};
     return t;
   }
 
@@ -74,9 +71,9 @@ class Parser {
         return Lang::exit();
       case Tok::HELP:
         if constexpr (requires { Lang::help(); }) return Lang::help();
-        throw ParseError{};
+        throw CommandError{};
       default:
-        throw ParseError{};
+        throw CommandError{};
     }
   }
 
@@ -139,7 +136,7 @@ class Parser {
       case Tok::TRACEPROOF:
         return Lang::set_bool(BoolSetting::trace_proof, expect(Tok::BOOL).bool_value);
       default:
-        throw ParseError{};
+        throw CommandError{};
     }
   }
 

@@ -66,12 +66,12 @@ std::string read(const std::string& line, std::span<const Keyword> kw = kSmall,
   try {
     Lexer<std::string> lex(line, kw, letters, reader);
     return Parser<L>::main(lex);
-  } catch (const ParseError&) {
+  } catch (const support::CommandError&) {
     return "Erreur de commande";
-  } catch (const ErrForm&) {
+  } catch (const support::FormulaError&) {
     return "Erreur de formule";
-  } catch (const Failure& f) {
-    return f.message;
+  } catch (const support::Failure& f) {
+    return f.what();
   }
 }
 
@@ -137,9 +137,9 @@ TEST(CommandLoop, RefusedLinesAreAnsweredAndTheLoopGoesOn) {
     return cl::run_line([&]() -> std::optional<int> { throw thrown; });
   };
   EXPECT_EQ(printed([&] {
-              EXPECT_FALSE(line(ParseError{}));
-              EXPECT_FALSE(line(ErrForm{}));
-              EXPECT_FALSE(line(Failure{"int_of_string"}));
+              EXPECT_FALSE(line(support::CommandError{}));
+              EXPECT_FALSE(line(support::FormulaError{}));
+              EXPECT_FALSE(line(support::Failure{"int_of_string"}));
             }),
             "Erreur de commande\nErreur de formule\nint_of_string\n");
   std::optional<int> status;
