@@ -10,6 +10,7 @@
 
 #include "assistant/display.h"
 #include "engine/ptypes.h"
+#include "support/errors.h"
 #include "support/printer.h"
 
 namespace assistant {
@@ -20,9 +21,6 @@ using parsernc::NcByItem;
 using parsernc::NcHint;
 using parsernc::NcProof;
 using parsernc::NcStep;
-
-// An internal inconsistency of the checker.
-[[noreturn]] void assert_main() { throw engine::InternalError{"main"}; }
 
 template <class T>
 CheckPtr tree(T v) {
@@ -174,10 +172,12 @@ class Walk {
       say("contenant des elements jamais introduits dans cette branche");
       reject();
     }
-    if (s.term->kind() != fol::FormKind::Atom || s.term->args().size() != 1) assert_main();
+    if (s.term->kind() != fol::FormKind::Atom || s.term->args().size() != 1)
+      support::internal_error("main");
     const fol::Formula t =
         fol::formsubst(do_subst(g.csts.to_vector(), g.evars.to_vector()), s.term);
-    if (t->kind() != fol::FormKind::Atom || t->args().size() != 1) assert_main();
+    if (t->kind() != fol::FormKind::Atom || t->args().size() != 1)
+      support::internal_error("main");
     const fol::Term& value = t->args().front();
     if (depends_on(key, value)) {
       say("la variable " + x + " est instanciee par un terme");
@@ -210,7 +210,7 @@ class Walk {
           reject();
         }
       } else {
-        assert_main();
+        support::internal_error("main");
       }
       part.insert(part.end(), inst.begin(), inst.end());
       parts.push_back(std::move(part));
@@ -396,7 +396,7 @@ class Walk {
       return fol::is_true(in) ? a->formula : fol::mk_and(a->formula, in);
     }
     if (std::holds_alternative<parsernc::Proof>(b.v)) return fol::mk_true();
-    assert_main();
+    support::internal_error("main");
   }
 
   Main& m_;
@@ -465,7 +465,8 @@ class HypsList {
         items.emplace_back(fol::KeyItem{*k});
       } else {
         const parsernc::Eq& eq = std::get<parsernc::Eq>(h);
-        if (eq.term->kind() != fol::FormKind::Atom || eq.term->args().size() != 1) assert_main();
+        if (eq.term->kind() != fol::FormKind::Atom || eq.term->args().size() != 1)
+          support::internal_error("main");
         items.emplace_back(fol::InstanceItem{eq.name, eq.term->args().front()});
       }
     }

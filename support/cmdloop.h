@@ -1,9 +1,10 @@
 // What the command loops of the programs share: the answers, the farewell,
 // the report of a refused line, and the read-dispatch loop of the batch
-// provers. The engine's own exceptions are type parameters, so this layer
+// provers, and `guarded`, the one place where an internal error ends a
+// program. The engine's end of input is a type parameter, so this layer
 // stays below the engine.
 //
-//   int status = cmdloop::guarded<engine::InternalError>("prop_prover", [] {
+//   int status = cmdloop::guarded("prop_prover", [] {
 //     Program p;
 //     return cmdloop::boucle<engine::EndOfInput>("prop_prover", p);
 //   });
@@ -92,8 +93,9 @@ int boucle(const char* name, Program& program) {
 }
 
 // Runs a program's body; what escapes it ends the program with one line on
-// standard error and a non-zero status, never with an answer.
-template <class InternalError, class Body>
+// standard error and a non-zero status, never with an answer. The one place
+// where an internal error is reported.
+template <class Body>
 int guarded(const char* name, Body&& body) {
   try {
     return body();

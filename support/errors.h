@@ -8,6 +8,7 @@
 //   throw support::CommandError{};               // "Erreur de commande"
 //   throw support::FormulaError{};               // "Erreur de formule"
 //   throw support::Failure("int_of_string");     // the message itself
+//   support::internal_error("prover");           // ends the program, status 2
 #pragma once
 
 #include <stdexcept>
@@ -35,5 +36,14 @@ struct FormulaError : Refusal {
 struct Failure : Refusal {
   using Refusal::Refusal;
 };
+
+// An inconsistency inside a program; `file` names the module that found
+// it. Not a std::exception, so that no handler of ordinary errors takes it:
+// only cmdloop::guarded does, and ends the program.
+struct InternalError {
+  std::string file;
+};
+
+[[noreturn]] inline void internal_error(const char* file) { throw InternalError{file}; }
 
 }  // namespace support

@@ -150,21 +150,17 @@ TEST(CommandLoop, RefusedLinesAreAnsweredAndTheLoopGoesOn) {
   EXPECT_EQ(status, 0);
 }
 
-struct Internal {
-  std::string file;
-};
-
 TEST(CommandLoop, WhatEscapesEndsTheProgramWithAStatusNotACrash) {
   namespace cl = support::cmdloop;
   // Never an answer on standard output.
   EXPECT_EQ(printed([] {
-              EXPECT_EQ(cl::guarded<Internal>("p", [] { return 0; }), 0);
-              EXPECT_EQ(cl::guarded<Internal>("p", []() -> int { throw Internal{"x.cpp"}; }),
+              EXPECT_EQ(cl::guarded("p", [] { return 0; }), 0);
+              EXPECT_EQ(cl::guarded("p", []() -> int { support::internal_error("x.cpp"); }),
                         cl::kFatalStatus);
               EXPECT_EQ(
-                  cl::guarded<Internal>("p", []() -> int { throw std::runtime_error("boom"); }),
+                  cl::guarded("p", []() -> int { throw std::runtime_error("boom"); }),
                   cl::kFatalStatus);
-              EXPECT_EQ(cl::guarded<Internal>("p", []() -> int { throw 3; }), cl::kFatalStatus);
+              EXPECT_EQ(cl::guarded("p", []() -> int { throw 3; }), cl::kFatalStatus);
             }),
             "");
 }
