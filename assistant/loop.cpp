@@ -37,31 +37,13 @@ using support::cmdloop::farewell;
 fol::KFormula rigid(const fol::KFormula& f) { return {fol::rigid_free_vars(f.f), f.key}; }
 
 void print_help() {
-  support::Printer& p = support::pp();
-  for (const char* s :
-       {"Commandes :\n", "Axiom <formule>\n", "init\n", "pset <constante> <valeur>\n", "exit\n",
-        "prove <formule>\n", "prove [hypotheses;...] formule\n\n",
-        "apres une formule hypothese ou axiom, eventuellement\n", "  % donne un indice\n",
-        "  # donne un poids\n"})
-    p.print_string(s);
-  p.print_newline();
-  for (const char* s : {"Assistant :\n", "goal <formule>\n\n", "une fois dans l'assistant :\n",
-                        "undo\n", "abort\n", "ncmd\n"})
-    p.print_string(s);
-  p.print_newline();
-  p.print_string("Constantes modifiables :\n");
-  p.print_string("Entiers : \n");
-  for (const char* s :
-       {"  verbose = ", "  maxcndts = ", "  pdsmax_global (float) = ", "  timemax = "}) {
-    p.print_string(s);
-    p.print_newline();
-  }
-  p.print_string("Booleens : \n");
-  for (const char* s : {"  splitting = ", "  check_subcase = ", "  trace_proof = "}) {
-    p.print_string(s);
-    p.print_newline();
-  }
-  p.print_flush();
+  support::cmdloop::print_help(
+      {"pset <constante> <valeur>\n",
+       {"Assistant :\n", "goal <formule>\n\n", "une fois dans l'assistant :\n", "undo\n",
+        "abort\n", "ncmd\n"},
+       {"  verbose", "  maxcndts", "  pdsmax_global (float)", "  timemax"},
+       {"  splitting", "  check_subcase", "  trace_proof"},
+       " = "});
 }
 
 int end_of_input() {

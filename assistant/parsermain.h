@@ -1,4 +1,6 @@
-// The command language of fol_assistant: the command values and the grammar.
+// The command language of fol_assistant: the command values, read by the
+// shared command grammar (support/cmdparse.h) with the assistant's own
+// commands added.
 //
 //   parsermain::Command c = parsermain::parse_line("prove nhr {$p$ #3 %2; $q$} $p & q$");
 //   // Prove_mode{Nhr, {{p, 3, {}, 2}, {q, -, {}, 1}}, p & q}

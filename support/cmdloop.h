@@ -11,6 +11,7 @@
 #pragma once
 
 #include <exception>
+#include <initializer_list>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -24,6 +25,18 @@ namespace support::cmdloop {
 
 // An answer line: the text and the printer's newline.
 void answer(std::string_view text);
+
+// The help of a program: the shared commands (`set_line` names its setting
+// command), then the program's own commands as one paragraph when it has
+// any, then the settings it can change, each name followed by `mark`.
+struct HelpText {
+  const char* set_line;
+  std::initializer_list<const char*> own;
+  std::initializer_list<const char*> ints;
+  std::initializer_list<const char*> bools;
+  const char* mark;
+};
+void print_help(const HelpText& h);
 
 // A message of a loop's error handling: the text, "\n", and a flush.
 void report(std::string_view text);

@@ -102,6 +102,39 @@ TEST(SharedCommandLanguage, GrammarAndFirstErrorFromTheLeft) {
   EXPECT_EQ(read("(* open"), "lexing: empty token");
 }
 
+// A language with a command of its own, "select [name]", written with
+// formulas between dollars.
+struct OwnLang : HelpLang {
+  template <class P>
+  static std::optional<Command> other(Tok first, P& in) {
+    if (first != Tok::SELECT) return std::nullopt;
+    return "select " + in.expect(Tok::HYPNAME).text;
+  }
+};
+constexpr Keyword kOwn[] = {{"prove", Tok::PROVE}, {"select", Tok::SELECT}, {"init", Tok::INIT}};
+
+std::string read_dollars(const std::string& line) {
+  try {
+    Lexer<std::string> lex(line, kOwn, is_ascii_letter, reader, Formulas::Dollars);
+    return Parser<OwnLang>::main(lex);
+  } catch (const support::Refusal& r) {
+    return r.what();
+  }
+}
+
+TEST(SharedCommandLanguage, DollarFormulasBracesAndCommandsOfItsOwn) {
+  EXPECT_EQ(read_dollars("prove {$a b$ #2; $c$} $d$"), "prove - [a b#2%1;c%1;] d");
+  EXPECT_EQ(read_dollars("select [h 1]"), "select h 1");
+  EXPECT_EQ(read_dollars("select h"), "Erreur de commande");  // an identifier, no name
+  EXPECT_EQ(read_dollars("prove [a] $b$"), "Erreur de commande");  // a name, no bracket
+  EXPECT_EQ(read_dollars("prove ] $b$"), "lexing: empty token");
+  EXPECT_EQ(read_dollars("prove $$"), "lexing: empty token");
+  EXPECT_EQ(read_dollars("prove $bad$"), "Erreur de formule");
+  EXPECT_EQ(read_dollars("init x_1 $bad$"), "Erreur de commande");
+  // A keyword of the table that neither the grammar nor the program takes.
+  EXPECT_EQ(read<OwnLang>("select"), "Erreur de commande");
+}
+
 // What the printer writes while `f` runs.
 template <class Fn>
 std::string printed(Fn f) {
