@@ -85,83 +85,121 @@ std::optional<int> Main::ask_exit() {
   return std::nullopt;
 }
 
-std::optional<int> Main::command(const Command& c) {
-  // Commands that would change the axioms or start a proof wait for free mode.
-  const bool free_only = std::holds_alternative<Init>(c) || std::holds_alternative<Axiom>(c) ||
-                         std::holds_alternative<Prove_mode>(c) ||
-                         std::holds_alternative<Prove>(c) ||
-                         std::holds_alternative<parsermain::Goal>(c);
-  if (free_only && proof_in_progress) {
+namespace {
+
+// Commands that would change the axioms or start a proof wait for free mode.
+bool free_mode_only(const Command& c) {
+  return std::holds_alternative<Init>(c) || std::holds_alternative<Axiom>(c) ||
+         std::holds_alternative<Prove_mode>(c) || std::holds_alternative<Prove>(c) ||
+         std::holds_alternative<parsermain::Goal>(c);
+}
+
+// Commands on the goals of a proof.
+bool proof_mode_only(const Command& c) {
+  return std::holds_alternative<Undo>(c) || std::holds_alternative<Abort>(c) ||
+         std::holds_alternative<Select>(c);
+}
+
+}  // namespace
+
+bool Main::mode_allows(const Command& c) {
+  if (free_mode_only(c) && proof_in_progress) {
     answer("Impossible en interactif");
     // Else the phrase of an earlier line would be checked again, on another goal.
     pending_proof = parsernc::empty_proof();
-    return std::nullopt;
+    return false;
   }
-  const bool proof_only = std::holds_alternative<Undo>(c) || std::holds_alternative<Abort>(c) ||
-                          std::holds_alternative<Select>(c);
-  if (proof_only && !proof_in_progress) {
+  if (proof_mode_only(c) && !proof_in_progress) {
     answer("Possible uniquement en mode interactif");
+    return false;
+  }
+  return true;
+}
+
+// One command kind at a time, once the mode allows it; the exit status when
+// the command ends the program. A command that leaves the goals alone still
+// drops the phrase of an earlier line, which must not be checked twice.
+struct Main::Run {
+  Main& m;
+
+  std::optional<int> operator()(const Init&) {
+    answer("Liste des axiomes videe");
+    m.prover.init();
     return std::nullopt;
   }
-  std::optional<int> status;
-  std::visit(
-      [&](const auto& cmd) {
-        using T = std::decay_t<decltype(cmd)>;
-        if constexpr (std::is_same_v<T, Init>) {
-          answer("Liste des axiomes videe");
-          prover.init();
-        } else if constexpr (std::is_same_v<T, Axiom>) {
-          prover.axiom(cmd.hyp);
-        } else if constexpr (std::is_same_v<T, Prove_mode>) {
-          engine::ProveSettings s = settings();
-          s.resolution_method = cmd.method;
-          prover.prove(s, cmd.hyps, rigid(cmd.formula));
-        } else if constexpr (std::is_same_v<T, Prove>) {
-          prover.prove(settings(), cmd.hyps, rigid(cmd.formula));
-        } else if constexpr (std::is_same_v<T, parsermain::Goal>) {
-          if (!logic.vars_of_formula(cmd.formula).empty()) {
-            answer("Variables non autorisees dans un nouveau but");
-            return;
-          }
-          proof_in_progress = true;
-          base.init_goals(cmd.formula);
-          new_goal_count = 1;
-          pending_proof = parsernc::empty_proof();
-        } else if constexpr (std::is_same_v<T, Undo>) {
-          base.undo_goals();
-          new_goal_count = 0;
-          if (base.current_goals().empty()) {
-            answer("Preuve annulee");
-            base.abort_goals();
-            proof_in_progress = false;
-          } else {
-            pending_proof = parsernc::empty_proof();
-          }
-        } else if constexpr (std::is_same_v<T, Abort>) {
-          base.abort_goals();
-          proof_in_progress = false;
-        } else if constexpr (std::is_same_v<T, Exit>) {
-          if (!proof_in_progress) {
-            status = farewell();
-            return;
-          }
-          status = ask_exit();
-        } else if constexpr (std::is_same_v<T, Help>) {
-          print_help();
-          if (proof_in_progress) pending_proof = parsernc::empty_proof();
-        } else if constexpr (std::is_same_v<T, Nothing>) {
-          if (proof_in_progress) pending_proof = parsernc::empty_proof();
-        } else if constexpr (std::is_same_v<T, Set_int> || std::is_same_v<T, Set_bool>) {
-          support::cmdlang::set(*this, cmd.setting, cmd.value);
-          if (proof_in_progress) pending_proof = parsernc::empty_proof();
-        } else if constexpr (std::is_same_v<T, Select>) {
-          new_goal_count = 0;
-          pending_proof = parsernc::empty_proof();
-          if (!base.sel_goal(cmd.name)) answer("Pas de but ayant ce nom");
-        }
-      },
-      c);
-  return status;
+  std::optional<int> operator()(const Axiom& c) {
+    m.prover.axiom(c.hyp);
+    return std::nullopt;
+  }
+  std::optional<int> operator()(const Prove_mode& c) {
+    engine::ProveSettings s = m.settings();
+    s.resolution_method = c.method;
+    m.prover.prove(s, c.hyps, rigid(c.formula));
+    return std::nullopt;
+  }
+  std::optional<int> operator()(const Prove& c) {
+    m.prover.prove(m.settings(), c.hyps, rigid(c.formula));
+    return std::nullopt;
+  }
+  std::optional<int> operator()(const parsermain::Goal& c) {
+    if (!m.logic.vars_of_formula(c.formula).empty()) {
+      answer("Variables non autorisees dans un nouveau but");
+      return std::nullopt;
+    }
+    m.proof_in_progress = true;
+    m.base.init_goals(c.formula);
+    m.new_goal_count = 1;
+    m.pending_proof = parsernc::empty_proof();
+    return std::nullopt;
+  }
+  std::optional<int> operator()(const Undo&) {
+    m.base.undo_goals();
+    m.new_goal_count = 0;
+    if (m.base.current_goals().empty()) {
+      answer("Preuve annulee");
+      m.base.abort_goals();
+      m.proof_in_progress = false;
+    } else {
+      m.pending_proof = parsernc::empty_proof();
+    }
+    return std::nullopt;
+  }
+  std::optional<int> operator()(const Abort&) {
+    m.base.abort_goals();
+    m.proof_in_progress = false;
+    return std::nullopt;
+  }
+  std::optional<int> operator()(const Exit&) {
+    if (!m.proof_in_progress) return farewell();
+    return m.ask_exit();
+  }
+  std::optional<int> operator()(const Help&) {
+    print_help();
+    return keep_goals();
+  }
+  std::optional<int> operator()(const Nothing&) { return keep_goals(); }
+  template <class Setting>
+    requires std::is_same_v<Setting, Set_int> || std::is_same_v<Setting, Set_bool>
+  std::optional<int> operator()(const Setting& c) {
+    support::cmdlang::set(m, c.setting, c.value);
+    return keep_goals();
+  }
+  std::optional<int> operator()(const Select& c) {
+    m.new_goal_count = 0;
+    m.pending_proof = parsernc::empty_proof();
+    if (!m.base.sel_goal(c.name)) answer("Pas de but ayant ce nom");
+    return std::nullopt;
+  }
+
+  std::optional<int> keep_goals() {
+    if (m.proof_in_progress) m.pending_proof = parsernc::empty_proof();
+    return std::nullopt;
+  }
+};
+
+std::optional<int> Main::command(const Command& c) {
+  if (!mode_allows(c)) return std::nullopt;
+  return std::visit(Run{*this}, c);
 }
 
 void Main::check_phrase() {
