@@ -48,12 +48,12 @@ void Base::add_goal_list(const GoalList& goals) {
 }
 
 void Base::rm_goal() {
-  if (goals_.empty()) throw fol::Failure("no goal");
+  if (goals_.empty()) throw support::Failure("no goal");
   goals_.pop_back();
 }
 
 const Goal& Base::c_goal() const {
-  if (goals_.empty()) throw fol::Failure("no goal");
+  if (goals_.empty()) throw support::Failure("no goal");
   return goals_.back();
 }
 

@@ -52,7 +52,7 @@ class Base {
 
   // Appends the goals at the end, in their order (the last becomes current).
   void add_goal_list(const GoalList& goals);
-  // Removes / returns the current goal; fol::Failure("no goal") when none.
+  // Removes / returns the current goal; support::Failure("no goal") when none.
   void rm_goal();
   const Goal& c_goal() const;
   // Makes the first goal (in list order) with this name the current one and

@@ -1,3 +1,23 @@
+// The checker in two passes, so that a refused phrase costs no proof
+// attempt and leaves nothing behind. The walk (Walk) only reads the goal
+// and the phrase; it throws NCErreur at the first fault, after printing
+// its diagnostic. The justification (Justifier) runs the engine and never
+// refuses: a step the engine does not prove is reported and stays open.
+//
+// Invariants of a branch, kept by the walk and relied on by the
+// justification:
+// - a name (a goal's constant or existential variable, or one that "let"
+//   or "search" introduces) is introduced at most once in a branch, so a
+//   name finds one thing and display_subst may stop once all are found;
+// - every free variable of a formula handed to the engine is a name of
+//   its branch, which the display substitution turns into its constant or
+//   existential variable: no free variable of the user reaches a clause;
+// - a value given by "set" never depends on its own variable, so the
+//   existential-variable store stays free of cycles.
+//
+// Side effects: the walk draws a key from Main::next_number per "search";
+// the justification stores the values of "set" and runs the prover with
+// the user's settings.
 #include "assistant/checker.h"
 
 #include <algorithm>
@@ -10,6 +30,7 @@
 
 #include "assistant/display.h"
 #include "engine/ptypes.h"
+#include "support/errors.h"
 #include "support/printer.h"
 
 namespace assistant {
@@ -20,9 +41,6 @@ using parsernc::NcByItem;
 using parsernc::NcHint;
 using parsernc::NcProof;
 using parsernc::NcStep;
-
-// An internal inconsistency of the checker.
-[[noreturn]] void assert_main() { throw engine::InternalError{"main"}; }
 
 template <class T>
 CheckPtr tree(T v) {
@@ -72,6 +90,8 @@ bool known(const CGoal& g, const fol::Formula& f) {
   return true;
 }
 
+// A stated hint that is already a hypothesis needs no proof of its own: it
+// only points at that hypothesis.
 bool is_hyp_formula(const CGoal& g, const fol::Formula& f) {
   return g.hyps.find_if([&](const auto& h) { return fol::equal_formula(f, h.second); });
 }
@@ -81,6 +101,10 @@ bool has_named_hyp(const CGoal& g, const std::string& h) {
   return !h.empty() && g.hyps.find_if([&](const auto& hyp) { return hyp.first == h; });
 }
 
+// The first pass. It builds the goal of every sub-proof on the way down;
+// the goals share their lists with their parent (CGoal), so a phrase n
+// deep costs O(n) cells, not O(n^2). One Walk per phrase: `accepted_` and
+// `branch_` must not outlive it.
 class Walk {
  public:
   explicit Walk(Main& m) : m_(m) {}
@@ -94,7 +118,8 @@ class Walk {
 
   // Side effects: each "search" draws a key from next_number.
   CheckPtr proof(CGoal g, const NcProof& p0) {
-    // A chain of "by_absurd" extends one goal in place.
+    // A chain of "by_absurd" extends one goal in place (a loop, so that a
+    // long chain does not nest the stack).
     const NcProof* p = &p0;
     while (const auto* a = std::get_if<parsernc::By_absurd>(&p->v)) {
       g.hyps = g.hyps.push_front({a->name, fol::mk_not(g.concl)});
@@ -105,6 +130,8 @@ class Walk {
       g.name = l->name;
       return tree(Open{g.to_goal()});
     }
+    // A claim is proved in the goal as it stands; the rest of the proof
+    // then has it as a hypothesis under its name.
     if (const auto* pr = std::get_if<parsernc::Prove>(&p->v)) {
       if (!known(g, pr->formula)) reject_unknown_claim(m_.logic.session(), pr->formula);
       CGoal claim = g;
@@ -115,6 +142,8 @@ class Walk {
       return tree(Both{std::move(first), proof(std::move(rest), *pr->continuation)});
     }
     if (const auto* s = std::get_if<parsernc::Set>(&p->v)) return set(g, *s);
+    // The hints before the step: the first fault from the left is the one
+    // reported.
     const parsernc::By& by = std::get<parsernc::By>(p->v);
     std::vector<fol::Formula> formulas = hint_check(g, by.hints);
     StepCheckPtr outcome = step(g, *by.step);
@@ -156,6 +185,12 @@ class Walk {
     return false;
   }
 
+  // "set x := t": the refusals come in the order the user reads them
+  // (unknown name, already set, unknown names in t, t depending on x). The
+  // value is recorded in `accepted_` only, so that a later "set" of this
+  // phrase sees it; the store is written by the second pass, and a refused
+  // phrase leaves it as it was. The term arrives as the atom Term(t) from
+  // the lexer; another shape is the checker's fault, not the user's.
   CheckPtr set(const CGoal& g, const parsernc::Set& s) {
     const std::string& x = s.name;
     const auto* ev = g.evars.find_if([&](const auto& e) { return e.first == x; });
@@ -174,11 +209,13 @@ class Walk {
       say("contenant des elements jamais introduits dans cette branche");
       reject();
     }
-    if (s.term->kind() != fol::FormKind::Atom || s.term->args().size() != 1) assert_main();
+    if (s.term->kind() != fol::FormKind::Atom || s.term->args().size() != 1)
+      support::internal_error("main");
     const fol::Formula t = fol::formsubst(
         m_.logic.session(), do_subst(m_.logic.session(), g.csts.to_vector(), g.evars.to_vector()),
         s.term);
-    if (t->kind() != fol::FormKind::Atom || t->args().size() != 1) assert_main();
+    if (t->kind() != fol::FormKind::Atom || t->args().size() != 1)
+      support::internal_error("main");
     const fol::Term& value = t->args().front();
     if (depends_on(key, value)) {
       say("la variable " + x + " est instanciee par un terme");
@@ -211,7 +248,7 @@ class Walk {
           reject();
         }
       } else {
-        assert_main();
+        support::internal_error("main");
       }
       part.insert(part.end(), inst.begin(), inst.end());
       parts.push_back(std::move(part));
@@ -222,6 +259,9 @@ class Walk {
     return out;
   }
 
+  // The instances of one by-item. A stated formula that is no hypothesis
+  // is proved like a stated source; a definition {x=t} is only checked
+  // here, its value goes to the engine as a constraint (HypsList::add_with).
   std::vector<fol::Formula> instances(const CGoal& g, const std::vector<NcHint>& l) {
     std::vector<fol::Formula> out;
     for (const NcHint& h : l) {
@@ -259,11 +299,16 @@ class Walk {
         if (!known(g, n.formula)) reject_unknown_claim(m_.logic.session(), n.formula);
         formulas.push_back(n.formula);
       }
+      // Pushed last first, so the first deduced formula is the newest
+      // hypothesis of the rest.
       CGoal g2 = g;
       for (auto it = d->formulas.rbegin(); it != d->formulas.rend(); ++it)
         g2.hyps = g2.hyps.push_front({it->name, it->formula});
       return step_check(Deduced{std::move(formulas), proof(std::move(g2), *d->proof)});
     }
+    // A block with "show" proves the goal from what the block establishes;
+    // one without splits it into cases, and the step proves that one of
+    // the cases holds. Either way the parts are justified in written order.
     const NcBlock& b = *std::get<parsernc::Block>(s.v).block;
     std::vector<CheckPtr> parts;
     prem_rev(g, b, parts);
@@ -280,7 +325,8 @@ class Walk {
   // walked before the left one, and both start from the same goal.
   void prem_rev(CGoal g, const NcBlock& b0, std::vector<CheckPtr>& out) {
     const NcBlock* b = &b0;
-    // The names this block adds to the branch leave it with the block.
+    // The names this block adds to the branch leave it with the block: the
+    // two halves of a "then" start from the same branch.
     struct Added {
       std::set<std::string>& branch;
       std::vector<std::string> names;
@@ -309,9 +355,11 @@ class Walk {
           say("le nom pour la variable " + s->name + " a deja ete utilise");
           reject();
         }
+        // A fresh key: the variable's identity in the store, never reused.
         g.evars = g.evars.push_front({s->name, m_.next_number()});
         b = s->block.get();
       } else if (const auto* a = std::get_if<parsernc::Assume>(&b->v)) {
+        // The wording of this diagnostic is part of the output; keep it.
         for (const std::string& v : a->formula->free_vars())
           if (!branch_.count(v)) {
             say("la formule fn'a jamais ete introduit dans cette branche de la preuve");
@@ -345,7 +393,9 @@ class Walk {
     return std::holds_alternative<parsernc::Show>(b.v);
   }
 
-  // The formula a block with "show" establishes; c is the step's goal formula.
+  // The formula a block with "show" establishes; c is the step's goal
+  // formula, what a part without "show" establishes. "let" generalises,
+  // "search" gives a witness, "assume" a condition.
   static fol::Formula a_elt(const NcBlock& b, const fol::Formula& c) {
     if (const auto* t = std::get_if<parsernc::Then>(&b.v))
       return fol::mk_and(a_elt(*t->left, c), a_elt(*t->right, c));
@@ -377,6 +427,9 @@ class Walk {
   }
 
   // The case formula of a block without "show"; True when no condition.
+  // The quantifiers are the duals of a_elt's: a case "let x" holds when
+  // some x fits it, a case "search x" must fit every x. A part with no
+  // condition is dropped from a disjunction rather than making it True.
   static fol::Formula aux_b(const NcBlock& b) {
     if (const auto* t = std::get_if<parsernc::Then>(&b.v)) {
       fol::Formula f1 = aux_b(*t->left), f2 = aux_b(*t->right);
@@ -397,7 +450,7 @@ class Walk {
       return fol::is_true(in) ? a->formula : fol::mk_and(a->formula, in);
     }
     if (std::holds_alternative<parsernc::Proof>(b.v)) return fol::mk_true();
-    assert_main();
+    support::internal_error("main");
   }
 
   Main& m_;
@@ -414,6 +467,15 @@ using Hypothesis = engine::Hypothesis<fol::FolLogic>;
 
 // The hypotheses of one justification: the goal's own, numbered from 1,
 // then those the hints add or mark.
+//
+// Keys: the engine ties a constraint to a hypothesis by its key, so a key
+// names one formula for the whole justification. The goal's hypotheses get
+// 1, 2, ... in list order (newest first), and each hint formula not yet
+// numbered the next one; it goes in front of the list (hence the deque).
+// `numbered_` and `named_` keep the keys in the order given and are
+// searched from the last, so a name finds the oldest hypothesis bearing it.
+// Weights: an unnamed hypothesis of the goal gets the hint 1, 2, ...; what
+// a hint points at gets 0, since the user chose it.
 class HypsList {
  public:
   HypsList(const fol::Session& ses, const fol::Subst& s, const CGoal& g) : ses_(ses), s_(s) {
@@ -466,7 +528,8 @@ class HypsList {
         items.emplace_back(fol::KeyItem{*k});
       } else {
         const parsernc::Eq& eq = std::get<parsernc::Eq>(h);
-        if (eq.term->kind() != fol::FormKind::Atom || eq.term->args().size() != 1) assert_main();
+        if (eq.term->kind() != fol::FormKind::Atom || eq.term->args().size() != 1)
+          support::internal_error("main");
         items.emplace_back(fol::InstanceItem{eq.name, eq.term->args().front()});
       }
     }
@@ -484,7 +547,7 @@ class HypsList {
   int key_of(const std::string& h) const {
     for (auto it = named_.rbegin(); it != named_.rend(); ++it)
       if (it->first == h) return it->second;
-    throw fol::Failure("erreur dans add_use_constraints");
+    throw support::Failure("erreur dans add_use_constraints");
   }
 
   // The hypothesis with key k gets weight 0 and, when given, one more
@@ -501,12 +564,12 @@ class HypsList {
         } else if (table.front().key == k) {
           table.front().groups.insert(table.front().groups.begin(), inst);
         } else {
-          throw fol::Failure("erreur dans add_use_constraints add_use");
+          throw support::Failure("erreur dans add_use_constraints add_use");
         }
       }
       return;
     }
-    throw fol::Failure("erreur dans add_use_constraints");
+    throw support::Failure("erreur dans add_use_constraints");
   }
 
   const fol::Session& ses_;
@@ -518,6 +581,10 @@ class HypsList {
   std::vector<std::pair<std::string, int>> named_;      // oldest first
 };
 
+// The second pass: walks the check tree in written order, proving each
+// step's hint formulas, then the step, then its nested parts. A step the
+// engine does not prove is reported and its goal joins `open`; the walk
+// goes on, so one phrase may leave several goals to the user.
 class Justifier {
  public:
   explicit Justifier(Main& m) : m_(m) {}
@@ -698,6 +765,8 @@ std::vector<Hypothesis> give_hyps_list(const fol::Session& ses, const fol::Subst
   return l.list();
 }
 
+// Goals cross the interface as vectors and are converted once each way;
+// inside the checker they share their lists.
 CheckPtr interprete_nc(Main& m, const Goal& g, const NcProof& p) {
   Walk w(m);
   return w.check(CGoal::of(g), p);
@@ -706,6 +775,9 @@ CheckPtr interprete_nc(Main& m, const Goal& g, const NcProof& p) {
 void parcourt_arbre(Main& m, const CheckTree& t) {
   m.new_goals.clear();
   m.new_goal_count = 0;
+  // Goals reach m.base only once the whole tree is justified: a throw from
+  // the engine (end of input at the step question, an internal error)
+  // leaves the goal stack as it was, for check_phrase to restore.
   Justifier j(m);
   j.justify(t);
   // Newest first: the goal opened first ends last and becomes current.

@@ -1,8 +1,8 @@
 #include "assistant/folread.h"
 
-#include "assistant/errors.h"
 #include "assistant/lexernc.h"
 #include "fol/parserfol.h"
+#include "support/errors.h"
 
 namespace assistant {
 
@@ -13,16 +13,16 @@ fol::Formula read_term_formula(std::string_view text) {
   if (const fol::ParseError* e = std::get_if<fol::ParseError>(&r)) {
     switch (e->kind) {
       case fol::ParseErrorKind::Lexing:
-        throw fol::Failure(e->message());
+        throw support::Failure(e->message());
       case fol::ParseErrorKind::Syntax:
-        throw ParseError{};
+        throw support::CommandError{};
       default:
-        throw lexernc::ErrForm{};
+        throw support::FormulaError{};
     }
   }
   fol::Formula f = std::get<fol::Formula>(std::move(r));
   if (f->kind() != fol::FormKind::Atom || f->name() != "Term" || f->args().size() != 1)
-    throw ParseError{};
+    throw support::CommandError{};
   return f;
 }
 

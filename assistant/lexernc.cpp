@@ -2,8 +2,9 @@
 
 #include <unordered_map>
 
-#include "assistant/errors.h"
 #include "assistant/folread.h"
+#include "support/cmdlex.h"
+#include "support/errors.h"
 
 namespace assistant::lexernc {
 namespace {
@@ -42,7 +43,7 @@ bool is_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 bool is_ident(char c) { return is_letter(c) || is_digit(c) || c == '_'; }
 
-[[noreturn]] void empty_token() { throw fol::Failure("lexing: empty token"); }
+[[noreturn]] void empty_token() { throw support::Failure("lexing: empty token"); }
 
 }  // namespace
 
@@ -61,7 +62,7 @@ Token Lexer::token() {
     if (q == s_.size() || s_[q] < '1' || s_[q] > '9') empty_token();
     while (q < s_.size() && is_digit(s_[q])) ++q;
     t.kind = Tok::STAR;
-    t.number = int_of_string(s_.substr(pos_ + 1, q - pos_ - 1));
+    t.number = support::cmdlang::int_of_string(s_.substr(pos_ + 1, q - pos_ - 1));
     pos_ = q;
     return t;
   }
@@ -74,7 +75,7 @@ Token Lexer::token() {
     try {
       t.formula = read_formula(text);
     } catch (...) {
-      throw ErrForm{};
+      throw support::FormulaError{};
     }
     t.kind = Tok::FORMULA;
     return t;

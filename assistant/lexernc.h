@@ -16,9 +16,6 @@
 
 namespace assistant::lexernc {
 
-// A formula between dollars that the first-order reader rejects.
-struct ErrForm {};
-
 enum class Tok {
   EQUAL,    // {x=t}: name and the atom Term(t)
   FORMULA,  // $...$
@@ -60,10 +57,11 @@ class Lexer {
  public:
   explicit Lexer(std::string_view phrase) : s_(phrase) {}
 
-  // The next token. Throws fol::Failure("lexing: empty token") on text that
-  // starts no token, fol::Failure("int_of_string") on a star number beyond
-  // the int range, ErrForm on a formula that does not parse, and the
-  // first-order reader's own errors (or ParseError) on a bad definition.
+  // The next token. Throws support::Failure("lexing: empty token") on text that
+  // starts no token, support::Failure("int_of_string") on a star number beyond
+  // the int range, support::FormulaError on a formula that does not parse,
+  // and the first-order reader's own errors (or support::CommandError) on a
+  // bad definition.
   Token token();
 
  private:

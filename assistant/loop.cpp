@@ -6,7 +6,6 @@
 
 #include "assistant/checker.h"
 #include "assistant/display.h"
-#include "assistant/errors.h"
 #include "assistant/main.h"
 #include "support/cmdloop.h"
 #include "support/cmdsettings.h"
@@ -39,38 +38,14 @@ fol::KFormula rigid(const fol::Session& ses, const fol::KFormula& f) {
   return {fol::rigid_free_vars(ses, f.f), f.key};
 }
 
-// A message of the loop's error handling: the text as it stands, then a flush.
-void report(std::string_view text) {
-  support::pp().print_string(text);
-  support::pp().print_flush();
-}
-
 void print_help() {
-  support::Printer& p = support::pp();
-  for (const char* s :
-       {"Commandes :\n", "Axiom <formule>\n", "init\n", "pset <constante> <valeur>\n", "exit\n",
-        "prove <formule>\n", "prove [hypotheses;...] formule\n\n",
-        "apres une formule hypothese ou axiom, eventuellement\n", "  % donne un indice\n",
-        "  # donne un poids\n"})
-    p.print_string(s);
-  p.print_newline();
-  for (const char* s : {"Assistant :\n", "goal <formule>\n\n", "une fois dans l'assistant :\n",
-                        "undo\n", "abort\n", "ncmd\n"})
-    p.print_string(s);
-  p.print_newline();
-  p.print_string("Constantes modifiables :\n");
-  p.print_string("Entiers : \n");
-  for (const char* s :
-       {"  verbose = ", "  maxcndts = ", "  pdsmax_global (float) = ", "  timemax = "}) {
-    p.print_string(s);
-    p.print_newline();
-  }
-  p.print_string("Booleens : \n");
-  for (const char* s : {"  splitting = ", "  check_subcase = ", "  trace_proof = "}) {
-    p.print_string(s);
-    p.print_newline();
-  }
-  p.print_flush();
+  support::cmdloop::print_help(
+      {"pset <constante> <valeur>\n",
+       {"Assistant :\n", "goal <formule>\n\n", "une fois dans l'assistant :\n", "undo\n",
+        "abort\n", "ncmd\n"},
+       {"  verbose", "  maxcndts", "  pdsmax_global (float)", "  timemax"},
+       {"  splitting", "  check_subcase", "  trace_proof"},
+       " = "});
 }
 
 int end_of_input() {
@@ -112,83 +87,121 @@ std::optional<int> Main::ask_exit() {
   return std::nullopt;
 }
 
-std::optional<int> Main::command(const Command& c) {
-  // Commands that would change the axioms or start a proof wait for free mode.
-  const bool free_only = std::holds_alternative<Init>(c) || std::holds_alternative<Axiom>(c) ||
-                         std::holds_alternative<Prove_mode>(c) ||
-                         std::holds_alternative<Prove>(c) ||
-                         std::holds_alternative<parsermain::Goal>(c);
-  if (free_only && proof_in_progress) {
+namespace {
+
+// Commands that would change the axioms or start a proof wait for free mode.
+bool free_mode_only(const Command& c) {
+  return std::holds_alternative<Init>(c) || std::holds_alternative<Axiom>(c) ||
+         std::holds_alternative<Prove_mode>(c) || std::holds_alternative<Prove>(c) ||
+         std::holds_alternative<parsermain::Goal>(c);
+}
+
+// Commands on the goals of a proof.
+bool proof_mode_only(const Command& c) {
+  return std::holds_alternative<Undo>(c) || std::holds_alternative<Abort>(c) ||
+         std::holds_alternative<Select>(c);
+}
+
+}  // namespace
+
+bool Main::mode_allows(const Command& c) {
+  if (free_mode_only(c) && proof_in_progress) {
     answer("Impossible en interactif");
     // Else the phrase of an earlier line would be checked again, on another goal.
     pending_proof = parsernc::empty_proof();
-    return std::nullopt;
+    return false;
   }
-  const bool proof_only = std::holds_alternative<Undo>(c) || std::holds_alternative<Abort>(c) ||
-                          std::holds_alternative<Select>(c);
-  if (proof_only && !proof_in_progress) {
+  if (proof_mode_only(c) && !proof_in_progress) {
     answer("Possible uniquement en mode interactif");
+    return false;
+  }
+  return true;
+}
+
+// One command kind at a time, once the mode allows it; the exit status when
+// the command ends the program. A command that leaves the goals alone still
+// drops the phrase of an earlier line, which must not be checked twice.
+struct Main::Run {
+  Main& m;
+
+  std::optional<int> operator()(const Init&) {
+    answer("Liste des axiomes videe");
+    m.prover.init();
     return std::nullopt;
   }
-  std::optional<int> status;
-  std::visit(
-      [&](const auto& cmd) {
-        using T = std::decay_t<decltype(cmd)>;
-        if constexpr (std::is_same_v<T, Init>) {
-          answer("Liste des axiomes videe");
-          prover.init();
-        } else if constexpr (std::is_same_v<T, Axiom>) {
-          prover.axiom(cmd.hyp);
-        } else if constexpr (std::is_same_v<T, Prove_mode>) {
-          engine::ProveSettings s = settings();
-          s.resolution_method = cmd.method;
-          prover.prove(s, cmd.hyps, rigid(logic.session(), cmd.formula));
-        } else if constexpr (std::is_same_v<T, Prove>) {
-          prover.prove(settings(), cmd.hyps, rigid(logic.session(), cmd.formula));
-        } else if constexpr (std::is_same_v<T, parsermain::Goal>) {
-          if (!logic.vars_of_formula(cmd.formula).empty()) {
-            answer("Variables non autorisees dans un nouveau but");
-            return;
-          }
-          proof_in_progress = true;
-          base.init_goals(cmd.formula);
-          new_goal_count = 1;
-          pending_proof = parsernc::empty_proof();
-        } else if constexpr (std::is_same_v<T, Undo>) {
-          base.undo_goals(logic.session());
-          new_goal_count = 0;
-          if (base.current_goals().empty()) {
-            answer("Preuve annulee");
-            base.abort_goals();
-            proof_in_progress = false;
-          } else {
-            pending_proof = parsernc::empty_proof();
-          }
-        } else if constexpr (std::is_same_v<T, Abort>) {
-          base.abort_goals();
-          proof_in_progress = false;
-        } else if constexpr (std::is_same_v<T, Exit>) {
-          if (!proof_in_progress) {
-            status = farewell();
-            return;
-          }
-          status = ask_exit();
-        } else if constexpr (std::is_same_v<T, Help>) {
-          print_help();
-          if (proof_in_progress) pending_proof = parsernc::empty_proof();
-        } else if constexpr (std::is_same_v<T, Nothing>) {
-          if (proof_in_progress) pending_proof = parsernc::empty_proof();
-        } else if constexpr (std::is_same_v<T, Set_int> || std::is_same_v<T, Set_bool>) {
-          support::cmdlang::set(*this, cmd.setting, cmd.value);
-          if (proof_in_progress) pending_proof = parsernc::empty_proof();
-        } else if constexpr (std::is_same_v<T, Select>) {
-          new_goal_count = 0;
-          pending_proof = parsernc::empty_proof();
-          if (!base.sel_goal(cmd.name)) answer("Pas de but ayant ce nom");
-        }
-      },
-      c);
-  return status;
+  std::optional<int> operator()(const Axiom& c) {
+    m.prover.axiom(c.hyp);
+    return std::nullopt;
+  }
+  std::optional<int> operator()(const Prove_mode& c) {
+    engine::ProveSettings s = m.settings();
+    s.resolution_method = c.method;
+    m.prover.prove(s, c.hyps, rigid(m.logic.session(), c.formula));
+    return std::nullopt;
+  }
+  std::optional<int> operator()(const Prove& c) {
+    m.prover.prove(m.settings(), c.hyps, rigid(m.logic.session(), c.formula));
+    return std::nullopt;
+  }
+  std::optional<int> operator()(const parsermain::Goal& c) {
+    if (!m.logic.vars_of_formula(c.formula).empty()) {
+      answer("Variables non autorisees dans un nouveau but");
+      return std::nullopt;
+    }
+    m.proof_in_progress = true;
+    m.base.init_goals(c.formula);
+    m.new_goal_count = 1;
+    m.pending_proof = parsernc::empty_proof();
+    return std::nullopt;
+  }
+  std::optional<int> operator()(const Undo&) {
+    m.base.undo_goals(m.logic.session());
+    m.new_goal_count = 0;
+    if (m.base.current_goals().empty()) {
+      answer("Preuve annulee");
+      m.base.abort_goals();
+      m.proof_in_progress = false;
+    } else {
+      m.pending_proof = parsernc::empty_proof();
+    }
+    return std::nullopt;
+  }
+  std::optional<int> operator()(const Abort&) {
+    m.base.abort_goals();
+    m.proof_in_progress = false;
+    return std::nullopt;
+  }
+  std::optional<int> operator()(const Exit&) {
+    if (!m.proof_in_progress) return farewell();
+    return m.ask_exit();
+  }
+  std::optional<int> operator()(const Help&) {
+    print_help();
+    return keep_goals();
+  }
+  std::optional<int> operator()(const Nothing&) { return keep_goals(); }
+  template <class Setting>
+    requires std::is_same_v<Setting, Set_int> || std::is_same_v<Setting, Set_bool>
+  std::optional<int> operator()(const Setting& c) {
+    support::cmdlang::set(m, c.setting, c.value);
+    return keep_goals();
+  }
+  std::optional<int> operator()(const Select& c) {
+    m.new_goal_count = 0;
+    m.pending_proof = parsernc::empty_proof();
+    if (!m.base.sel_goal(c.name)) answer("Pas de but ayant ce nom");
+    return std::nullopt;
+  }
+
+  std::optional<int> keep_goals() {
+    if (m.proof_in_progress) m.pending_proof = parsernc::empty_proof();
+    return std::nullopt;
+  }
+};
+
+std::optional<int> Main::command(const Command& c) {
+  if (!mode_allows(c)) return std::nullopt;
+  return std::visit(Run{*this}, c);
 }
 
 void Main::check_phrase() {
@@ -212,7 +225,7 @@ void Main::check_phrase() {
   }
   if (base.current_goals().empty()) {
     proof_in_progress = false;
-    report("Rien a prouver\n");
+    support::cmdloop::report("Rien a prouver");
     return;
   }
   base.add_goal_historic(base.current_goals());
@@ -220,38 +233,34 @@ void Main::check_phrase() {
   print_goals(logic.session(), new_goal_count, base.current_goals());
 }
 
+std::optional<int> Main::interpret(const std::string& line) {
+  Line l = read(line);
+  if (const auto* phrase = std::get_if<parsernc::ProofPtr>(&l)) {
+    if (proof_in_progress)
+      pending_proof = *phrase;
+    else
+      answer("Possible uniquement en mode interactif");
+  } else {
+    // A prove in free mode has printed its own outcome.
+    if (std::optional<int> status = command(std::get<Command>(l))) return status;
+  }
+  std::cout.flush();
+  if (proof_in_progress) {
+    // A phrase is checked once, in the iteration that read it.
+    if (!parsernc::is_empty_proof(*pending_proof))
+      check_phrase();
+    else
+      print_goals(logic.session(), new_goal_count, base.current_goals());
+  }
+  return std::nullopt;
+}
+
 std::optional<int> Main::execute_line(const std::string& line) {
   try {
-    Line l = read(line);
-    if (const auto* phrase = std::get_if<parsernc::ProofPtr>(&l)) {
-      if (proof_in_progress)
-        pending_proof = *phrase;
-      else
-        answer("Possible uniquement en mode interactif");
-    } else {
-      // A prove in free mode has printed its own outcome.
-      if (std::optional<int> status = command(std::get<Command>(l))) return status;
-    }
-    std::cout.flush();
-    if (proof_in_progress) {
-      // A phrase is checked once, in the iteration that read it.
-      if (!parsernc::is_empty_proof(*pending_proof))
-        check_phrase();
-      else
-        print_goals(logic.session(), new_goal_count, base.current_goals());
-    }
-  } catch (const ParseError&) {
-    report("Erreur de commande\nTapez help\n");
-  } catch (const lexermain::ErrForm&) {
-    report("Erreur de formule\n");
-  } catch (const lexernc::ErrForm&) {
-    report("Erreur de formule\n");
-  } catch (const fol::Failure& f) {
-    report(std::string(f.what()) + "\n");
+    return support::cmdloop::answering([&] { return interpret(line); }, "Tapez help\n");
   } catch (const engine::EndOfInput&) {
     return end_of_input();
   }
-  return std::nullopt;
 }
 
 int Main::boucle() {

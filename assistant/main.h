@@ -82,6 +82,12 @@ class Main {
   Line read(const std::string& line);
   // Carries out a command; returns the exit status when it ends the program.
   std::optional<int> command(const parsermain::Command& c);
+  // The free-mode / proof-mode gate: false, with the answer printed, when
+  // the command must wait for the other mode.
+  bool mode_allows(const parsermain::Command& c);
+  struct Run;  // one function per command kind (loop.cpp)
+  // execute_line without the answers to a refused line or the end of input.
+  std::optional<int> interpret(const std::string& line);
   std::optional<int> ask_exit();
 
   long long number_counter_ = 0;

@@ -1,4 +1,6 @@
-// The command language of fol_assistant: the command values and the grammar.
+// The command language of fol_assistant: the command values, read by the
+// shared command grammar (support/cmdparse.h) with the assistant's own
+// commands added.
 //
 //   parsermain::Command c = parsermain::parse_line("prove nhr {$p$ #3 %2; $q$} $p & q$");
 //   // Prove_mode{Nhr, {{p, 3, {}, 2}, {q, -, {}, 1}}, p & q}
@@ -60,7 +62,7 @@ using Command = std::variant<Init, Undo, Abort, Exit, Help, Nothing, Axiom, Prov
                              Set_int, Set_bool, Select>;
 
 // Reads one whole line, pulling tokens one at a time as the grammar asks.
-// Throws ParseError on a syntax error, and whatever the lexer throws.
+// Throws support::CommandError on a syntax error, and whatever the lexer throws.
 Command main(lexermain::Lexer& lexer);
 inline Command parse_line(std::string_view line) {
   lexermain::Lexer lexer(line);

@@ -3,8 +3,8 @@
 #include <optional>
 #include <utility>
 
-#include "assistant/errors.h"
 #include "support/bigstack.h"
+#include "support/errors.h"
 
 namespace assistant::parsernc {
 
@@ -180,7 +180,7 @@ class Parser {
     if (peek().kind == Tok::FIN) return empty_proof();
     ProofPtr p = proof();
     expect(Tok::FIN);
-    if (too_deep_) throw lexernc::ErrForm{};
+    if (too_deep_) throw support::FormulaError{};
     return p;
   }
 
@@ -199,12 +199,12 @@ class Parser {
   }
   Token expect(Tok k) {
     if (too_deep_) return end_;
-    if (peek().kind != k) throw ParseError{};
+    if (peek().kind != k) throw support::CommandError{};
     return take();
   }
   // A syntax error, or nothing once the phrase is known to be too deep.
   void syntax_error() {
-    if (!too_deep_) throw ParseError{};
+    if (!too_deep_) throw support::CommandError{};
   }
   void enter(std::size_t n) {
     depth_ += n;
@@ -295,74 +295,95 @@ class Parser {
     return r;
   }
 
+  // A prefix of a unit, applied once the closed form under it is read.
+  struct Prefix {
+    Tok kind;  // MYLET, SEARCH or ASSUME
+    std::string name;
+    fol::Formula formula;  // ASSUME
+  };
+
   // A block without a "then" of its own: "let", "search" and "assume"
   // prefixes (which end before the next "then") over one closed form.
   BlockPtr unit() {
-    struct Prefix {
-      Tok kind;
-      std::string name;
-      fol::Formula formula;
-    };
     std::vector<Prefix> prefixes;
     BlockPtr base;
-    while (!base) {
-      switch (peek().kind) {
-        case Tok::MYLET:
-        case Tok::SEARCH: {
-          const Tok k = take().kind;
-          std::vector<std::string> l = names();
-          enter(l.size());
-          for (std::string& x : l) prefixes.push_back({k, std::move(x), {}});
-          break;
-        }
-        case Tok::ASSUME: {
-          take();
-          std::vector<NamedFormula> l = nlist();
-          enter(l.size());
-          for (NamedFormula& n : l)
-            prefixes.push_back({Tok::ASSUME, std::move(n.name), std::move(n.formula)});
-          if (starts_block(peek().kind)) break;
-          if (peek().kind == Tok::LABEL) {
-            take();
-            base = block_of(Proof{proof_of(Label{expect(Tok::HYPNAME).text})});
-          } else {
-            base = block_of(Proof{empty_proof()});
-          }
-          break;
-        }
-        case Tok::SHOW: {
-          take();
-          fol::Formula f = expect(Tok::FORMULA).formula;
-          if (starts_proof(peek().kind)) {
-            ProofPtr sub = proof();
-            expect(Tok::SHOWN);
-            base = block_of(Show{std::move(f), std::move(sub)});
-          } else {
-            base = block_of(Show{std::move(f), empty_proof()});
-          }
-          break;
-        }
-        case Tok::PROOF: {
-          take();
-          ProofPtr sub = proof();
-          expect(Tok::ENDPROOF);
-          base = block_of(Proof{std::move(sub)});
-          break;
-        }
-        case Tok::PBEGIN: {
-          take();
-          enter(1);
-          base = block();
-          leave(1);
-          expect(Tok::PEND);
-          break;
-        }
-        default:
-          syntax_error();
-          base = block_of(Proof{empty_proof()});
-          break;
-      }
+    while (!base) base = prefix_or_form(prefixes);
+    return under_prefixes(std::move(base), prefixes);
+  }
+
+  // Reads a prefix into `prefixes` (nullptr), or the closed form that ends
+  // the unit. An "assume" list with no block after it ends the unit itself.
+  BlockPtr prefix_or_form(std::vector<Prefix>& prefixes) {
+    switch (peek().kind) {
+      case Tok::MYLET:
+      case Tok::SEARCH:
+        binder_prefix(prefixes);
+        return nullptr;
+      case Tok::ASSUME:
+        return assume_prefix(prefixes);
+      case Tok::SHOW:
+        return show_form();
+      case Tok::PROOF:
+        return proof_form();
+      case Tok::PBEGIN:
+        return begin_form();
+      default:
+        syntax_error();
+        return block_of(Proof{empty_proof()});
     }
+  }
+
+  // ("let" | "search") names
+  void binder_prefix(std::vector<Prefix>& prefixes) {
+    const Tok k = take().kind;
+    std::vector<std::string> l = names();
+    enter(l.size());
+    for (std::string& x : l) prefixes.push_back({k, std::move(x), {}});
+  }
+
+  // "assume" nlist, then a block, "label [name]" or nothing.
+  BlockPtr assume_prefix(std::vector<Prefix>& prefixes) {
+    take();
+    std::vector<NamedFormula> l = nlist();
+    enter(l.size());
+    for (NamedFormula& n : l)
+      prefixes.push_back({Tok::ASSUME, std::move(n.name), std::move(n.formula)});
+    if (starts_block(peek().kind)) return nullptr;
+    if (peek().kind != Tok::LABEL) return block_of(Proof{empty_proof()});
+    take();
+    return block_of(Proof{proof_of(Label{expect(Tok::HYPNAME).text})});
+  }
+
+  // "show" FORMULA [proof "shown"]
+  BlockPtr show_form() {
+    take();
+    fol::Formula f = expect(Tok::FORMULA).formula;
+    if (!starts_proof(peek().kind)) return block_of(Show{std::move(f), empty_proof()});
+    ProofPtr sub = proof();
+    expect(Tok::SHOWN);
+    return block_of(Show{std::move(f), std::move(sub)});
+  }
+
+  // "proof" proof "endproof"
+  BlockPtr proof_form() {
+    take();
+    ProofPtr sub = proof();
+    expect(Tok::ENDPROOF);
+    return block_of(Proof{std::move(sub)});
+  }
+
+  // "begin" block "end"
+  BlockPtr begin_form() {
+    take();
+    enter(1);
+    BlockPtr b = block();
+    leave(1);
+    expect(Tok::PEND);
+    return b;
+  }
+
+  // The prefixes applied to `base`, the last one read innermost.
+  BlockPtr under_prefixes(BlockPtr base, std::vector<Prefix>& prefixes) {
     for (std::size_t i = prefixes.size(); i-- > 0;) {
       Prefix& p = prefixes[i];
       if (p.kind == Tok::MYLET)

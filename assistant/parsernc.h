@@ -129,8 +129,8 @@ bool operator==(const NcStep& a, const NcStep& b);
 bool operator==(const NcBlock& a, const NcBlock& b);
 
 // Reads one phrase, pulling tokens one at a time as the grammar asks.
-// Throws ParseError on a syntax error (and on nesting deeper than the
-// readers accept, reported as lexernc::ErrForm), and whatever the lexer throws.
+// Throws support::CommandError on a syntax error (and FormulaError on
+// nesting deeper than the readers accept), and whatever the lexer throws.
 ProofPtr main(lexernc::Lexer& lexer);
 inline ProofPtr parse_phrase(std::string_view phrase) {
   lexernc::Lexer lexer(phrase);

@@ -16,7 +16,7 @@ namespace {
 
 template <class M>
 int run(const char* name) {
-  return support::cmdloop::guarded<engine::InternalError>(name, [name] {
+  return support::cmdloop::guarded(name, [name] {
     M m;
     int status = support::cmdloop::boucle<engine::EndOfInput>(name, m);
     std::fprintf(stderr, "clauses made: %d\n", m.prover().clauses_made());

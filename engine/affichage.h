@@ -236,7 +236,7 @@ class Affichage {
         [&](const auto& n) {
           using N = std::decay_t<decltype(n)>;
           if constexpr (std::is_same_v<N, typename Tree::Deferred>) {
-            throw InternalError{"affichage"};  // expanded before printing
+            support::internal_error("affichage");  // expanded before printing
           } else {
             node_line(prefix, depth, n.c);
             if constexpr (std::is_same_v<N, typename Tree::Leaf>) {

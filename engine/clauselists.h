@@ -464,7 +464,7 @@ std::vector<Fragment<L>> fait_morceaux(const Core<L>& core, std::vector<Fragment
 template <Logic L>
 std::vector<Clause<L>> make_clauses(Core<L>& core, const Clause<L>& c,
                                     const std::vector<Fragment<L>>& frags, int k, int previous) {
-  if (frags.empty()) throw InternalError{"prover"};
+  if (frags.empty()) support::internal_error("prover");
   if (k == 1 && frags.size() == 1) return {c};
   // The split literal of a middle fragment stands for that fragment or any
   // before it: its key holds the previous name too, so that one name never

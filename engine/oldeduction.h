@@ -345,7 +345,7 @@ class Oldeduction {
       const bool refuted = st.kind == Kind::Refuted_center || st.kind == Kind::Refuted_res;
       child_entries(sides, e, st.kind, st.side, raw);
       const bool left = simplify_codes(raw, next);
-      if (left == refuted) throw InternalError{"oldeduction"};
+      if (left == refuted) support::internal_error("oldeduction");
       const int name = name_of(st.lit);
       const Cl node = refuted ? default_clause_ : to_clause(to_oclause_codes(next));
       if (st.kind == Kind::Center || st.kind == Kind::Refuted_center) {
@@ -407,7 +407,7 @@ class Oldeduction {
   // step that closes the refutation when one does.
   std::optional<std::uint32_t> expand(const Sides& sides, const std::vector<Code>& e,
                                       std::uint32_t parent, Level& out) {
-    if (e.empty() || is_framed(e[0])) throw InternalError{"oldeduction"};
+    if (e.empty() || is_framed(e[0])) support::internal_error("oldeduction");
     const Code lit = lit_of(e[0]);
     const Code framed_complement = entry_code(complement(lit), true);
     const bool reduce = std::find(e.begin() + 1, e.end(), framed_complement) != e.end();

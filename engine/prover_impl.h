@@ -874,7 +874,7 @@ void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const L
   trace_unify(true, u.has_value());
   if (!u) return;
   if (!std::holds_alternative<TwoConstraints<typename L::constraints>>(u->outcome))
-    throw InternalError{"prover"};
+    support::internal_error("prover");
 
   const Lit l{u->unified, l1.marque, l1.num_lit};
   std::vector<Lit> extra;
@@ -943,7 +943,7 @@ int ProverImpl<L>::count_factors(const Lit& cur, const typename L::constraints& 
                      m.formule);
     if (!w) continue;
     if (!std::holds_alternative<OneConstraint<typename L::constraints>>(w->outcome))
-      throw InternalError{"prover"};
+      support::internal_error("prover");
     const Lit lp{w->unified, cur.marque, cur.num_lit};
     ++found;
     std::vector<Lit> n1, n2;
@@ -977,7 +977,7 @@ void ProverImpl<L>::factor_search(const FactorState& s, std::vector<Lit> l1, std
                      s.cur.formule, m.formule);
     if (!w) continue;
     if (!std::holds_alternative<OneConstraint<typename L::constraints>>(w->outcome))
-      throw InternalError{"prover"};
+      support::internal_error("prover");
     const Lit lp{w->unified, s.cur.marque, s.cur.num_lit};
     std::vector<Lit> extra;
     for (const F& f : w->extra) extra.push_back(Lit{f, Marque{}, 0});
@@ -1477,7 +1477,7 @@ Outcome ProverImpl<L>::search(const std::vector<Hypothesis<L>>& hyps, const F& g
     } catch (const support::StopRequested&) {
       // A long substitution or unification met the time limit or the key.
       check_stop();
-      throw InternalError{"prover"};  // a stop point fires only on a pending request
+      support::internal_error("prover");  // a stop point fires only on a pending request
     }
   } catch (const Proved&) {
     return Outcome::Proved;

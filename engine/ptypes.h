@@ -20,6 +20,7 @@
 #include "engine/prover.h"
 #include "engine/splitting.h"
 #include "engine/typespoids.h"
+#include "support/errors.h"
 
 namespace engine {
 
@@ -30,9 +31,7 @@ struct EmptySplit {};  // a new clause has only split literals
 struct Noprinting {};  // no proof can be shown
 
 // An internal inconsistency; `file` names the module ("prover", "oldeduction", ...).
-struct InternalError {
-  std::string file;
-};
+using InternalError = support::InternalError;
 
 // ---- Literals and clauses ----
 struct Marque {};  // empty at creation; carried from a literal to its replacements

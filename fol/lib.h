@@ -11,23 +11,19 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace fol {
+#include "support/errors.h"
 
-// The failure of a toolkit operation ("zip", "apply").
-struct Failure : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+namespace fol {
 
 // ---- Lists and sets ----
 
 template <class T>
 std::vector<std::pair<T, T>> zip(const std::vector<T>& a, const std::vector<T>& b) {
-  if (a.size() != b.size()) throw Failure("zip");
+  if (a.size() != b.size()) throw support::Failure("zip");
   std::vector<std::pair<T, T>> r;
   r.reserve(a.size());
   for (std::size_t i = 0; i < a.size(); ++i) r.emplace_back(a[i], b[i]);
@@ -165,10 +161,10 @@ class Fpf {
     return nullptr;
   }
   bool defined(const K& k) const { return find(k) != nullptr; }
-  // `apply`: the value of k; throws Failure("apply") when unbound.
+  // `apply`: the value of k; throws support::Failure("apply") when unbound.
   const V& apply(const K& k) const {
     const V* v = find(k);
-    if (!v) throw Failure("apply");
+    if (!v) throw support::Failure("apply");
     return *v;
   }
   V tryapplyd(const K& k, const V& d) const {

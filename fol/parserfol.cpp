@@ -7,6 +7,7 @@
 
 #include "fol/lexerfol.h"
 #include "support/bigstack.h"
+#include "support/errors.h"
 
 namespace fol {
 
@@ -224,7 +225,7 @@ ParseResult parse_formula(std::string_view text) { return Parser(text).main(); }
 
 Formula parse_formula_or_throw(std::string_view text) {
   ParseResult r = parse_formula(text);
-  if (auto* e = std::get_if<ParseError>(&r)) throw FormulaError(*e);
+  if (std::holds_alternative<ParseError>(r)) throw support::FormulaError{};
   return std::get<Formula>(std::move(r));
 }
 

@@ -8,7 +8,6 @@
 #pragma once
 
 #include <cstddef>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -36,11 +35,7 @@ using ParseResult = std::variant<Formula, ParseError>;
 // `Parserfol.main` over `Lexerfol.token`: reads all of `text` as one formula.
 ParseResult parse_formula(std::string_view text);
 
-// The same, with failure as the one exception FormulaError.
-struct FormulaError : std::runtime_error {
-  ParseError error;
-  explicit FormulaError(const ParseError& e) : std::runtime_error(e.message()), error(e) {}
-};
+// The same, with any failure thrown as support::FormulaError.
 Formula parse_formula_or_throw(std::string_view text);
 
 // True for the names the prover invents ("var" then digits; ending in

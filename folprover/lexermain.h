@@ -3,7 +3,7 @@
 // construction (the first-order reader, or a stand-in in tests).
 //
 //   Lexermain<F> lex(line, analyse_proposition);
-//   Token<F> t = lex.token();   // may throw ErrForm or Failure
+//   Token<F> t = lex.token();   // may throw FormulaError or Failure
 #pragma once
 
 #include <string>
@@ -13,8 +13,6 @@
 
 namespace folprover {
 
-using support::cmdlang::ErrForm;
-using support::cmdlang::Failure;
 using support::cmdlang::Tok;
 template <class F>
 using Token = support::cmdlang::Token<F>;

@@ -42,26 +42,11 @@ std::vector<engine::Hypothesis<fol::FolBatchLogic>> Main::hypotheses(
 namespace {
 
 void print_help() {
-  auto& p = support::pp();
-  for (const char* s :
-       {"Commandes :\n", "Axiom <formule>\n", "init\n", "set <constante> <valeur>\n", "exit\n",
-        "prove <formule>\n", "prove [hypotheses;...] formule\n\n",
-        "apres une formule hypothese ou axiom, eventuellement\n", "  % donne un indice\n",
-        "  # donne un poids\n"})
-    p.print_string(s);
-  p.print_newline();
-  p.print_string("Constantes modifiables :\n");
-  p.print_string("Entiers : \n");
-  for (const char* s : {"  verbose", "  maxcndts", "  pdsmax_global", "  timemax"}) {
-    p.print_string(s);
-    p.print_newline();
-  }
-  p.print_string("Booleens : \n");
-  for (const char* s : {"  splitting", "  check_subcase", "  trace_proof"}) {
-    p.print_string(s);
-    p.print_newline();
-  }
-  p.print_flush();
+  support::cmdloop::print_help({"set <constante> <valeur>\n",
+                                {},
+                                {"  verbose", "  maxcndts", "  pdsmax_global", "  timemax"},
+                                {"  splitting", "  check_subcase", "  trace_proof"},
+                                ""});
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ namespace folprover {
 // it does not read (bad character, syntax, nesting too deep, reserved name).
 std::optional<fol::Formula> analyse_proposition(const std::string& text);
 
-// Tokenises and parses one line. Throws ParseError, ErrForm or Failure.
+// Tokenises and parses one line. Throws CommandError, FormulaError or Failure.
 Command<fol::Formula> parse_line(const std::string& line);
 
 class Main {

@@ -1,13 +1,12 @@
 // fol_prover: the batch first-order prover. Reads commands on standard
 // input, one per line; no arguments, files or environment.
-#include "engine/ptypes.h"
 #include "folprover/main.h"
 #include "support/bigstack.h"
 #include "support/cmdloop.h"
 
 int main() {
   return support::run_with_big_stack([]() -> int {
-    return support::cmdloop::guarded<engine::InternalError>("fol_prover", [] {
+    return support::cmdloop::guarded("fol_prover", [] {
       folprover::Main m;
       return m.boucle();
     });

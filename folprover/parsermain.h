@@ -1,7 +1,7 @@
 // The command grammar of fol_prover: the shared grammar building this
 // program's commands (with "help" and the timemax setting).
 //
-//   Command<F> c = Parsermain<F>::main(lexer);   // throws ParseError, ErrForm, Failure
+//   Command<F> c = Parsermain<F>::main(lexer);   // throws CommandError, FormulaError, Failure
 #pragma once
 
 #include <optional>
@@ -14,8 +14,6 @@
 #include "support/cmdparse.h"
 
 namespace folprover {
-
-using support::cmdlang::ParseError;
 
 template <class F>
 struct Grammar {

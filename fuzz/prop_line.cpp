@@ -11,6 +11,7 @@
 #include "propprover/lexermain.h"
 #include "propprover/parsermain.h"
 #include "propprover/prop.h"
+#include "support/errors.h"
 
 namespace {
 
@@ -48,9 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       default:
         break;
     }
-  } catch (const prop::SyntaxError&) {
-  } catch (const prop::ErrForm&) {
-  } catch (const prop::Failure&) {
+  } catch (const support::Refusal&) {
   }
   support::pp().print_flush();
   return 0;

@@ -4,15 +4,16 @@
 
 #include "propprover/lexuniv.h"
 #include "support/bigstack.h"
+#include "support/errors.h"
 
 namespace prop {
 
 namespace {
 
-// The two failures of a reader: nothing was consumed (another reader may
-// try), or the text is wrong after something was consumed.
+// A reader found nothing it can read and consumed nothing, so another
+// reader may try; a wrong text after something was consumed is a
+// FormulaError, like a character the lexer cannot read.
 struct NoParse {};
-struct ParseError {};
 
 const Lexuniv& lexer() {
   static const Lexuniv lex({"vrai", "True", "faux", "False", "(", ")", "non", "~", "et", "&", "ou",
@@ -66,9 +67,9 @@ class Reader {
     if (is_mc(l, "(")) {
       s_.junk();
       // Brackets are the only way readers recurse: bound them.
-      if (++depth_ > support::kMaxNesting) throw ParseError{};
+      if (++depth_ > support::kMaxNesting) throw support::FormulaError{};
       Formula f = after_consumed(&Reader::lire_proposition);
-      if (!is_mc(s_.peek(), ")")) throw ParseError{};
+      if (!is_mc(s_.peek(), ")")) throw support::FormulaError{};
       s_.junk();
       --depth_;
       return f;
@@ -81,7 +82,7 @@ class Reader {
     try {
       return (this->*read)();
     } catch (const NoParse&) {
-      throw ParseError{};
+      throw support::FormulaError{};
     }
   }
 
@@ -99,7 +100,7 @@ class Reader {
       s_.junk();
       rest.push_back(after_consumed(operand));
       // A chain this long nests too deep: stop before building it.
-      if (static_cast<long>(rest.size()) >= support::kMaxNesting) throw ParseError{};
+      if (static_cast<long>(rest.size()) >= support::kMaxNesting) throw support::FormulaError{};
     }
     if (rest.empty()) return e1;
     Formula acc = rest.back();
@@ -123,9 +124,7 @@ std::optional<Formula> analyse_proposition(std::string_view text) {
     return f;
   } catch (const NoParse&) {
     return std::nullopt;
-  } catch (const ParseError&) {
-    return std::nullopt;
-  } catch (const LexError&) {
+  } catch (const support::FormulaError&) {
     return std::nullopt;
   }
 }

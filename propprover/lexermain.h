@@ -11,8 +11,6 @@
 
 namespace prop {
 
-using support::cmdlang::ErrForm;
-using support::cmdlang::Failure;
 using support::cmdlang::Tok;
 using Token = support::cmdlang::Token<Formula>;
 

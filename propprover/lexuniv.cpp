@@ -1,5 +1,7 @@
 #include "propprover/lexuniv.h"
 
+#include "support/errors.h"
+
 namespace prop {
 
 bool is_word_start(unsigned char c) {
@@ -128,7 +130,7 @@ bool Lexuniv::lire_lexeme(std::string_view text, std::size_t& pos, Lexeme& out) 
       out = Lexeme{Lexeme::Kind::MC, std::move(one)};
       return true;
     }
-    throw LexError{};
+    throw support::FormulaError{};
   }
 }
 

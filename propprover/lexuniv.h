@@ -21,9 +21,6 @@ struct Lexeme {
   long long value = 0;  // Entier (saturated: the value is never used as a number)
 };
 
-// A character the lexer cannot read (the lexer's parse error).
-struct LexError {};
-
 class LexemeStream;
 
 // The letters a word starts with: A to Z, a to z and the accented Latin-1
@@ -39,7 +36,7 @@ class Lexuniv {
   LexemeStream analyseur(std::string_view text) const;
 
   // lire_lexème: the next lexeme from position `pos`, or false at end of text.
-  // Throws LexError on a character that is neither a keyword nor in a class.
+  // Throws support::FormulaError on a character that is neither a keyword nor in a class.
   bool lire_lexeme(std::string_view text, std::size_t& pos, Lexeme& out) const;
 
  private:

@@ -47,7 +47,7 @@ std::optional<int> Main::dispatch(const Command& c) {
 }
 
 int run_prop_prover() {
-  return support::cmdloop::guarded<engine::InternalError>("prop_prover", [] {
+  return support::cmdloop::guarded("prop_prover", [] {
     Main m;
     return support::cmdloop::boucle<engine::EndOfInput>("prop_prover", m);
   });

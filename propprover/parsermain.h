@@ -8,11 +8,8 @@
 
 namespace prop {
 
-// The line does not follow the grammar ("Erreur de commande").
-using SyntaxError = support::cmdlang::ParseError;
-
-// Reads one line. Throws SyntaxError, or what the lexer throws (ErrForm,
-// Failure); tokens are read only as the grammar needs them, so the first
+// Reads one line. Throws support::CommandError, or what the lexer throws
+// (FormulaError, Failure); tokens are read only as the grammar needs them, so the first
 // fault from the left is the one reported.
 Command parse_command(std::string_view line);
 

@@ -1,15 +1,17 @@
-// The command lexer of the batch provers: the tokens of one input line,
+// The command lexer of the three programs: the tokens of one input line,
 // handed out one at a time as the grammar asks for them, so that the first
 // error from the left is the one reported.
 //
-// Formulas are not delimited: a word that is not a keyword starts a formula,
-// which runs on over the formula characters (blanks included) and is read by
-// the program's formula reader. What sets one program's lexer apart is given
-// at construction: its keyword table, the letters its words may hold, and
-// its formula reader.
+// The batch provers write formulas bare: a word that is not a keyword starts
+// a formula, which runs on over the formula characters (blanks included),
+// and hypotheses go between square brackets. fol_assistant writes formulas
+// between dollars and hypotheses between braces; its words are identifiers
+// and "[name]" names a hypothesis. What sets one program's lexer apart is
+// given at construction: its keyword table, the letters its words may hold,
+// its formula reader and how it writes formulas.
 //
 //   cmdlang::Lexer<F> lex(line, keywords, is_letter, reader);
-//   cmdlang::Token<F> t = lex.token();   // may throw ErrForm or Failure
+//   cmdlang::Token<F> t = lex.token();   // may throw FormulaError or Failure
 #pragma once
 
 #include <climits>
@@ -20,10 +22,13 @@
 #include <string_view>
 #include <utility>
 
+#include "support/errors.h"
+
 namespace support::cmdlang {
 
 // Every token of the language; a program's keyword table decides which
-// keywords it has (prop_prover has no HELP and no TIMEMAX).
+// keywords it has (prop_prover has no HELP and no TIMEMAX, only
+// fol_assistant has GOAL, UNDO, ABORT and SELECT).
 enum class Tok {
   FIN,
   INIT,
@@ -46,25 +51,23 @@ enum class Tok {
   SPLITTING,
   CHECKSUBCASE,
   TRACEPROOF,
+  GOAL,
+  UNDO,
+  ABORT,
+  SELECT,
   FORMULA,
+  HYPNAME,  // "[name]", between dollars only
+  ID,       // a word that is no keyword, between dollars only
   INT,
   FLT,
   BOOL
-};
-
-// A formula in the line does not read ("Erreur de formule").
-struct ErrForm {};
-
-// A failure with a message that the loop prints as it stands: an unknown
-// character ("lexing: empty token") or an integer out of range ("int_of_string").
-struct Failure {
-  std::string message;
 };
 
 template <class F>
 struct Token {
   Tok kind = Tok::FIN;
   std::optional<F> formula;  // FORMULA
+  std::string text;          // HYPNAME, ID
   int int_value = 0;         // INT
   bool bool_value = false;   // BOOL
 };
@@ -86,10 +89,13 @@ inline int int_of_string(std::string_view digits) {
   long long n = 0;
   for (char c : digits) {
     n = n * 10 + (c - '0');
-    if (n > INT_MAX) throw Failure{"int_of_string"};
+    if (n > INT_MAX) throw Failure("int_of_string");
   }
   return static_cast<int>(n);
 }
+
+// How a program writes its formulas.
+enum class Formulas { Bare, Dollars };
 
 template <class F>
 class Lexer {
@@ -99,14 +105,16 @@ class Lexer {
   using LetterTest = bool (*)(unsigned char);
 
   // The keyword table must outlive the lexer.
-  Lexer(std::string line, std::span<const Keyword> keywords, LetterTest is_letter, Reader reader)
+  Lexer(std::string line, std::span<const Keyword> keywords, LetterTest is_letter, Reader reader,
+        Formulas formulas = Formulas::Bare)
       : line_(std::move(line)),
         keywords_(keywords),
         is_letter_(is_letter),
-        reader_(std::move(reader)) {}
+        reader_(std::move(reader)),
+        dollars_(formulas == Formulas::Dollars) {}
 
-  // The next token. Throws ErrForm for a formula that does not read and
-  // Failure for an unknown character or an integer out of range.
+  // The next token. Throws FormulaError for a formula that does not read
+  // and Failure for an unknown character or an integer out of range.
   Token<F> token() {
     for (;;) {
       skip_blanks();
@@ -115,22 +123,20 @@ class Lexer {
     }
     const unsigned char c = at(pos_);
     if (is_digit(c)) return number();
-    switch (c) {
-      case '[':
-        return punctuation(Tok::CG);
-      case ']':
-        return punctuation(Tok::CD);
-      case ';':
-        return punctuation(Tok::PVIRG);
-      case '#':
-        return punctuation(Tok::DZ);
-      case '%':
-        return punctuation(Tok::IND);
-      default:
-        break;
+    if (const std::optional<Tok> p = punctuation_of(c)) {
+      ++pos_;
+      return make(*p);
     }
-    if (starts_word()) return word();
-    throw Failure{"lexing: empty token"};
+    if (!dollars_) {
+      if (starts_word()) return word();
+    } else if (c == '$') {
+      return dollar_formula();
+    } else if (c == '[') {
+      return hyp_name();
+    } else if (is_letter_(c)) {
+      return identifier();
+    }
+    empty_token();
   }
 
  private:
@@ -142,9 +148,28 @@ class Lexer {
 
   unsigned char at(std::size_t i) const { return static_cast<unsigned char>(line_[i]); }
 
-  Token<F> punctuation(Tok kind) {
-    ++pos_;
-    return make(kind);
+  [[noreturn]] static void empty_token() { throw Failure("lexing: empty token"); }
+
+  // The one-character tokens; the hypothesis brackets depend on the style.
+  std::optional<Tok> punctuation_of(unsigned char c) const {
+    switch (c) {
+      case ';':
+        return Tok::PVIRG;
+      case '#':
+        return Tok::DZ;
+      case '%':
+        return Tok::IND;
+      case '[':
+        return dollars_ ? std::nullopt : std::optional(Tok::CG);
+      case ']':
+        return dollars_ ? std::nullopt : std::optional(Tok::CD);
+      case '{':
+        return dollars_ ? std::optional(Tok::CG) : std::nullopt;
+      case '}':
+        return dollars_ ? std::optional(Tok::CD) : std::nullopt;
+      default:
+        return std::nullopt;
+    }
   }
 
   // Characters that continue a word.
@@ -213,11 +238,7 @@ class Lexer {
     return t;
   }
 
-  Token<F> word() {
-    const std::size_t start = pos_;
-    ++pos_;
-    while (pos_ < line_.size() && is_word_char(at(pos_))) ++pos_;
-    const std::string_view w = std::string_view(line_).substr(start, pos_ - start);
+  std::optional<Token<F>> keyword(std::string_view w) const {
     for (const Keyword& k : keywords_) {
       if (w == k.word) {
         Token<F> t = make(k.tok);
@@ -225,11 +246,56 @@ class Lexer {
         return t;
       }
     }
+    return std::nullopt;
+  }
+
+  Token<F> formula(std::size_t start, std::size_t end) {
+    Token<F> t = make(Tok::FORMULA);
+    t.formula = reader_(line_.substr(start, end - start));
+    if (!t.formula) throw FormulaError{};
+    return t;
+  }
+
+  Token<F> word() {
+    const std::size_t start = pos_;
+    ++pos_;
+    while (pos_ < line_.size() && is_word_char(at(pos_))) ++pos_;
+    if (std::optional<Token<F>> k = keyword(std::string_view(line_).substr(start, pos_ - start)))
+      return std::move(*k);
     // Not a keyword: the formula runs on over the formula characters.
     while (pos_ < line_.size() && is_formula_char(at(pos_))) ++pos_;
-    Token<F> t = make(Tok::FORMULA);
-    t.formula = reader_(line_.substr(start, pos_ - start));
-    if (!t.formula) throw ErrForm{};
+    return formula(start, pos_);
+  }
+
+  // "$text$", text not empty.
+  Token<F> dollar_formula() {
+    const std::size_t close = line_.find('$', pos_ + 1);
+    if (close == std::string::npos || close == pos_ + 1) empty_token();
+    const std::size_t start = pos_ + 1;
+    pos_ = close + 1;
+    return formula(start, close);
+  }
+
+  // "[name]", the name possibly empty.
+  Token<F> hyp_name() {
+    const std::size_t close = line_.find(']', pos_ + 1);
+    if (close == std::string::npos) empty_token();
+    Token<F> t = make(Tok::HYPNAME);
+    t.text = line_.substr(pos_ + 1, close - pos_ - 1);
+    pos_ = close + 1;
+    return t;
+  }
+
+  // A letter, then letters, digits and underscores: a keyword or an ID.
+  Token<F> identifier() {
+    const std::size_t start = pos_;
+    ++pos_;
+    while (pos_ < line_.size() && (is_letter_(at(pos_)) || is_digit(at(pos_)) || at(pos_) == '_'))
+      ++pos_;
+    const std::string_view w = std::string_view(line_).substr(start, pos_ - start);
+    if (std::optional<Token<F>> k = keyword(w)) return std::move(*k);
+    Token<F> t = make(Tok::ID);
+    t.text = std::string(w);
     return t;
   }
 
@@ -238,6 +304,7 @@ class Lexer {
   std::span<const Keyword> keywords_;
   LetterTest is_letter_;
   Reader reader_;
+  bool dollars_;  // Formulas::Dollars
 };
 
 }  // namespace support::cmdlang

@@ -18,6 +18,41 @@ void report(std::string_view text) {
   pp().print_flush();
 }
 
+void refuse(const Refusal& r, std::string_view hint) {
+  pp().print_string(r.what());
+  pp().print_string("\n");
+  if (!hint.empty() && dynamic_cast<const CommandError*>(&r) != nullptr) pp().print_string(hint);
+  pp().print_flush();
+}
+
+void print_help(const HelpText& h) {
+  Printer& p = pp();
+  for (const char* s : {"Commandes :\n", "Axiom <formule>\n", "init\n", h.set_line, "exit\n",
+                        "prove <formule>\n", "prove [hypotheses;...] formule\n\n",
+                        "apres une formule hypothese ou axiom, eventuellement\n",
+                        "  % donne un indice\n", "  # donne un poids\n"})
+    p.print_string(s);
+  p.print_newline();
+  if (h.own.size() != 0) {
+    for (const char* s : h.own) p.print_string(s);
+    p.print_newline();
+  }
+  p.print_string("Constantes modifiables :\n");
+  p.print_string("Entiers : \n");
+  for (const char* s : h.ints) {
+    p.print_string(s);
+    p.print_string(h.mark);
+    p.print_newline();
+  }
+  p.print_string("Booleens : \n");
+  for (const char* s : h.bools) {
+    p.print_string(s);
+    p.print_string(h.mark);
+    p.print_newline();
+  }
+  p.print_flush();
+}
+
 int farewell() {
   pp().print_string("\n A bientot \n\n");
   pp().close_box();

@@ -1,21 +1,23 @@
 // What the command loops of the programs share: the answers, the farewell,
 // the report of a refused line, and the read-dispatch loop of the batch
-// provers. The engine's own exceptions are type parameters, so this layer
+// provers, and `guarded`, the one place where an internal error ends a
+// program. The engine's end of input is a type parameter, so this layer
 // stays below the engine.
 //
-//   int status = cmdloop::guarded<engine::InternalError>("prop_prover", [] {
+//   int status = cmdloop::guarded("prop_prover", [] {
 //     Program p;
 //     return cmdloop::boucle<engine::EndOfInput>("prop_prover", p);
 //   });
 #pragma once
 
 #include <exception>
+#include <initializer_list>
 #include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "support/cmdparse.h"
+#include "support/errors.h"
 #include "support/lineinput.h"
 #include "support/printer.h"
 
@@ -23,6 +25,18 @@ namespace support::cmdloop {
 
 // An answer line: the text and the printer's newline.
 void answer(std::string_view text);
+
+// The help of a program: the shared commands (`set_line` names its setting
+// command), then the program's own commands as one paragraph when it has
+// any, then the settings it can change, each name followed by `mark`.
+struct HelpText {
+  const char* set_line;
+  std::initializer_list<const char*> own;
+  std::initializer_list<const char*> ints;
+  std::initializer_list<const char*> bools;
+  const char* mark;
+};
+void print_help(const HelpText& h);
 
 // A message of a loop's error handling: the text, "\n", and a flush.
 void report(std::string_view text);
@@ -39,20 +53,28 @@ constexpr int kEndOfInputStatus = 2;
 constexpr int kInterruptStatus = 130;
 constexpr int kFatalStatus = 2;
 
+// The answer to a refused line: its message and a newline, then `hint`
+// after a command error, flushed.
+void refuse(const Refusal& r, std::string_view hint = {});
+
+// Runs `run`, which returns the exit status when the line ends the program.
+// A refused line is answered here and gives no status.
+template <class Run>
+std::optional<int> answering(Run&& run, std::string_view hint = {}) {
+  try {
+    return run();
+  } catch (const Refusal& r) {
+    refuse(r, hint);
+  }
+  return std::nullopt;
+}
+
 // One line of a batch prover: `run` reads and carries out the command and
 // returns the exit status when the line ends the program. A refused line
 // is answered here.
 template <class Run>
 std::optional<int> run_line(Run&& run) {
-  try {
-    if (std::optional<int> status = run()) return status;
-  } catch (const cmdlang::ParseError&) {
-    report("Erreur de commande");
-  } catch (const cmdlang::ErrForm&) {
-    report("Erreur de formule");
-  } catch (const cmdlang::Failure& f) {
-    report(f.message);
-  }
+  if (std::optional<int> status = answering(run)) return status;
   pp().print_flush();
   std::cout.flush();
   return std::nullopt;
@@ -84,8 +106,9 @@ int boucle(const char* name, Program& program) {
 }
 
 // Runs a program's body; what escapes it ends the program with one line on
-// standard error and a non-zero status, never with an answer.
-template <class InternalError, class Body>
+// standard error and a non-zero status, never with an answer. The one place
+// where an internal error is reported.
+template <class Body>
 int guarded(const char* name, Body&& body) {
   try {
     return body();

@@ -1,4 +1,4 @@
-// The command grammar of the batch provers, read by recursive descent with
+// The command grammar of the three programs, read by recursive descent with
 // one token of look-ahead. Tokens are pulled from the lexer only when the
 // grammar needs them, so a lexer error to the right of a syntax error is
 // never reached.
@@ -7,9 +7,12 @@
 //   Formula, Hyp, Command;
 //   nothing(), init(), exit(), help() (only where the program has "help"),
 //   hyp(formula, weight, index), axiom(hyp), prove(mode, hyps, formula),
-//   set_int(setting, n), set_bool(setting, b).
+//   set_int(setting, n), set_bool(setting, b);
+//   and, where the program has commands of its own,
+//   other(first, parser): the command that the keyword `first` starts, read
+//   with parser.expect(kind); nullopt when `first` starts none.
 //
-//   Command c = cmdlang::Parser<Lang>::main(lexer);   // throws ParseError, ErrForm, Failure
+//   Command c = cmdlang::Parser<Lang>::main(lexer);   // throws CommandError, FormulaError, Failure
 #pragma once
 
 #include <optional>
@@ -22,9 +25,6 @@
 
 namespace support::cmdlang {
 
-// The line is outside the grammar ("Erreur de commande").
-struct ParseError {};
-
 template <class Lang>
 class Parser {
   using F = typename Lang::Formula;
@@ -33,6 +33,13 @@ class Parser {
 
  public:
   static Command main(Lexer<F>& lex) { return Parser(lex).parse_main(); }
+
+  // The next token, which must be of this kind.
+  Token<F> expect(Tok kind) {
+    Token<F> t = next();
+    if (t.kind != kind) throw CommandError{};
+    return t;
+  }
 
  private:
   explicit Parser(Lexer<F>& lex) : lex_(lex) {}
@@ -46,12 +53,6 @@ class Parser {
     ahead_.reset();
     return t;
   }
-  Token<F> expect(Tok kind) {
-    Token<F> t = next();
-    if (t.kind != kind) throw ParseError{};
-    return t;
-  }
-
   // main: command FIN | FIN
   Command parse_main() {
     if (peek().kind == Tok::FIN) return Lang::nothing();
@@ -61,7 +62,8 @@ class Parser {
   }
 
   Command command() {
-    switch (next().kind) {
+    const Tok first = next().kind;
+    switch (first) {
       case Tok::AXIOM:
         return Lang::axiom(hyp());
       case Tok::INIT:
@@ -74,9 +76,11 @@ class Parser {
         return Lang::exit();
       case Tok::HELP:
         if constexpr (requires { Lang::help(); }) return Lang::help();
-        throw ParseError{};
+        throw CommandError{};
       default:
-        throw ParseError{};
+        if constexpr (requires { Lang::other(first, *this); })
+          if (std::optional<Command> c = Lang::other(first, *this)) return std::move(*c);
+        throw CommandError{};
     }
   }
 
@@ -139,7 +143,7 @@ class Parser {
       case Tok::TRACEPROOF:
         return Lang::set_bool(BoolSetting::trace_proof, expect(Tok::BOOL).bool_value);
       default:
-        throw ParseError{};
+        throw CommandError{};
     }
   }
 

@@ -46,8 +46,8 @@ TEST_F(BaseTest, StartsWithoutProof) {
   EXPECT_TRUE(base.current_goals().empty());
   EXPECT_EQ(base.goal_history().size(), 2u);
   EXPECT_EQ(base.value_history().size(), 2u);
-  EXPECT_THROW(base.c_goal(), fol::Failure);
-  EXPECT_THROW(base.rm_goal(), fol::Failure);
+  EXPECT_THROW(base.c_goal(), support::Failure);
+  EXPECT_THROW(base.rm_goal(), support::Failure);
   EXPECT_FALSE(base.sel_goal(""));
 }
 

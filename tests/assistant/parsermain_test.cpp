@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "assistant/errors.h"
+#include "support/errors.h"
 #include "fol/parserfol.h"
 
 namespace assistant::parsermain {
@@ -21,7 +21,7 @@ T read_as(const std::string& line) {
 std::string failure(const std::string& line) {
   try {
     parse_line(line);
-  } catch (const fol::Failure& f) {
+  } catch (const support::Failure& f) {
     return f.what();
   }
   return "no failure";
@@ -40,7 +40,7 @@ TEST(ParsermainTest, EmptyLinesAndComments) {
   EXPECT_EQ(failure("help (* open"), "lexing: empty token");
   EXPECT_EQ(failure("(*)"), "lexing: empty token");
   // A comment may not run over a 0xA4 byte: it ends at the last "*)" before it.
-  EXPECT_THROW(parse_line("help (* a *) \xA4 *)"), fol::Failure);
+  EXPECT_THROW(parse_line("help (* a *) \xA4 *)"), support::Failure);
   EXPECT_EQ(failure("help (* a *) (* \xA4 *)"), "lexing: empty token");
 }
 
@@ -68,8 +68,8 @@ TEST(ParsermainTest, AxiomsAndHints) {
   EXPECT_FALSE(h.poids.has_value());
   EXPECT_EQ(h.indice, 7);
   // The weight hint comes before the index hint.
-  EXPECT_THROW(parse_line("axiom $p$ %2 #3"), ParseError);
-  EXPECT_THROW(parse_line("Axiom $p$"), ParseError);
+  EXPECT_THROW(parse_line("axiom $p$ %2 #3"), support::CommandError);
+  EXPECT_THROW(parse_line("Axiom $p$"), support::CommandError);
 }
 
 TEST(ParsermainTest, ProveForms) {
@@ -88,10 +88,10 @@ TEST(ParsermainTest, ProveForms) {
   m = read_as<Prove_mode>("prove nhr {$q$} $q$");
   EXPECT_EQ(m.method, engine::ResolutionMethod::Nhr);
   EXPECT_EQ(m.hyps.size(), 1u);
-  EXPECT_THROW(parse_line("prove {} $p$"), ParseError);
-  EXPECT_THROW(parse_line("prove {$a$;} $p$"), ParseError);
-  EXPECT_THROW(parse_line("prove $p$ $q$"), ParseError);
-  EXPECT_THROW(parse_line("prove {$a$} nhr $p$"), ParseError);
+  EXPECT_THROW(parse_line("prove {} $p$"), support::CommandError);
+  EXPECT_THROW(parse_line("prove {$a$;} $p$"), support::CommandError);
+  EXPECT_THROW(parse_line("prove $p$ $q$"), support::CommandError);
+  EXPECT_THROW(parse_line("prove {$a$} nhr $p$"), support::CommandError);
 }
 
 TEST(ParsermainTest, Settings) {
@@ -106,25 +106,25 @@ TEST(ParsermainTest, Settings) {
   EXPECT_FALSE(b.value);
   EXPECT_TRUE(read_as<Set_bool>("pset check_subcase true").value);
   EXPECT_EQ(read_as<Set_bool>("pset trace_proof true").setting, BoolSetting::trace_proof);
-  EXPECT_THROW(parse_line("pset pdsmax_global 5.0"), ParseError);
-  EXPECT_THROW(parse_line("pset pdsmax_global 5."), ParseError);
-  EXPECT_THROW(parse_line("pset verbose true"), ParseError);
-  EXPECT_THROW(parse_line("pset splitting 1"), ParseError);
+  EXPECT_THROW(parse_line("pset pdsmax_global 5.0"), support::CommandError);
+  EXPECT_THROW(parse_line("pset pdsmax_global 5."), support::CommandError);
+  EXPECT_THROW(parse_line("pset verbose true"), support::CommandError);
+  EXPECT_THROW(parse_line("pset splitting 1"), support::CommandError);
   EXPECT_EQ(failure("pset verbose -1"), "lexing: empty token");
   EXPECT_EQ(failure("pset verbose 99999999999"), "int_of_string");
 }
 
 TEST(ParsermainTest, ErrorsAndTheirOrder) {
-  EXPECT_THROW(parse_line("prove $p($"), lexermain::ErrForm);
-  EXPECT_THROW(parse_line("goal $p$ extra"), ParseError);
+  EXPECT_THROW(parse_line("prove $p($"), support::FormulaError);
+  EXPECT_THROW(parse_line("goal $p$ extra"), support::CommandError);
   EXPECT_EQ(failure("help\r"), "lexing: empty token");
   EXPECT_EQ(failure("prove $p"), "lexing: empty token");
   EXPECT_EQ(failure("select [h"), "lexing: empty token");
   // The syntax error at the unknown word comes before the bad formula.
-  EXPECT_THROW(parse_line("foo $p($"), ParseError);
-  EXPECT_THROW(parse_line("init init $p($"), ParseError);
+  EXPECT_THROW(parse_line("foo $p($"), support::CommandError);
+  EXPECT_THROW(parse_line("init init $p($"), support::CommandError);
   // The bad formula comes before the missing end of the line.
-  EXPECT_THROW(parse_line("init $p($"), lexermain::ErrForm);
+  EXPECT_THROW(parse_line("init $p($"), support::FormulaError);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "assistant/errors.h"
+#include "support/errors.h"
 #include "fol/parserfol.h"
 #include "support/bigstack.h"
 
@@ -75,7 +75,7 @@ std::string read(const std::string& phrase) { return show(*parse_phrase(phrase))
 std::string failure(const std::string& phrase) {
   try {
     parse_phrase(phrase);
-  } catch (const fol::Failure& f) {
+  } catch (const support::Failure& f) {
     return f.what();
   }
   return "no failure";
@@ -102,7 +102,7 @@ TEST(ParserncTest, HintsWithInstancesAndSeveralByClauses) {
             "Deduce([(r,R)],By([],Trivial)))");
   EXPECT_EQ(read("By $p$ with [a] trivial"), "By([(Stated(p),[Hyp(a)])],Trivial)");
   // A definition is an instance, never a source.
-  EXPECT_THROW(parse_phrase("by {x=t} trivial"), ParseError);
+  EXPECT_THROW(parse_phrase("by {x=t} trivial"), support::CommandError);
 }
 
 TEST(ParserncTest, ClaimsAbsurdityAndDefinitions) {
@@ -147,13 +147,13 @@ TEST(ParserncTest, SyntaxErrors) {
            "begin show $A$", "trivial then show $A$", "label", "set trivial", "assume [h]",
            "by [h]",  // hints need a step
        })
-    EXPECT_THROW(parse_phrase(bad), ParseError) << bad;
+    EXPECT_THROW(parse_phrase(bad), support::CommandError) << bad;
 }
 
 TEST(ParserncTest, DefinitionMustBeExactlyOneTerm) {
-  EXPECT_THROW(parse_phrase("set {x=a(),b()}"), ParseError);
-  EXPECT_THROW(parse_phrase("set {x=a) & Term(b}"), ParseError);
-  EXPECT_THROW(parse_phrase("set {x=a(}"), ParseError);
+  EXPECT_THROW(parse_phrase("set {x=a(),b()}"), support::CommandError);
+  EXPECT_THROW(parse_phrase("set {x=a) & Term(b}"), support::CommandError);
+  EXPECT_THROW(parse_phrase("set {x=a(}"), support::CommandError);
   // The reader's lexing failure passes unchanged.
   EXPECT_EQ(failure("set {x=a-b}"), "lexing: empty token");
 }
@@ -168,17 +168,17 @@ TEST(ParserncTest, LexingFailures) {
   EXPECT_EQ(failure("label [k"), "lexing: empty token");
   EXPECT_EQ(failure("trivial\r"), "lexing: empty token");
   EXPECT_EQ(failure("trivial *99999999999"), "int_of_string");
-  EXPECT_THROW(parse_phrase("assume $p($"), lexernc::ErrForm);
-  EXPECT_THROW(parse_phrase("assume $$"), fol::Failure);
+  EXPECT_THROW(parse_phrase("assume $p($"), support::FormulaError);
+  EXPECT_THROW(parse_phrase("assume $$"), support::Failure);
 }
 
 TEST(ParserncTest, FirstErrorFromTheLeftWins) {
   // The syntax error comes before the bad formula further on.
-  EXPECT_THROW(parse_phrase("deduce deduce $p($"), ParseError);
-  EXPECT_THROW(parse_phrase("trivial trivial \x01"), ParseError);
+  EXPECT_THROW(parse_phrase("deduce deduce $p($"), support::CommandError);
+  EXPECT_THROW(parse_phrase("trivial trivial \x01"), support::CommandError);
   // The lexing failure comes before the syntax error further on.
   EXPECT_EQ(failure("label [h] # trivial"), "lexing: empty token");
-  EXPECT_THROW(parse_phrase("trivial $p($ in"), lexernc::ErrForm);
+  EXPECT_THROW(parse_phrase("trivial $p($ in"), support::FormulaError);
 }
 
 TEST(ParserncTest, StructuralEquality) {
@@ -193,7 +193,7 @@ TEST(ParserncTest, NestingBeyondTheLimitIsRefused) {
     for (long i = 0; i < support::kMaxNesting + 1; ++i) deep += "begin ";
     try {
       parse_phrase(deep);
-    } catch (const lexernc::ErrForm&) {
+    } catch (const support::FormulaError&) {
     } catch (...) {
       return 2;
     }
@@ -202,7 +202,7 @@ TEST(ParserncTest, NestingBeyondTheLimitIsRefused) {
     chain += "x show $A$";
     try {
       parse_phrase(chain);
-    } catch (const lexernc::ErrForm&) {
+    } catch (const support::FormulaError&) {
       return 0;
     }
     return 1;

@@ -29,10 +29,10 @@ TEST(FolLib, SortIsAMergeSort) {
 }
 
 TEST(FolLib, ZipAndApplyFail) {
-  EXPECT_THROW(zip<int>({1}, {}), Failure);
+  EXPECT_THROW(zip<int>({1}, {}), support::Failure);
   try {
     zip<int>({1}, {});
-  } catch (const Failure& f) {
+  } catch (const support::Failure& f) {
     EXPECT_STREQ(f.what(), "zip");
   }
   Fpf<std::string, int> f;
@@ -41,7 +41,7 @@ TEST(FolLib, ZipAndApplyFail) {
   try {
     f.apply("b");
     ADD_FAILURE();
-  } catch (const Failure& e) {
+  } catch (const support::Failure& e) {
     EXPECT_STREQ(e.what(), "apply");
   }
   EXPECT_EQ(f.tryapplyd("b", 7), 7);

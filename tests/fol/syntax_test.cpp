@@ -70,7 +70,7 @@ TEST(FolSyntax, Errors) {
   EXPECT_EQ(error_of("a\r"), ParseErrorKind::Lexing);
   ParseError e{ParseErrorKind::Lexing, 0};
   EXPECT_EQ(e.message(), "lexing: empty token");
-  EXPECT_THROW(parse_formula_or_throw("a &"), FormulaError);
+  EXPECT_THROW(parse_formula_or_throw("a &"), support::FormulaError);
   Lexer lx("p -> q");
   EXPECT_EQ(lx.token()->kind, Tok::NAME);
   EXPECT_EQ(lx.token()->kind, Tok::IMP);

@@ -29,12 +29,12 @@ std::string error_of(const std::string& line) {
   try {
     parse(line);
     return "";
-  } catch (const ParseError&) {
+  } catch (const support::CommandError&) {
     return "commande";
-  } catch (const ErrForm&) {
+  } catch (const support::FormulaError&) {
     return "formule";
-  } catch (const Failure& f) {
-    return f.message;
+  } catch (const support::Failure& f) {
+    return f.what();
   }
 }
 
@@ -187,7 +187,7 @@ TEST(CommandLanguage, CommentsAfterFormulasAreNotComments) {
     seen = t;
     return std::nullopt;
   });
-  EXPECT_THROW(Parsermain<F>::main(lex), ErrForm);
+  EXPECT_THROW(Parsermain<F>::main(lex), support::FormulaError);
   EXPECT_EQ(seen, "p (");
   EXPECT_TRUE(std::holds_alternative<Set_int>(parse("set verbose 1 (* quiet *)")));
 }

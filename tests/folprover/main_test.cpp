@@ -102,7 +102,7 @@ TEST(FolProverMain, RealFormulaReader) {
   EXPECT_TRUE(analyse_proposition("/\\x. \\/y. r(x, y)"));
   EXPECT_FALSE(analyse_proposition("p(x) q"));
   EXPECT_FALSE(analyse_proposition("p(var1)"));  // a name the prover invents
-  EXPECT_THROW(parse_line("prove p(x) ->"), ErrForm);
+  EXPECT_THROW(parse_line("prove p(x) ->"), support::FormulaError);
 }
 
 TEST(FolProverMain, DeepNestingIsRefusedNotACrash) {
@@ -113,7 +113,7 @@ TEST(FolProverMain, DeepNestingIsRefusedNotACrash) {
     bool refused = false;
     try {
       parse_line(deep);
-    } catch (const ErrForm&) {
+    } catch (const support::FormulaError&) {
       refused = true;
     }
     return refused && std::holds_alternative<Prove<fol::Formula>>(parse_line(ok)) ? 0 : 1;

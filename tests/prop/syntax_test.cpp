@@ -101,12 +101,12 @@ std::string outcome(std::string_view line) {
     s += "]";
     if (c.kind != Command::Kind::Axiom) s += " " + to_string(c.formula);
     return s;
-  } catch (const SyntaxError&) {
+  } catch (const support::CommandError&) {
     return "Erreur de commande";
-  } catch (const ErrForm&) {
+  } catch (const support::FormulaError&) {
     return "Erreur de formule";
-  } catch (const Failure& f) {
-    return f.message;
+  } catch (const support::Failure& f) {
+    return f.what();
   }
 }
 

@@ -66,12 +66,12 @@ std::string read(const std::string& line, std::span<const Keyword> kw = kSmall,
   try {
     Lexer<std::string> lex(line, kw, letters, reader);
     return Parser<L>::main(lex);
-  } catch (const ParseError&) {
+  } catch (const support::CommandError&) {
     return "Erreur de commande";
-  } catch (const ErrForm&) {
+  } catch (const support::FormulaError&) {
     return "Erreur de formule";
-  } catch (const Failure& f) {
-    return f.message;
+  } catch (const support::Failure& f) {
+    return f.what();
   }
 }
 
@@ -100,6 +100,39 @@ TEST(SharedCommandLanguage, GrammarAndFirstErrorFromTheLeft) {
   EXPECT_EQ(read("init @"), "lexing: empty token");
   EXPECT_EQ(read("init init @"), "Erreur de commande");
   EXPECT_EQ(read("(* open"), "lexing: empty token");
+}
+
+// A language with a command of its own, "select [name]", written with
+// formulas between dollars.
+struct OwnLang : HelpLang {
+  template <class P>
+  static std::optional<Command> other(Tok first, P& in) {
+    if (first != Tok::SELECT) return std::nullopt;
+    return "select " + in.expect(Tok::HYPNAME).text;
+  }
+};
+constexpr Keyword kOwn[] = {{"prove", Tok::PROVE}, {"select", Tok::SELECT}, {"init", Tok::INIT}};
+
+std::string read_dollars(const std::string& line) {
+  try {
+    Lexer<std::string> lex(line, kOwn, is_ascii_letter, reader, Formulas::Dollars);
+    return Parser<OwnLang>::main(lex);
+  } catch (const support::Refusal& r) {
+    return r.what();
+  }
+}
+
+TEST(SharedCommandLanguage, DollarFormulasBracesAndCommandsOfItsOwn) {
+  EXPECT_EQ(read_dollars("prove {$a b$ #2; $c$} $d$"), "prove - [a b#2%1;c%1;] d");
+  EXPECT_EQ(read_dollars("select [h 1]"), "select h 1");
+  EXPECT_EQ(read_dollars("select h"), "Erreur de commande");  // an identifier, no name
+  EXPECT_EQ(read_dollars("prove [a] $b$"), "Erreur de commande");  // a name, no bracket
+  EXPECT_EQ(read_dollars("prove ] $b$"), "lexing: empty token");
+  EXPECT_EQ(read_dollars("prove $$"), "lexing: empty token");
+  EXPECT_EQ(read_dollars("prove $bad$"), "Erreur de formule");
+  EXPECT_EQ(read_dollars("init x_1 $bad$"), "Erreur de commande");
+  // A keyword of the table that neither the grammar nor the program takes.
+  EXPECT_EQ(read<OwnLang>("select"), "Erreur de commande");
 }
 
 // What the printer writes while `f` runs.
@@ -137,9 +170,9 @@ TEST(CommandLoop, RefusedLinesAreAnsweredAndTheLoopGoesOn) {
     return cl::run_line([&]() -> std::optional<int> { throw thrown; });
   };
   EXPECT_EQ(printed([&] {
-              EXPECT_FALSE(line(ParseError{}));
-              EXPECT_FALSE(line(ErrForm{}));
-              EXPECT_FALSE(line(Failure{"int_of_string"}));
+              EXPECT_FALSE(line(support::CommandError{}));
+              EXPECT_FALSE(line(support::FormulaError{}));
+              EXPECT_FALSE(line(support::Failure{"int_of_string"}));
             }),
             "Erreur de commande\nErreur de formule\nint_of_string\n");
   std::optional<int> status;
@@ -150,21 +183,17 @@ TEST(CommandLoop, RefusedLinesAreAnsweredAndTheLoopGoesOn) {
   EXPECT_EQ(status, 0);
 }
 
-struct Internal {
-  std::string file;
-};
-
 TEST(CommandLoop, WhatEscapesEndsTheProgramWithAStatusNotACrash) {
   namespace cl = support::cmdloop;
   // Never an answer on standard output.
   EXPECT_EQ(printed([] {
-              EXPECT_EQ(cl::guarded<Internal>("p", [] { return 0; }), 0);
-              EXPECT_EQ(cl::guarded<Internal>("p", []() -> int { throw Internal{"x.cpp"}; }),
+              EXPECT_EQ(cl::guarded("p", [] { return 0; }), 0);
+              EXPECT_EQ(cl::guarded("p", []() -> int { support::internal_error("x.cpp"); }),
                         cl::kFatalStatus);
               EXPECT_EQ(
-                  cl::guarded<Internal>("p", []() -> int { throw std::runtime_error("boom"); }),
+                  cl::guarded("p", []() -> int { throw std::runtime_error("boom"); }),
                   cl::kFatalStatus);
-              EXPECT_EQ(cl::guarded<Internal>("p", []() -> int { throw 3; }), cl::kFatalStatus);
+              EXPECT_EQ(cl::guarded("p", []() -> int { throw 3; }), cl::kFatalStatus);
             }),
             "");
 }
