@@ -132,6 +132,7 @@ class ProverImpl {
   void weigh_resolvent(Cl& res, const Cl& c1s, const Cl& c2s, const UnifOf<L>& u, const Lit& l);
   void offer_factors(const Cl& res, const Lit& l, const typename L::constraints& cons, Cl c1s,
                      Cl c2s);
+  void print_two(const Cl& c1, const Cl& c2);  // "c1 = ...", "c2 = ..."
   void trace_attempt(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
   void trace_renamed(const F& l2);
   void trace_unify(bool done, bool unified);
@@ -661,6 +662,17 @@ std::vector<typename ProverImpl<L>::Lit> ProverImpl<L>::subst_lits(
 // ---- Trace points of a resolution (each prints only at its verbosity) ----
 
 template <Logic L>
+void ProverImpl<L>::print_two(const Cl& c1, const Cl& c2) {
+  auto& p = support::pp();
+  p.print_string("c1 = ");
+  affichage.print_clause(c1);
+  p.print_newline();
+  p.print_string("c2 = ");
+  affichage.print_clause(c2);
+  p.print_newline();
+}
+
+template <Logic L>
 void ProverImpl<L>::trace_attempt(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2) {
   if (core.current.verbose < 5) return;
   auto& p = support::pp();
@@ -672,12 +684,7 @@ void ProverImpl<L>::trace_attempt(const Cl& c1, const Lit& l1, const Cl& c2, con
   p.print_newline();
   p.print_string("Le reste des clauses :");
   p.print_newline();
-  p.print_string("c1 = ");
-  affichage.print_clause(c1);
-  p.print_newline();
-  p.print_string("c2 = ");
-  affichage.print_clause(c2);
-  p.print_newline();
+  print_two(c1, c2);
 }
 
 template <Logic L>
@@ -718,12 +725,7 @@ void ProverImpl<L>::trace_instances(const Cl& c2_renamed, const Lit& l, const Cl
   p.print_string("l = ");
   core.logic.print_formula(l.formule);
   p.print_newline();
-  p.print_string("c1 = ");
-  affichage.print_clause(c1s);
-  p.print_newline();
-  p.print_string("c2 = ");
-  affichage.print_clause(c2s);
-  p.print_newline();
+  print_two(c1s, c2s);
 }
 
 template <Logic L>
