@@ -671,36 +671,41 @@ class Justifier {
   bool prove_hints(const CGoal& g, const std::vector<fol::Formula>& formulas) {
     const fol::Subst s = display_subst(g, {}, {&formulas});
     const std::vector<Hypothesis> l = give_hyps_list(m_.logic.session(), s, {}, g);
-    for (const fol::Formula& f : formulas) {
-      if (prove(l, fol::formsubst(m_.logic.session(), s, f))) continue;
-      say("la formule :");
-      newline();
-      fol::print_formula(m_.logic.session(), f);
-      newline();
-      say("n'a pu être prouvee");
-      newline();
-      return false;
-    }
-    return true;
+    const fol::Formula* f = first_unproved(l, s, formulas);
+    if (!f) return true;
+    say("la formule :");
+    newline();
+    fol::print_formula(m_.logic.session(), *f);
+    newline();
+    say("n'a pu être prouvee");
+    newline();
+    return false;
   }
 
   bool prove_deduced(const CGoal& g, const std::vector<NcByItem>& hints, const Deduced& d) {
     const fol::Subst s = display_subst(g, hints, {&d.formulas});
     const std::vector<Hypothesis> l = give_hyps_list(m_.logic.session(), s, hints, g);
-    for (const fol::Formula& f : d.formulas) {
-      if (prove(l, fol::formsubst(m_.logic.session(), s, f))) continue;
-      say("la deduction de la formule :");
-      newline();
-      fol::print_formula(m_.logic.session(), f);
-      newline();
-      say("dans le but :");
-      newline();
-      print_goal(m_.logic.session(), g.to_goal());
-      say("n'a pu etre effectuee");
-      newline();
-      return false;
-    }
-    return true;
+    const fol::Formula* f = first_unproved(l, s, d.formulas);
+    if (!f) return true;
+    say("la deduction de la formule :");
+    newline();
+    fol::print_formula(m_.logic.session(), *f);
+    newline();
+    say("dans le but :");
+    newline();
+    print_goal(m_.logic.session(), g.to_goal());
+    say("n'a pu etre effectuee");
+    newline();
+    return false;
+  }
+
+  // The first of `formulas` that l does not prove under s, or null; the
+  // ones after it are not tried.
+  const fol::Formula* first_unproved(const std::vector<Hypothesis>& l, const fol::Subst& s,
+                                     const std::vector<fol::Formula>& formulas) {
+    for (const fol::Formula& f : formulas)
+      if (!prove(l, fol::formsubst(m_.logic.session(), s, f))) return &f;
+    return nullptr;
   }
 
   // Proves `concl` in goal g with the hints, from g's hypotheses and `extra`.
