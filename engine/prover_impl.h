@@ -133,6 +133,11 @@ class ProverImpl {
   void offer_factors(const Cl& res, const Lit& l, const typename L::constraints& cons, Cl c1s,
                      Cl c2s);
   void print_two(const Cl& c1, const Cl& c2);  // "c1 = ...", "c2 = ..."
+  void trace_brace(const char* brace);
+  void trace_decompositions();
+  void trace_deferred(const Decomposable& dec);
+  void trace_taken(const Cl& c);
+  void trace_split(const std::vector<Cl>& subs);
   void trace_attempt(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
   void trace_renamed(const F& l2);
   void trace_unify(bool done, bool unified);
@@ -302,13 +307,8 @@ void ProverImpl<L>::axiom(const Hypothesis<L>& h) {
 
 template <Logic L>
 typename ProverImpl<L>::Decomposed ProverImpl<L>::decompose_clause(const Cl& c) {
-  auto& p = support::pp();
   LitTableCell table = core.new_lit_table();
-  if (core.current.verbose >= 4) {
-    p.print_string("Les decompositions :");
-    p.print_newline();
-    p.print_newline();
-  }
+  trace_decompositions();
   for (std::size_t i = 0; i < c.pos.size(); ++i) {
     auto rest = std::make_shared<Cl>(c);
     rest->pos.erase(rest->pos.begin() + static_cast<std::ptrdiff_t>(i));
@@ -319,16 +319,19 @@ typename ProverImpl<L>::Decomposed ProverImpl<L>::decompose_clause(const Cl& c) 
     rest->neg.erase(rest->neg.begin() + static_cast<std::ptrdiff_t>(i));
     decompose_litteral(c.neg[i], false, std::move(rest), *table);
   }
-  if (core.current.verbose >= 2) p.print_newline();
+  if (core.current.verbose >= 2) support::pp().print_newline();
   return {c, table};
 }
 
-// The logic's rules for a signed literal, their formulas made literals that
-// keep the decomposed literal's hint and number.
+// The logic's rules for a signed literal of rest r (its constraints are
+// r's), between the braces of the level-2 trace.
 template <Logic L>
 std::vector<typename ProverImpl<L>::Dec> ProverImpl<L>::rules_for(const Cl& r, const Lit& l,
                                                                   bool sign) {
-  return core.logic.get_rules(*r.contraintes, l.formule, sign);
+  trace_brace("{");
+  std::vector<Dec> ds = core.logic.get_rules(*r.contraintes, l.formule, sign);
+  trace_brace("}");
+  return ds;
 }
 
 template <Logic L>
@@ -342,16 +345,7 @@ void ProverImpl<L>::decompose_litteral(const Lit& l, bool sign, ClauseRef<L> res
                                                  static_cast<long long>(core.current.maxcndts) - 1)
     return;
   table.add(HeadKey{core.logic.head_symbol(l.formule), sign}, {rest_ref, l});
-  auto& p = support::pp();
-  if (core.current.verbose >= 2) {
-    p.print_string("{");
-    p.print_flush();
-  }
   std::vector<Dec> ds = rules_for(rest, l, sign);
-  if (core.current.verbose >= 2) {
-    p.print_string("}");
-    p.print_flush();
-  }
   for (const Dec& d : ds) decomposition_to_clause(rest, l, d, &table, nullptr);
 }
 
@@ -1151,6 +1145,69 @@ void ProverImpl<L>::prune_clause_table() {
   table_limit_ = 2 * table.size() + kTableSlack;
 }
 
+// ---- Trace points of a step (each prints only at its verbosity) ----
+
+// Around the logic's rules for one literal: "{" before, "}" after.
+template <Logic L>
+void ProverImpl<L>::trace_brace(const char* brace) {
+  if (core.current.verbose < 2) return;
+  support::pp().print_string(brace);
+  support::pp().print_flush();
+}
+
+template <Logic L>
+void ProverImpl<L>::trace_decompositions() {
+  if (core.current.verbose < 4) return;
+  support::pp().print_string("Les decompositions :");
+  support::pp().print_newline();
+  support::pp().print_newline();
+}
+
+template <Logic L>
+void ProverImpl<L>::trace_deferred(const Decomposable& dec) {
+  if (core.current.verbose < 2) return;
+  L& lg = core.logic;
+  auto& p = support::pp();
+  p.print_string("On decompose un litteral");
+  p.print_newline();
+  p.print_string("Le litteral :");
+  p.print_newline();
+  lg.print_formula(dec.sign ? dec.lit.formule : lg.negate_formula(dec.lit.formule));
+  p.print_newline();
+  p.print_string("Le reste de la clause :");
+  affichage.print_clause(*dec.rest);
+  p.print_newline();
+}
+
+template <Logic L>
+void ProverImpl<L>::trace_taken(const Cl& c) {
+  if (core.current.verbose < 3) return;
+  auto& p = support::pp();
+  p.print_string("La clause ajoutee :");
+  p.print_newline();
+  p.print_newline();
+  affichage.print_clause(c);
+  p.print_newline();
+  p.print_newline();
+}
+
+template <Logic L>
+void ProverImpl<L>::trace_split(const std::vector<Cl>& subs) {
+  if (core.current.verbose < 3) return;
+  auto& p = support::pp();
+  if (subs.size() > 1) {
+    p.print_string("Le splitting de la clause donne :");
+    p.print_newline();
+    p.print_newline();
+    affichage.print_clause_list(subs);
+    p.print_newline();
+  } else {
+    p.print_string("Clause non splittee");
+  }
+  p.print_newline();
+  p.print_newline();
+}
+
 template <Logic L>
 void ProverImpl<L>::one_step() {
   if (core.current.lazy_decomposition)
@@ -1162,35 +1219,14 @@ void ProverImpl<L>::one_step() {
 // Splits C when splitting is on, with the traces of level 3.
 template <Logic L>
 std::vector<typename ProverImpl<L>::Cl> ProverImpl<L>::split_or_keep(Cl c) {
-  auto& p = support::pp();
-  if (core.current.verbose >= 3) {
-    p.print_string("La clause ajoutee :");
-    p.print_newline();
-    p.print_newline();
-    affichage.print_clause(c);
-    p.print_newline();
-    p.print_newline();
-  }
+  trace_taken(c);
   if (!core.current.splitting) {
     std::vector<Cl> one;
     one.push_back(std::move(c));
     return one;
   }
   std::vector<Cl> subs = split_clause(core, c);
-  if (core.current.verbose >= 3) {
-    if (subs.size() > 1) {
-      p.print_string("Le splitting de la clause donne :");
-      p.print_newline();
-      p.print_newline();
-      affichage.print_clause_list(subs);
-      p.print_newline();
-      p.print_newline();
-    } else {
-      p.print_string("Clause non splittee");
-      p.print_newline();
-      p.print_newline();
-    }
-  }
+  trace_split(subs);
   return subs;
 }
 
@@ -1231,8 +1267,6 @@ void ProverImpl<L>::one_step_lazy() {
 // Decomposes one deferred literal and resolves the literals it brings.
 template <Logic L>
 void ProverImpl<L>::take_decomposable() {
-  L& lg = core.logic;
-  auto& p = support::pp();
   Decomposable dec = std::move(core.decables.front());
   core.decables.erase(core.decables.begin());
   // The upkeep drops a clause's entry in the literal index with its
@@ -1251,29 +1285,9 @@ void ProverImpl<L>::take_decomposable() {
   }
   LitTableCell fresh_cell = core.new_lit_table();
   LitTable& fresh = *fresh_cell;
-  if (core.current.verbose >= 2) {
-    p.print_string("On decompose un litteral");
-    p.print_newline();
-    p.print_string("Le litteral :");
-    p.print_newline();
-    lg.print_formula(dec.sign ? dec.lit.formule : lg.negate_formula(dec.lit.formule));
-    p.print_newline();
-    p.print_string("Le reste de la clause :");
-    affichage.print_clause(*dec.rest);
-    p.print_newline();
-    p.print_string("{");
-    p.print_flush();
-  }
+  trace_deferred(dec);
   std::vector<Dec> ds = rules_for(*dec.rest, dec.lit, dec.sign);
-  if (core.current.verbose >= 2) {
-    p.print_string("}");
-    p.print_flush();
-  }
-  if (core.current.verbose >= 4) {
-    p.print_string("Les decompositions :");
-    p.print_newline();
-    p.print_newline();
-  }
+  trace_decompositions();
   const LazyTarget target{&fresh, dec.num};
   for (const Dec& d : ds) decomposition_to_clause(*dec.rest, dec.lit, d, nullptr, &target);
 
