@@ -15,6 +15,9 @@ std::string ParseError::message() const {
   return kind == ParseErrorKind::Lexing ? "lexing: empty token" : "Parse_error";
 }
 
+// "var<n>" is a renamed variable, "x_cst" a variable frozen for the
+// subsumption test, "x_cst_<n>" a Skolem function: a user's name of one of
+// these forms could meet the one the prover makes later.
 bool is_reserved_name(std::string_view n) {
   auto all_digits = [](std::string_view s) {
     if (s.empty()) return false;
@@ -36,6 +39,7 @@ class Parser {
  public:
   explicit Parser(std::string_view text) : lx_(text) { advance(); }
 
+  // main: formula FIN (the whole text is one formula).
   ParseResult main() {
     Formula f = formula();
     if (!err_ && cur_.kind != Tok::FIN) syntax();
@@ -44,10 +48,13 @@ class Parser {
   }
 
  private:
+  // Only the first error is kept: reading stops there, so it is the leftmost.
   void fail(ParseErrorKind k, std::size_t pos) {
     if (!err_) err_ = ParseError{k, pos};
   }
   void syntax() { fail(ParseErrorKind::Syntax, cur_.pos); }
+  // Once an error is recorded the current token stays as it is and no
+  // later text is lexed.
   void advance() {
     if (err_) return;
     std::optional<Token> t = lx_.token();
@@ -74,6 +81,8 @@ class Parser {
     if (tree_ > support::kMaxNesting) fail(ParseErrorKind::TooDeep, cur_.pos);
     return !err_;
   }
+  // A NAME that is not reserved: variables, functions and bound names go
+  // through here, predicate names do not.
   std::string name_checked() {
     if (err_) return {};
     if (cur_.kind != Tok::NAME) {
@@ -109,6 +118,8 @@ class Parser {
     return r;
   }
 
+  // formula: imp ("<->" imp)*;  imp: or ("->" or)*;  or: and ("|" and)*;
+  // and: unary ("&" unary)*
   Formula formula() {
     return chain(Tok::IFF, FormKind::Iff, [&] {
       return chain(Tok::IMP, FormKind::Imp, [&] {
@@ -118,6 +129,10 @@ class Parser {
     });
   }
 
+  // unary: "False" | "True" | "~" unary | quant name ("," name)* "." unary
+  //      | "(" formula ")" | NAME ["(" terms ")"]
+  // A predicate takes at least one argument when it has brackets: "p()" is
+  // refused, while a function may have none.
   Formula unary() {
     if (err_) return {};
     switch (cur_.kind) {
@@ -137,6 +152,8 @@ class Parser {
         if (err_) return {};
         return mk_not(std::move(f));
       }
+      // "forall x, y. f" is "forall x. forall y. f": each name is one level
+      // of both bounds.
       case Tok::FORALL:
       case Tok::EXISTS: {
         FormKind k = cur_.kind == Tok::FORALL ? FormKind::Forall : FormKind::Exists;
@@ -157,6 +174,7 @@ class Parser {
         for (std::size_t i = names.size(); i-- > 0;) f = mk_quant(k, names[i], std::move(f));
         return f;
       }
+      // Brackets deepen the recursion but add no node to the tree.
       case Tok::PG: {
         advance();
         long d = depth_;
@@ -184,6 +202,7 @@ class Parser {
     }
   }
 
+  // terms: term ("," term)*   (never empty)
   std::vector<Term> terms() {
     std::vector<Term> ts{term()};
     while (!err_ && cur_.kind == Tok::VIRG) {
@@ -193,6 +212,8 @@ class Parser {
     return ts;
   }
 
+  // term: NAME | NAME "(" ")" | NAME "(" terms ")". A bare name is a
+  // variable: a constant is written as a function of no argument, "c()".
   Term term() {
     std::string n = name_checked();
     if (err_) return {};
