@@ -15,6 +15,8 @@ namespace {
 // FormulaError, like a character the lexer cannot read.
 struct NoParse {};
 
+// The formula keywords, French words and symbols alike; built on first use
+// and shared by every call.
 const Lexuniv& lexer() {
   static const Lexuniv lex({"vrai", "True", "faux", "False", "(", ")", "non", "~", "et", "&", "ou",
                             "|", "or", "->", "<->"});
@@ -25,6 +27,15 @@ bool is_mc(const Lexeme* l, std::string_view k) {
   return l != nullptr && l->kind == Lexeme::Kind::MC && l->text == k;
 }
 
+// One function per priority level, loosest first:
+//   lire_proposition: proposition4 ("<->" proposition4)*
+//   proposition4:     proposition3 ("->" proposition3)*
+//   proposition3:     proposition2 (("ou" | "|" | "or") proposition2)*
+//   proposition2:     proposition1 (("et" | "&") proposition1)*
+//   proposition1:     ("non" | "~") proposition0 | proposition0
+//   proposition0:     IDENT | "vrai" | "True" | "faux" | "False" | "(" lire_proposition ")"
+// A number is no operand. Negation takes no negation: "non non p" is
+// refused, "non (non p)" is read.
 class Reader {
  public:
   explicit Reader(LexemeStream& s) : s_(s) {}
@@ -48,6 +59,8 @@ class Reader {
     return proposition0();
   }
 
+  // Throws NoParse at the end of the text or on a lexeme no operand starts
+  // with (an operator, a number, ")").
   Formula proposition0() {
     const Lexeme* l = s_.peek();
     if (l == nullptr) throw NoParse{};

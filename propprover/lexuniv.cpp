@@ -1,9 +1,16 @@
+// A lexeme is a number, a word, a run of symbol characters, or a single
+// character that is a keyword (the formula reader's brackets). A word or a
+// symbol run is a keyword when the table has it, an identifier otherwise:
+// an unknown run such as "|~" or "~~" is an identifier, which the formula
+// reader takes for an atom ("p|~q" is p, then the atom "|~").
 #include "propprover/lexuniv.h"
 
 #include "support/errors.h"
 
 namespace prop {
 
+// The accented letters are single Latin-1 bytes: à â ä ç è é ê ë î ï ô ö ù
+// û ü. A UTF-8 letter (two bytes, the first 0xC3) starts no word.
 bool is_word_start(unsigned char c) {
   if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
   switch (c) {
@@ -30,10 +37,13 @@ bool is_word_start(unsigned char c) {
 
 namespace {
 
+// After the first letter: digits, '_' and the prime, so "p'" and "x_1" are words.
 bool is_word_char(unsigned char c) {
   return is_word_start(c) || (c >= '0' && c <= '9') || c == '_' || c == '\'';
 }
 
+// A symbol lexeme is the longest run of these, so "->" and "<->" come
+// whole, and "->~" is one unknown symbol rather than "->" then "~".
 bool is_symbol_char(unsigned char c) {
   switch (c) {
     case '!':
@@ -81,11 +91,15 @@ Lexuniv::Lexuniv(const std::vector<std::string>& keywords) {
   for (const std::string& k : keywords) table_[k] = true;
 }
 
+// mc_ou_ident: a keyword when the table has the whole text, else an identifier.
 Lexeme Lexuniv::mc_ou_ident(std::string w) const {
   if (table_.count(w) != 0) return Lexeme{Lexeme::Kind::MC, std::move(w)};
   return Lexeme{Lexeme::Kind::Ident, std::move(w)};
 }
 
+// Skips blanks ('\r' among them) and '#' comments, then reads one lexeme
+// and leaves pos just after it; pos moves past trailing blanks even when
+// the result is false.
 bool Lexuniv::lire_lexeme(std::string_view text, std::size_t& pos, Lexeme& out) const {
   for (;;) {
     if (pos >= text.size()) return false;
@@ -104,6 +118,7 @@ bool Lexuniv::lire_lexeme(std::string_view text, std::size_t& pos, Lexeme& out) 
       out = Lexeme{Lexeme::Kind::Entier, {}, lire_entier(c - '0', text, pos)};
       return true;
     }
+    // A '-' right before a digit is a sign: "-1" is a number, not a symbol.
     if (c == '-' && pos < text.size() && is_digit(static_cast<unsigned char>(text[pos]))) {
       long long d = text[pos] - '0';
       ++pos;
@@ -136,6 +151,8 @@ bool Lexuniv::lire_lexeme(std::string_view text, std::size_t& pos, Lexeme& out) 
 
 LexemeStream Lexuniv::analyseur(std::string_view text) const { return LexemeStream(*this, text); }
 
+// The lexeme is read at the first peek and kept until junk(), so peeking
+// again costs nothing and lexes nothing further.
 const Lexeme* LexemeStream::peek() {
   if (has_) return &cur_;
   if (at_end_) return nullptr;

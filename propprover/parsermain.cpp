@@ -26,6 +26,8 @@ struct Grammar {
   static Command nothing() { return of_kind(Command::Kind::Nothing); }
   static Command init() { return of_kind(Command::Kind::Init); }
   static Command exit() { return of_kind(Command::Kind::Exit); }
+  // The weight hint stays absent without "#"; the index is 1 without "%".
+  // A propositional hypothesis has no constraints.
   static Hyp hyp(Formula f, std::optional<int> poids, int indice) {
     return Hyp{std::move(f), poids, Constraints{}, indice};
   }
@@ -34,6 +36,8 @@ struct Grammar {
     c.hyps.push_back(std::move(h));
     return c;
   }
+  // "prove nhr ..." or "prove phr ..." names a method (Prove_mode, which the
+  // loop keeps for later proves); a bare "prove" leaves it as it is.
   static Command prove(std::optional<support::cmdlang::ResolutionMethod> mode, std::vector<Hyp> hyps, Formula f) {
     Command c = of_kind(mode ? Command::Kind::Prove_mode : Command::Kind::Prove);
     if (mode) c.mode = *mode;
@@ -57,6 +61,8 @@ struct Grammar {
 
 }  // namespace
 
+// The formula reader runs inside the lexer, on the text of each formula
+// token as the grammar reaches it.
 Command parse_command(std::string_view line) {
   Lexermain lex(line);
   return support::cmdlang::Parser<Grammar>::main(lex);
