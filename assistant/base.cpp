@@ -6,7 +6,8 @@
 namespace assistant {
 namespace {
 
-// Internal inconsistencies of the goal stack.
+// Internal inconsistencies of the goal stack. Prints on standard error and
+// aborts at once: no refusal, and cmdloop::guarded does not see it either.
 void check(bool ok, const char* what) {
   if (!ok) {
     std::fprintf(stderr, "Assertion failed: base: %s\n", what);
@@ -18,6 +19,10 @@ void check(bool ok, const char* what) {
 
 Base::Base() { abort_goals(); }
 
+// Each history starts with two entries, the state before the proof (no
+// goal) and the first goal, both with no existential value. Undo pops the
+// newest; reaching the empty bottom entry is how the loop learns the proof
+// is undone.
 void Base::init_goals(const fol::KFormula& f) {
   goals_.assign(1, Goal{{}, f.f, {}, {}, ""});
   goal_history_ = {GoalList{}, goals_};
@@ -33,6 +38,7 @@ void Base::undo_goals(fol::Session& ses) {
   fol::set_evar_val(ses, value_history_.back());
 }
 
+// The same shape as at the start of a proof, without its goal.
 void Base::abort_goals() {
   goals_.clear();
   goal_history_ = {GoalList{}, GoalList{}};
@@ -47,6 +53,7 @@ void Base::add_goal_list(const GoalList& goals) {
   goals_.insert(goals_.end(), goals.begin(), goals.end());
 }
 
+// Failure("no goal") is a refusal: the loop answers it and goes on.
 void Base::rm_goal() {
   if (goals_.empty()) throw support::Failure("no goal");
   goals_.pop_back();
@@ -57,6 +64,8 @@ const Goal& Base::c_goal() const {
   return goals_.back();
 }
 
+// The chosen goal moves to the end, the others keep their order. The new
+// order is recorded as a step, with the values unchanged.
 bool Base::sel_goal(const std::string& name) {
   std::size_t i = 0;
   while (i < goals_.size() && goals_[i].name != name) ++i;

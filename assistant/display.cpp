@@ -19,6 +19,7 @@ fol::Subst do_subst(const fol::Session& ses,
 
 namespace {
 
+// In a horizontal box: the formula stays on one line however long it is.
 void print_formula_line(const fol::Session& ses, const fol::Formula& f) {
   support::Printer& p = support::pp();
   p.open_hbox();
@@ -28,6 +29,10 @@ void print_formula_line(const fol::Session& ses, const fol::Formula& f) {
 
 }  // namespace
 
+// A goal keeps its constants and existential variables as plain variables
+// of those names; the display substitution puts them back, so an
+// existential variable prints as its value, or "name?" while it has none.
+// The hypotheses are stored newest first and printed oldest first.
 void print_goal(const fol::Session& ses, const Goal& g) {
   support::Printer& p = support::pp();
   const fol::Subst s = do_subst(ses, g.csts, g.evars);
@@ -57,6 +62,8 @@ void print_goals(const fol::Session& ses, int new_goal_count, const GoalList& go
     p.print_string(std::to_string(new_goal_count));
     p.print_string(" new goals\n");
   }
+  // The count line ends with a "\n" of its own, so the printer's newline
+  // after an unnamed goal's empty heading makes the blank line.
   for (const Goal& g : goals) {
     if (!g.name.empty()) p.print_string("Goal " + g.name);
     p.print_newline();

@@ -9,6 +9,8 @@
 namespace assistant::lexernc {
 namespace {
 
+// Case matters: "Let", "Search" and "By" also have a capital form, "Prove"
+// has only that one (so "prove" is a NAME), and the rest are lower case.
 const std::unordered_map<std::string_view, Tok>& keywords() {
   // Looked up only, never walked.
   static const std::unordered_map<std::string_view, Tok> table = {
@@ -47,6 +49,9 @@ bool is_ident(char c) { return is_letter(c) || is_digit(c) || c == '_'; }
 
 }  // namespace
 
+// Blanks are space, tab and newline; a '\r', like any character listed
+// nowhere below, is "lexing: empty token". Each branch leaves pos_ just
+// after its token.
 Token Lexer::token() {
   while (pos_ < s_.size() && (s_[pos_] == ' ' || s_[pos_] == '\t' || s_[pos_] == '\n')) ++pos_;
   Token t;
@@ -57,6 +62,7 @@ Token Lexer::token() {
     t.kind = Tok::VIRG;
     return t;
   }
+  // "*n": n a positive number written without a leading zero.
   if (c == '*') {
     std::size_t q = pos_ + 1;
     if (q == s_.size() || s_[q] < '1' || s_[q] > '9') empty_token();
@@ -66,6 +72,7 @@ Token Lexer::token() {
     pos_ = q;
     return t;
   }
+  // "$text$" up to the next dollar, text not empty: a formula holds no '$'.
   if (c == '$') {
     const std::size_t q = s_.find('$', pos_ + 1);
     if (q == std::string_view::npos || q == pos_ + 1) empty_token();
@@ -80,6 +87,7 @@ Token Lexer::token() {
     t.kind = Tok::FORMULA;
     return t;
   }
+  // "[name]": anything up to the first ']', possibly nothing.
   if (c == '[') {
     const std::size_t q = s_.find(']', pos_ + 1);
     if (q == std::string_view::npos) empty_token();
@@ -98,6 +106,7 @@ Token Lexer::token() {
     if (close == std::string_view::npos || close == q + 1) empty_token();
     return definition(close);
   }
+  // A letter, then letters, digits and '_': a keyword or a NAME.
   if (is_letter(c)) {
     std::size_t q = pos_;
     while (q < s_.size() && is_ident(s_[q])) ++q;

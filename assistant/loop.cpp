@@ -38,6 +38,8 @@ fol::KFormula rigid(const fol::Session& ses, const fol::KFormula& f) {
   return {fol::rigid_free_vars(ses, f.f), f.key};
 }
 
+// "pset" is this program's setting command; "ncmd" stands for a phrase of
+// the proof language, not a word to type.
 void print_help() {
   support::cmdloop::print_help(
       {"pset <constante> <valeur>\n",
@@ -48,6 +50,8 @@ void print_help() {
        " = "});
 }
 
+// Unlike the batch provers, fol_assistant takes leave at the end of its
+// input: "Fin de fichier", the farewell, status 0.
 int end_of_input() {
   support::pp().print_string("Fin de fichier\n");
   return farewell();
@@ -65,6 +69,10 @@ Main::Line Main::read(const std::string& line) {
   return parsernc::parse_phrase(line);
 }
 
+// "exit" during a proof: one more line is read as the answer. "o" ends the
+// program and end of input ends it as at the prompt; any other answer, or
+// an interrupt, goes on, and the goals are shown again rather than an
+// earlier phrase checked again.
 std::optional<int> Main::ask_exit() {
   support::Printer& p = support::pp();
   p.print_string("Une preuve est en cours...");
@@ -154,6 +162,8 @@ struct Main::Run {
     m.pending_proof = parsernc::empty_proof();
     return std::nullopt;
   }
+  // With no step left to take back, undo reaches the empty list at the
+  // bottom of the history: that ends the proof.
   std::optional<int> operator()(const Undo&) {
     m.base.undo_goals(m.logic.session());
     m.new_goal_count = 0;
@@ -166,6 +176,8 @@ struct Main::Run {
     }
     return std::nullopt;
   }
+  // pending_proof may keep an old phrase: outside a proof it is never
+  // checked, and "goal" resets it.
   std::optional<int> operator()(const Abort&) {
     m.base.abort_goals();
     m.proof_in_progress = false;
@@ -186,6 +198,8 @@ struct Main::Run {
     support::cmdlang::set(m, c.setting, c.value);
     return keep_goals();
   }
+  // A successful select is a step of its own: Base records it, so "undo"
+  // takes it back.
   std::optional<int> operator()(const Select& c) {
     m.new_goal_count = 0;
     m.pending_proof = parsernc::empty_proof();
@@ -216,6 +230,8 @@ void Main::check_phrase() {
     base.add_goal_list({g});
     return;
   } catch (const engine::EndOfInput&) {
+    // The step question met the end of input: the program ends, so the
+    // goal is not put back.
     throw;
   } catch (...) {
     // Whatever went wrong, the proof keeps its goal and its recorded values.
@@ -223,6 +239,8 @@ void Main::check_phrase() {
     fol::set_evar_val(logic.session(), base.value_history().back());
     throw;
   }
+  // The last goal is closed: the proof ends, nothing is recorded, and the
+  // history stays until the next "goal" starts afresh.
   if (base.current_goals().empty()) {
     proof_in_progress = false;
     support::cmdloop::report("Rien a prouver");
@@ -255,6 +273,8 @@ std::optional<int> Main::interpret(const std::string& line) {
   return std::nullopt;
 }
 
+// A refusal is answered, followed by "Tapez help" after a command error;
+// the end of input met by a step question inside the line ends the program.
 std::optional<int> Main::execute_line(const std::string& line) {
   try {
     return support::cmdloop::answering([&] { return interpret(line); }, "Tapez help\n");

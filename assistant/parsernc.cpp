@@ -11,6 +11,8 @@ namespace assistant::parsernc {
 using lexernc::Tok;
 using lexernc::Token;
 
+// Made once and shared by every phrase. Emptiness is a matter of content
+// (is_empty_proof), so a Label "" made elsewhere counts as empty too.
 ProofPtr empty_proof() {
   static const ProofPtr empty = std::make_shared<const NcProof>(NcProof{Label{""}});
   return empty;
@@ -23,6 +25,7 @@ bool is_empty_proof(const NcProof& p) {
 
 namespace {
 
+// Shared subtrees compare by content; a null pointer equals only null.
 template <class P>
 bool same_ptr(const P& a, const P& b) {
   if (a == b) return true;
@@ -132,6 +135,7 @@ StepPtr step_of(T v) {
   return std::make_shared<const NcStep>(NcStep{std::move(v)});
 }
 
+// The first tokens of a unit: a prefix or a closed form.
 bool starts_block(Tok k) {
   switch (k) {
     case Tok::MYLET:
@@ -146,6 +150,8 @@ bool starts_block(Tok k) {
   }
 }
 
+// The first tokens of a proof: what decides whether an optional proof part
+// is there.
 bool starts_proof(Tok k) {
   switch (k) {
     case Tok::PROVE:
@@ -161,6 +167,18 @@ bool starts_proof(Tok k) {
   }
 }
 
+// The grammar (the keywords as the lexer spells them; "let", "search" and
+// "by" may also start with a capital, "Prove" must):
+//   phrase: FIN | proof FIN
+//   proof:  "Prove" named [proof] | "by_absurd" [HYPNAME] [proof]
+//         | "set" EQUAL [proof] | "label" HYPNAME | ("by" items)+ step | step
+//   step:   "deduce" nlist [proof] | "trivial" | block
+//   block:  unit ("then" unit)*
+//   unit:   prefix* closed | prefix* "assume" nlist ["label" HYPNAME]
+//   prefix: ("let" | "search") names | "assume" nlist
+//   closed: "show" FORMULA [proof "shown"] | "proof" proof "endproof"
+//         | "begin" block "end"
+//
 // Recursive descent with one token of look-ahead, read only when the grammar
 // needs it: a syntax error is raised at the first token that cannot continue
 // the phrase, before any later text is lexed. Optional proof parts are taken
@@ -176,6 +194,7 @@ class Parser {
  public:
   explicit Parser(lexernc::Lexer& lx) : lx_(lx) {}
 
+  // phrase: FIN | proof FIN. An empty line is the empty proof.
   ProofPtr phrase() {
     if (peek().kind == Tok::FIN) return empty_proof();
     ProofPtr p = proof();
@@ -185,6 +204,8 @@ class Parser {
   }
 
  private:
+  // Once too deep, every read sees FIN and lexes nothing: each reader then
+  // stops at the next token it needs and returns.
   const Token& peek() {
     if (too_deep_) return end_;
     if (!la_) la_ = lx_.token();
@@ -206,6 +227,9 @@ class Parser {
   void syntax_error() {
     if (!too_deep_) throw support::CommandError{};
   }
+  // The tree depth: one level per proof, per "then", per "begin" and per
+  // name or formula of a prefix. Past the bound the phrase is marked, not
+  // refused at once.
   void enter(std::size_t n) {
     depth_ += n;
     if (depth_ > static_cast<std::size_t>(support::kMaxNesting)) too_deep_ = true;
@@ -214,6 +238,9 @@ class Parser {
 
   ProofPtr optional_proof() { return starts_proof(peek().kind) ? proof() : empty_proof(); }
 
+  // proof: "Prove" named [proof] | "by_absurd" [HYPNAME] [proof]
+  //      | "set" EQUAL [proof] | "label" HYPNAME | ("by" items)+ step | step
+  // A Prove's continuation is never written: it is left empty here.
   ProofPtr proof() {
     enter(1);
     ProofPtr r;
@@ -263,6 +290,7 @@ class Parser {
     return r;
   }
 
+  // step: "deduce" nlist [proof] | "trivial" | block
   StepPtr step() {
     switch (peek().kind) {
       case Tok::DEDUCE: {
@@ -397,6 +425,7 @@ class Parser {
     return base;
   }
 
+  // names: NAME ("," NAME)*
   std::vector<std::string> names() {
     std::vector<std::string> l;
     l.push_back(expect(Tok::NAME).text);
@@ -407,12 +436,14 @@ class Parser {
     return l;
   }
 
+  // named: FORMULA [HYPNAME]; the name is " " when none is written.
   NamedFormula named() {
     fol::Formula f = expect(Tok::FORMULA).formula;
     std::string name = peek().kind == Tok::HYPNAME ? take().text : std::string(" ");
     return {std::move(name), std::move(f)};
   }
 
+  // nlist: named ("and" named)*
   std::vector<NamedFormula> nlist() {
     std::vector<NamedFormula> l;
     l.push_back(named());
@@ -442,6 +473,8 @@ class Parser {
     }
   }
 
+  // items: item ("and" item)*;  item: source ["with" inst ("," inst)*].
+  // Appends to `out`, so the items of several "by" end up in one list.
   void by_items(std::vector<NcByItem>& out) {
     while (true) {
       NcByItem item{hint(false), {}};
