@@ -1,3 +1,7 @@
+// The messages of the three command loops. Those for standard output go
+// through the shared printer, so they land in order with the proof output
+// printed there, and each ends with a flush so the user sees it before the
+// next prompt.
 #include "support/cmdloop.h"
 
 #include <cstdio>
@@ -18,6 +22,8 @@ void report(std::string_view text) {
   pp().print_flush();
 }
 
+// The hint (fol_assistant's "Tapez help") follows a command error only; a
+// bad formula or a lexing failure is answered by its message alone.
 void refuse(const Refusal& r, std::string_view hint) {
   pp().print_string(r.what());
   pp().print_string("\n");
@@ -25,6 +31,8 @@ void refuse(const Refusal& r, std::string_view hint) {
   pp().print_flush();
 }
 
+// The commands the three programs share come first, in the same words for
+// all; only the setting command's line differs.
 void print_help(const HelpText& h) {
   Printer& p = pp();
   for (const char* s : {"Commandes :\n", "Axiom <formule>\n", "init\n", h.set_line, "exit\n",
@@ -61,6 +69,11 @@ int farewell() {
   return 0;
 }
 
+// For the endings the user did not ask for: end of input in a batch prover,
+// an interrupt at the prompt, a fatal error. The printer, the C++ stream
+// and C stdio are flushed first, so the report on standard error comes
+// after everything already printed when the two streams share a terminal
+// or a file.
 int stop(const char* program, std::string_view why, int status) {
   pp().print_flush();
   std::cout.flush();
