@@ -1,10 +1,13 @@
 // Printing of clauses, deferred literals and proofs through the shared
 // pretty-printer. A proof is a tree whose nodes carry clauses; it is printed
-// as an ASCII tree, one clause a line:
+// as an ASCII tree, one clause a line, each with the rule that made it:
 //
-//   \(5) :  #3.                   <- root (the empty clause) and its label
-//    \(3)P :  #1. $res ...        <- first parent, "|" kept while a sibling is due
-//     \(4)~P :  #1.
+//   \(10) :  #0. %8. $res q                   <- the root, the empty clause
+//    \(9)q :  #4.1 %3. $res p                 <- its first parent
+//    |\(5)p :  #1. %1.                        <- "|": the root's second parent is due
+//    |\(7)q, ~p :  #2.1 %1. $dec +imp p -> q
+//    | \(4)p -> q :  #1. %1.
+//    \(6)~q :  #1. %2.                        <- its second parent
 #pragma once
 
 #include <map>
@@ -46,17 +49,20 @@ struct ProofTree {
     int name;
     ProofTreePtr<L> t1, t2;
   };
+  // Decomposition of f by `rule`
   struct Dec {
     Clause<L> c;
     formula f;
     std::string rule;
     ProofTreePtr<L> t;
   };
+  // Contraction upon f: a factor of a resolvent
   struct Contr {
     Clause<L> c;
     formula f;
     ProofTreePtr<L> t;
   };
+  // Piece k of a split clause
   struct Split {
     Clause<L> c;
     int k;
@@ -168,6 +174,8 @@ class Affichage {
           if constexpr (std::is_same_v<O, Parentless<L>>) {
             return make_tree<L>(typename Tree::Leaf{c});
           } else if constexpr (std::is_same_v<O, ResOrigine<L>>) {
+            // A clause both parents reach is expanded under the second
+            // parent, built first, and is a Leaf under the first.
             ProofTreePtr<L> t2 = parent(o.num2);  // the second parent's tree is built first
             ProofTreePtr<L> t1 = parent(o.num1);
             return make_tree<L>(typename Tree::Res{c, o.lit.formule, t1, t2});
@@ -216,6 +224,8 @@ class Affichage {
         t->v);
   }
 
+  // The start of a node's line: the marks, a backslash, and the clause in a
+  // box left open; the caller adds the rule, then closes the box.
   void node_line(const std::string& prefix, int depth, const Cl& c) const {
     auto& p = support::pp();
     p.print_string(prefix.substr(0, static_cast<std::size_t>(depth - 1)));
@@ -224,12 +234,19 @@ class Affichage {
     print_clause(c);
   }
 
+  // `mark` is '|' for a first parent, whose lines keep a bar while the
+  // second is still due, ' ' otherwise. `prefix` is restored on return.
   void child(std::string& prefix, int depth, const ProofTreePtr<L>& t, char mark) const {
     prefix.push_back(mark);
     tree_printer(prefix, depth + 1, t);
     prefix.pop_back();
   }
 
+  // Invariant: prefix has `depth` characters, a ' ' and then the mark of
+  // each node on the path below the root, this node's last. A node prints
+  // all but the last, so its own mark shows on its descendants' lines only.
+  // A line is left unfinished: the parent, or print_proof, ends it, so no
+  // blank line follows the last one.
   void tree_printer(std::string& prefix, int depth, const ProofTreePtr<L>& t) const {
     auto& p = support::pp();
     std::visit(

@@ -1,4 +1,10 @@
 // Split-literal names and the split tree.
+//
+// A node tests one split name n: its right subtree covers the cases where
+// the literal (n, true) holds, its left one those where (n, false) holds.
+// A closed leaf marks a refuted combination of cases. The tree kept is
+// always simplified (no node over two closed leaves), so a tree refuted
+// everywhere is the closed leaf itself.
 #include "engine/splitting.h"
 
 #include <algorithm>
@@ -13,6 +19,7 @@
 namespace engine {
 
 namespace {
+// The splitmix64 finaliser: every input bit reaches every output bit.
 std::uint64_t mix(std::uint64_t x) {
   x ^= x >> 30;
   x *= 0xBF58476D1CE4E5B9ULL;
@@ -77,6 +84,8 @@ class SplitNodeTable {
   bool orphaned_ = false;
 };
 
+// The node (name, left, right): the live one when there is one, else a new
+// node with the next id. Growing keeps the table at most half full.
 SplitTreePtr SplitNodeTable::make(int name, SplitTreePtr left, SplitTreePtr right) {
   std::uint64_t h = node_hash(name, *left, *right);
   std::size_t mask = slots_.size() - 1;
@@ -100,6 +109,8 @@ SplitTreePtr SplitNodeTable::make(int name, SplitTreePtr left, SplitTreePtr righ
   return t;
 }
 
+// Called from a node's destructor: no throw and no rehash (it allocates).
+// The hole is filled by backward shift, so no tombstones pile up.
 void SplitNodeTable::forget(const SplitTree& t) noexcept {
   std::size_t mask = slots_.size() - 1;
   std::size_t i = node_hash(t.name, *t.left, *t.right) & mask;
@@ -140,12 +151,13 @@ struct Splitting::Walk {
     return it != names.end() && *it == name ? static_cast<int>(it - names.begin()) : -1;
   }
 
-  // Up to 64 literals: the removed set is a bit mask of positions.
+  // Up to 64 literals: the removed set is a bit mask of positions (Narrow).
   std::vector<std::uint64_t> at;  // by name index: the positions of that name
   std::uint64_t all = 0;
 
-  // More: a removed set is a state number, given by how many literals of
-  // each name are removed.
+  // More (Wide): a removed set is a state number, given by how many literals
+  // of each name are removed. States are interned, so equal sets meet in
+  // the memo under one number.
   struct CountsHash {
     std::size_t operator()(const std::vector<std::uint32_t>& v) const {
       std::uint64_t h = v.size();
@@ -225,6 +237,8 @@ struct Splitting::Walk {
   }
   // Drops the memo's hold on the nodes (the whole memo is in the new tree
   // when the walk ends well); shrinks the slots after a big walk.
+  // A failed shrink keeps the big slots: end runs from a destructor and must
+  // not throw.
   void end() noexcept {
     std::size_t n = used.size();
     for (std::size_t i : used) memo[i] = Slot{};
@@ -259,6 +273,8 @@ struct Splitting::Narrow {
     next = s | (std::uint64_t{1} << p);
     return p;
   }
+  // The positions not yet removed, last first, so a chain built from them
+  // has the first literal at its top, as add builds it.
   template <class F>
   void remaining_backwards(std::uint64_t s, F f) const {
     for (std::uint64_t m = w.all & ~s; m != 0;) {
@@ -273,6 +289,8 @@ struct Splitting::Wide {
   Walk& w;
   std::uint64_t start() const { return w.intern(std::vector<std::uint32_t>(w.names.size(), 0), 0); }
   bool done(std::uint64_t s) const { return w.taken[s] == w.lits->size(); }
+  // As Narrow's take; each (state, name) transition is computed once and
+  // kept in `step`.
   int take(std::uint64_t s, int n, std::uint64_t& next) const {
     int k = w.index_of(n);
     if (k < 0) return -1;
@@ -312,6 +330,7 @@ Splitting::Splitting()
 
 void Splitting::print_litname(int n) { support::pp().print_string("sp" + std::to_string(n)); }
 
+// Back to one open leaf and split names from 1, for a new proof attempt.
 void Splitting::init_lit_state() {
   graveyard_.push_back(std::move(tree_));
   release(false);
@@ -413,6 +432,11 @@ SplitTreePtr Splitting::add_simplified(Left& left, std::uint64_t s, const SplitT
   return r;
 }
 
+// The new tree replaces tree_ only once the walk is complete: a stop
+// request (SplitStopped) or a refuted tree (Insat) leaves tree_ as it was.
+// The memo is emptied on every way out. The old tree goes to the
+// graveyard instead of being dropped here, so its nodes are freed by
+// release, a loop, not by a chain of destructors as deep as the tree.
 void Splitting::record(const std::vector<SplitLit>& l, unsigned* ticks) {
   SplitTreePtr t;
   {
@@ -441,6 +465,8 @@ void Splitting::split_add(const std::vector<SplitLit>& l) {
   table_->fit();
 }
 
+// After a stop request during the freeing, the rest of the graveyard is
+// left to the next release and the table is not shrunk.
 void Splitting::split_add_polled(const std::vector<SplitLit>& l) {
   unsigned ticks = 0;
   record(l, &ticks);
@@ -470,6 +496,9 @@ Splitting::~Splitting() {
   release(false);
 }
 
+// The clauses recorded shortest first (equal lengths in their given order)
+// into a fresh tree, which is returned; this object's own tree is not
+// touched. Throws Insat at the first clause that refutes every case.
 SplitTreePtr Splitting::test_insat(const std::vector<std::vector<SplitLit>>& ls) {
   std::vector<const std::vector<SplitLit>*> sorted;
   sorted.reserve(ls.size());
