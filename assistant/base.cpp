@@ -1,18 +1,14 @@
 #include "assistant/base.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "support/errors.h"
 
 namespace assistant {
 namespace {
 
-// Internal inconsistencies of the goal stack. Prints on standard error and
-// aborts at once: no refusal, and cmdloop::guarded does not see it either.
-void check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "Assertion failed: base: %s\n", what);
-    std::abort();
-  }
+// Internal inconsistencies of the goal stack (`what` says which): they end
+// the program the way every internal error does, through cmdloop::guarded.
+void check(bool ok, [[maybe_unused]] const char* what) {
+  if (!ok) support::internal_error("base");
 }
 
 }  // namespace
