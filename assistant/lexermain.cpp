@@ -8,34 +8,12 @@
 namespace assistant::lexermain {
 namespace {
 
-constexpr support::cmdlang::Keyword kKeywords[] = {
-    {"axiom", Tok::AXIOM},
-    {"init", Tok::INIT},
-    {"prove", Tok::PROVE},
-    {"nhr", Tok::NHR},
-    {"phr", Tok::PHR},
-    {"goal", Tok::GOAL},
-    {"pset", Tok::SET},
-    {"verbose", Tok::VERBOSE},
-    {"maxcndts", Tok::MAXCNDTS},
-    {"pdsmax_global", Tok::PDSMAXGLOBAL},
-    {"timemax", Tok::TIMEMAX},
-    {"splitting", Tok::SPLITTING},
-    {"check_subcase", Tok::CHECKSUBCASE},
-    {"trace_proof", Tok::TRACEPROOF},
-    {"exit", Tok::EXIT},
-    {"Exit", Tok::EXIT},
-    {"quit", Tok::EXIT},
-    {"Quit", Tok::EXIT},
-    {"sortie", Tok::EXIT},
-    {"Sortie", Tok::EXIT},
-    {"help", Tok::HELP},
-    {"true", Tok::BOOL, true},
-    {"false", Tok::BOOL, false},
-    {"undo", Tok::UNDO},
-    {"abort", Tok::ABORT},
+constexpr support::cmdlang::Keyword kOwnWords[] = {
+    {"goal", Tok::GOAL},     {"pset", Tok::SET},     {"timemax", Tok::TIMEMAX},
+    {"help", Tok::HELP},     {"undo", Tok::UNDO},    {"abort", Tok::ABORT},
     {"select", Tok::SELECT},
 };
+constexpr auto kKeywords = support::cmdlang::with_own_words(kOwnWords);
 
 // Whatever the first-order reader objects to, the command reports a bad formula.
 std::optional<fol::KFormula> read_keyed(const std::string& text) {

@@ -17,30 +17,12 @@ using support::cmdlang::Tok;
 template <class F>
 using Token = support::cmdlang::Token<F>;
 
-inline constexpr support::cmdlang::Keyword kKeywords[] = {
-    {"axiom", Tok::AXIOM},
-    {"init", Tok::INIT},
-    {"prove", Tok::PROVE},
-    {"nhr", Tok::NHR},
-    {"phr", Tok::PHR},
+inline constexpr support::cmdlang::Keyword kOwnWords[] = {
     {"set", Tok::SET},
-    {"verbose", Tok::VERBOSE},
-    {"maxcndts", Tok::MAXCNDTS},
-    {"pdsmax_global", Tok::PDSMAXGLOBAL},
     {"timemax", Tok::TIMEMAX},
-    {"splitting", Tok::SPLITTING},
-    {"check_subcase", Tok::CHECKSUBCASE},
-    {"trace_proof", Tok::TRACEPROOF},
-    {"exit", Tok::EXIT},
-    {"Exit", Tok::EXIT},
-    {"quit", Tok::EXIT},
-    {"Quit", Tok::EXIT},
-    {"sortie", Tok::EXIT},
-    {"Sortie", Tok::EXIT},
     {"help", Tok::HELP},
-    {"true", Tok::BOOL, true},
-    {"false", Tok::BOOL, false},
 };
+inline constexpr auto kKeywords = support::cmdlang::with_own_words(kOwnWords);
 
 template <class F>
 class Lexermain : public support::cmdlang::Lexer<F> {

@@ -9,28 +9,10 @@ namespace prop {
 
 namespace {
 
-constexpr support::cmdlang::Keyword kKeywords[] = {
-    {"axiom", Tok::AXIOM},
-    {"init", Tok::INIT},
-    {"prove", Tok::PROVE},
-    {"nhr", Tok::NHR},
-    {"phr", Tok::PHR},
+constexpr support::cmdlang::Keyword kOwnWords[] = {
     {"set", Tok::SET},
-    {"verbose", Tok::VERBOSE},
-    {"maxcndts", Tok::MAXCNDTS},
-    {"pdsmax_global", Tok::PDSMAXGLOBAL},
-    {"splitting", Tok::SPLITTING},
-    {"check_subcase", Tok::CHECKSUBCASE},
-    {"trace_proof", Tok::TRACEPROOF},
-    {"exit", Tok::EXIT},
-    {"Exit", Tok::EXIT},
-    {"quit", Tok::EXIT},
-    {"Quit", Tok::EXIT},
-    {"sortie", Tok::EXIT},
-    {"Sortie", Tok::EXIT},
-    {"true", Tok::BOOL, true},
-    {"false", Tok::BOOL, false},
 };
+constexpr auto kKeywords = support::cmdlang::with_own_words(kOwnWords);
 
 std::optional<Formula> read_formula(const std::string& text) { return analyse_proposition(text); }
 

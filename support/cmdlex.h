@@ -14,7 +14,9 @@
 //   cmdlang::Token<F> t = lex.token();   // may throw FormulaError or Failure
 #pragma once
 
+#include <array>
 #include <climits>
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <span>
@@ -78,6 +80,42 @@ struct Keyword {
   Tok tok;
   bool value = false;
 };
+
+// The words every program reads alike: the shared commands and settings,
+// the exit words and the booleans. Each program's table is these and its
+// own words (`with_own_words`); a word is a keyword only through its table.
+inline constexpr Keyword kSharedWords[] = {
+    {"axiom", Tok::AXIOM},
+    {"init", Tok::INIT},
+    {"prove", Tok::PROVE},
+    {"nhr", Tok::NHR},
+    {"phr", Tok::PHR},
+    {"verbose", Tok::VERBOSE},
+    {"maxcndts", Tok::MAXCNDTS},
+    {"pdsmax_global", Tok::PDSMAXGLOBAL},
+    {"splitting", Tok::SPLITTING},
+    {"check_subcase", Tok::CHECKSUBCASE},
+    {"trace_proof", Tok::TRACEPROOF},
+    {"exit", Tok::EXIT},
+    {"Exit", Tok::EXIT},
+    {"quit", Tok::EXIT},
+    {"Quit", Tok::EXIT},
+    {"sortie", Tok::EXIT},
+    {"Sortie", Tok::EXIT},
+    {"true", Tok::BOOL, true},
+    {"false", Tok::BOOL, false},
+};
+
+// A program's keyword table: the shared words, then its own.
+template <std::size_t N>
+constexpr std::array<Keyword, std::size(kSharedWords) + N> with_own_words(
+    const Keyword (&own)[N]) {
+  std::array<Keyword, std::size(kSharedWords) + N> out{};
+  std::size_t i = 0;
+  for (const Keyword& k : kSharedWords) out[i++] = k;
+  for (const Keyword& k : own) out[i++] = k;
+  return out;
+}
 
 inline bool is_digit(unsigned char c) { return c >= '0' && c <= '9'; }
 inline bool is_ascii_letter(unsigned char c) {
