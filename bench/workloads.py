@@ -22,25 +22,16 @@ import tempfile
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
+sys.path.insert(0, str(ROOT / "bench"))
+import golden  # noqa: E402  (its problem-file reader)
 
 
 def problem(path, name):
     """The input lines of problem `name` of a problem file (its context
-    lines, then its prove line), as bench/run.sh reads it."""
-    context, cur = [], ""
-    for line in (ROOT / path).read_text().splitlines():
-        if line.startswith("(*"):
-            text = re.sub(r"\s*\*\)$", "", re.sub(r"^\(\*\s*", "", line))
-            if len(text.split()) <= 2 or text[:1].isdigit():
-                cur = re.split(r"[:,\s]", text, maxsplit=1)[0]
-            continue
-        if re.match(r"^(set |axiom |init$|init )", line):
-            context.append(line)
-            continue
-        if line.startswith("prove "):
-            if cur == name:
-                return context + [line]
-            cur = ""
+    lines, then its prove line), named as bench/golden.py names them."""
+    for found, context, line in golden.problems(path):
+        if found == name:
+            return context + [line]
     raise KeyError(name)
 
 
