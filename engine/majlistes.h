@@ -33,13 +33,6 @@ class Majlistes {
   using Decomposable = typename Core<L>::Decomposable;
   using LitIndex = std::map<int, typename Core<L>::LitTableCell>;
 
-  // The result of `majdjvues`: (already-seen list, decomposables list, literal index).
-  struct Djvues {
-    std::vector<Decomposed> djvues;
-    std::vector<Decomposable> decables;
-    LitIndex lit_index;
-  };
-
   explicit Majlistes(Core<L>& core) : core_(core) {}
 
   // True when some literal of `neg` and some literal of `pos` have equal formulas.
@@ -58,12 +51,6 @@ class Majlistes {
     return r;
   }
 
-  // c2 with its variables replaced by constants: the form `subsume` matches against.
-  Cl freeze(const Cl& c2) const {
-    const FrozenClause<L>& f = frozen_of(c2);
-    return f ? *f : c2;
-  }
-
   // Does c1 subsume c2? The pure count and split-name tests run first, so
   // most failures cost no allocation; c2 is frozen once for all its tests.
   bool subsume(const Cl& c1, const Cl& c2) const {
@@ -72,22 +59,16 @@ class Majlistes {
     return match(c1, f ? *f : c2);
   }
 
-  // Does c1 subsume the frozen clause c2f (see `freeze`)?
+  // Does c1 subsume c2f, already frozen (see `frozen_of`)?
   bool subsume_frozen(const Cl& c1, const Cl& c2f) const {
     return cheap_ok(c1, c2f) && match(c1, c2f);
   }
 
-  // Candidate update. Side effects: `taillecndats`, `pdsmax_vu`,
-  // `empty_clause_number`. Throws Proved for the empty clause, EmptySplit for
-  // a clause left with split literals only.
-  std::vector<Cl> majcndats(const Cl& c, const std::vector<Cl>& cndats,
-                            const std::vector<Decomposed>& djvues) {
-    if (!admitted(c, cndats, djvues)) return cndats;
-    return ajoute(c, cndats, core_.current.maxcndts);
-  }
-
-  // The same update in place: `cndats` changes only when c is inserted, so a
-  // refused clause costs no copy of the list. True when c was inserted.
+  // Candidate update, in place: `cndats` changes only when c is inserted, so
+  // a refused clause costs no copy of the list. True when c was inserted.
+  // Side effects: `taillecndats`, `pdsmax_vu`, `empty_clause_number`. Throws
+  // Proved for the empty clause, EmptySplit for a clause left with split
+  // literals only.
   bool majcndats_inplace(const Cl& c, std::vector<Cl>& cndats,
                          const std::vector<Decomposed>& djvues) {
     if (!admitted(c, cndats, djvues)) return false;
@@ -103,15 +84,10 @@ class Majlistes {
   }
 
   // Inserts c after every candidate of weight at most its own, drops the
-  // candidates it subsumes and cuts the list after `capacity` entries.
-  // Side effects: `taillecndats`, `pdsmax_vu` (weight of the last kept entry).
-  std::vector<Cl> ajoute(const Cl& c, std::vector<Cl> l, int capacity) {
-    ajoute_inplace(c, l, capacity);
-    return l;
-  }
-
-  // The same on the list itself: kept candidates move down over the dropped
-  // ones, so the list is neither copied nor reallocated.
+  // candidates it subsumes and cuts the list after `capacity` entries. Kept
+  // candidates move down over the dropped ones, so the list is neither
+  // copied nor reallocated. Side effects: `taillecndats`, `pdsmax_vu`
+  // (weight of the last kept entry).
   void ajoute_inplace(const Cl& c, std::vector<Cl>& l, int capacity) {
     std::size_t w = 0, i = 0;  // l[0, w) is the new list; l[i, end) is still to be read
     bool inserted = false;
@@ -177,14 +153,6 @@ class Majlistes {
     std::erase_if(djvues, [](const Decomposed& d) { return d.gone; });
   }
 
-  // majdjvues_inplace on lists given and returned whole.
-  Djvues majdjvues(const Cl& c, std::vector<Decomposed> djvues, std::vector<Decomposable> decables,
-                   LitIndex lit_index) const {
-    majdjvues_inplace(c, djvues, decables, lit_index);
-    drop_gone(djvues);
-    return Djvues{std::move(djvues), std::move(decables), std::move(lit_index)};
-  }
-
   // Drops the candidates c subsumes. Side effects: `taillecndats`,
   // `pdsmax_vu` (the weight of the last candidate kept).
   void chcndts_inplace(const Cl& c, std::vector<Cl>& cndats) {
@@ -196,33 +164,6 @@ class Majlistes {
       core_.weights.pdsmax_vu = d.poids;
       return false;
     });
-  }
-
-  // The candidates without those c subsumes. Side effects: `taillecndats`, `pdsmax_vu`.
-  std::vector<Cl> chcndts(const Cl& c, const std::vector<Cl>& cndats) {
-    std::vector<Cl> out = cndats;
-    chcndts_inplace(c, out);
-    return out;
-  }
-
-  // `majdjvues` then `chcndts`, for an empty clause that still has split literals.
-  std::pair<std::vector<Cl>, Djvues> add_empty_with_split(const Cl& c,
-                                                          const std::vector<Cl>& cndats,
-                                                          std::vector<Decomposed> djvues,
-                                                          std::vector<Decomposable> decables,
-                                                          LitIndex lit_index) {
-    Djvues d = majdjvues(c, std::move(djvues), std::move(decables), std::move(lit_index));
-    std::vector<Cl> cs = chcndts(c, cndats);
-    return {std::move(cs), std::move(d)};
-  }
-
-  // The clauses of l that c does not subsume.
-  std::vector<Cl> majesclauses(const Cl& c, const std::vector<Cl>& l) const {
-    std::vector<Cl> out;
-    out.reserve(l.size());
-    for (const auto& d : l)
-      if (!subsume(c, d)) out.push_back(d);
-    return out;
   }
 
   // Inserts the entry (c, lit, sign, num) before the first entry whose clause
