@@ -112,20 +112,16 @@ class Oldeduction {
   }
 
   // Keeps the last occurrence of each entry, then drops leading framed
-  // entries; nullopt when nothing is left (the chain is refuted).
-  static std::optional<OClause> simplify(const OClause& k) {
-    std::vector<OLiteral> uniq;
-    uniq.reserve(k.lits.size());
-    std::size_t s = k.lits.size();  // first kept entry that is plain
-    for (std::size_t i = 0; i < k.lits.size(); ++i) {
-      bool later = std::find(k.lits.begin() + static_cast<std::ptrdiff_t>(i) + 1, k.lits.end(),
-                             k.lits[i]) != k.lits.end();
-      if (later) continue;
-      if (s == k.lits.size() && !k.lits[i].framed) s = uniq.size();
-      if (s != k.lits.size()) uniq.push_back(k.lits[i]);
-    }
-    if (uniq.empty()) return std::nullopt;
-    return OClause{std::move(uniq), k.num};
+  // entries; nullopt when nothing is left (the chain is refuted). The
+  // search's own rule (`simplify_codes`) on the chain's codes.
+  std::optional<OClause> simplify(const OClause& k) {
+    std::vector<Code> e, out;
+    e.reserve(k.lits.size());
+    for (const auto& o : k.lits) e.push_back(entry_code(code_of(o.name, o.sign), o.framed));
+    if (!simplify_codes(e, out)) return std::nullopt;
+    OClause r = to_oclause_codes(out);
+    r.num = k.num;
+    return r;
   }
 
   // Drops from the pending entries one equal to the chain's plain part.

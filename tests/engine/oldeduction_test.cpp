@@ -52,13 +52,13 @@ TEST(Oldeduction, DefaultClauseAndConversions) {
 
 TEST(Oldeduction, SimplifyAndRedundancy) {
   // The last occurrence of each entry stays; leading framed entries go.
-  auto k = OD::simplify({{{false, 1, true}, {true, 2, true}, {false, 1, true}}, -1});
+  Search s;
+  auto k = s.od.simplify({{{false, 1, true}, {true, 2, true}, {false, 1, true}}, -1});
   ASSERT_TRUE(k);
   EXPECT_EQ(k->lits, (std::vector<OD::OLiteral>{{false, 1, true}}));
-  EXPECT_FALSE(OD::simplify({{{true, 1, true}, {true, 2, false}}, -1}));
+  EXPECT_FALSE(s.od.simplify({{{true, 1, true}, {true, 2, false}}, -1}));
   EXPECT_TRUE(OD::cont({{1, true}, {2, false}, {3, true}}, {{1, true}, {3, true}}));
   EXPECT_FALSE(OD::cont({{1, true}}, {{1, false}}));
-  Search s;
   EXPECT_TRUE(s.od.is_redundant_or_change({{{false, 1, true}, {false, 1, false}}, -1}));
   EXPECT_TRUE(s.od.pending_size() == 0);
   EXPECT_FALSE(s.od.is_redundant_or_change({{{false, 2, true}}, -1}));
