@@ -1469,6 +1469,9 @@ void ProverImpl<L>::reset_lists() {
   core.lit_index.clear();
   table_limit_ = kTableSlack;
   attempt_first_clause_ = core.clause_counter;
+  // A count is good for one attempt: the logic's stored values, which a
+  // renaming walks through, may change between attempts.
+  fresh_names_.clear();
   if (core.current.trace_proof || core.current.splitting) {
     core.clause_table = core.axiom_table;
     core.clause_table[0] = root;
