@@ -20,9 +20,12 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
+  # The list is read whole first: with pipefail, grep -q leaving early could
+  # fail ninja's write and so skip a target that exists.
+  known=$(ninja -C "$build" -t targets all 2>/dev/null)
   for d in fuzz/corpus/*/; do
     t=$(basename "$d")
-    if ninja -C "$build" -t targets all 2>/dev/null | grep -q "^fuzz_${t}:"; then targets+=("$t"); fi
+    if grep -q "^fuzz_${t}:" <<<"$known"; then targets+=("$t"); fi
   done
 fi
 [ ${#targets[@]} -gt 0 ] || { echo "no fuzz targets"; exit 1; }
