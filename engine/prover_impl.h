@@ -1199,8 +1199,7 @@ void ProverImpl<L>::trace_split(const std::vector<Cl>& subs) {
     p.print_string("Le splitting de la clause donne :");
     p.print_newline();
     p.print_newline();
-    affichage.print_clause_list(subs);
-    p.print_newline();
+    affichage.print_clause_list(subs);  // each clause ends its own line
   } else {
     p.print_string("Clause non splittee");
   }
