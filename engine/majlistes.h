@@ -4,10 +4,11 @@
 // clauses a new clause subsumes, and notices the empty clause.
 //
 //   Majlistes<L> m(core);
-//   core.cndats = m.majcndats(c, core.cndats, core.djvues);   // may throw Proved / EmptySplit
+//   if (m.majcndats(c, core.cndats, core.djvues) == Majlistes<L>::Admission::Inserted) ...
 //
-// Subsumption and unification failures are plain values; the only
-// exceptions are engine::Proved and engine::EmptySplit from `majcndats`.
+// The lists are updated in place. Subsumption and unification failures are
+// plain values; the only exception is engine::Proved, from `majcndats`, when
+// the empty clause ends the attempt.
 #pragma once
 
 #include <algorithm>
@@ -33,6 +34,9 @@ class Majlistes {
   using Decomposable = typename Core<L>::Decomposable;
   using LitIndex = std::map<int, typename Core<L>::LitTableCell>;
 
+  // Its entries, in this order: the engine's types and state (`core`),
+  // `tauto`, `subsume`, `majcndats`, `majdjvues`, `add_empty_with_split`,
+  // `majesclauses`, `add_decables`; then the steps they are made of.
   explicit Majlistes(Core<L>& core) : core_(core) {}
 
   // True when some literal of `neg` and some literal of `pos` have equal formulas.
@@ -43,14 +47,6 @@ class Majlistes {
     return false;
   }
 
-  // The clause with apply_subst on the formula of every literal; nothing reclassified.
-  Cl apply_subst_clause(const typename L::substitution& s, const Cl& c) const {
-    Cl r = c;
-    for (auto* l : {&r.pos, &r.neg, &r.autres})
-      for (auto& lit : *l) lit.formule = core_.logic.apply_subst(s, lit.formule);
-    return r;
-  }
-
   // Does c1 subsume c2? The pure count and split-name tests run first, so
   // most failures cost no allocation; c2 is frozen once for all its tests.
   bool subsume(const Cl& c1, const Cl& c2) const {
@@ -59,21 +55,83 @@ class Majlistes {
     return match(c1, f ? *f : c2);
   }
 
+  // How the candidate update ended for a clause that is not the empty one.
+  enum class Admission {
+    Inserted,    // c is a candidate now
+    Refused,     // a tautology, too heavy, or subsumed: the lists are as they were
+    EmptySplit,  // c has split literals only: the caller closes its split case
+  };
+
+  // Candidate update, in place: `cndats` changes only when c is inserted, so
+  // a refused clause costs no copy of the list. Side effects: `taillecndats`,
+  // `pdsmax_vu`, `empty_clause_number`. Throws Proved for the empty clause
+  // (it ends the attempt).
+  Admission majcndats(const Cl& c, std::vector<Cl>& cndats, const std::vector<Decomposed>& djvues) {
+    if (c.pos.empty() && c.neg.empty()) {
+      core_.empty_clause_number = c.num;
+      if (c.split_neg.empty() && c.split_pos.empty()) throw Proved{};
+      return Admission::EmptySplit;
+    }
+    if (!admitted(c, cndats, djvues)) return Admission::Refused;
+    ajoute(c, cndats, core_.current.maxcndts);
+    return Admission::Inserted;
+  }
+
+  // Marks `gone` the already-seen clauses that c subsumes, and drops their
+  // entries in the literal index and their deferred literals. The list keeps
+  // them until `drop_gone`: a walk over it may be running.
+  void majdjvues(const Cl& c, std::vector<Decomposed>& djvues, std::vector<Decomposable>& decables,
+                 LitIndex& lit_index) const {
+    std::set<int> gone;
+    for (auto& d : djvues) {
+      if (d.gone || !subsume(c, d.first)) continue;
+      d.gone = true;
+      lit_index.erase(d.first.num);
+      gone.insert(d.first.num);
+    }
+    if (!gone.empty())
+      std::erase_if(decables, [&gone](const Decomposable& e) { return gone.count(e.num) != 0; });
+  }
+
+  // An empty clause that closes a split case prunes the already-seen list,
+  // then the candidates.
+  void add_empty_with_split(const Cl& c, std::vector<Cl>& cndats, std::vector<Decomposed>& djvues,
+                            std::vector<Decomposable>& decables, LitIndex& lit_index) {
+    majdjvues(c, djvues, decables, lit_index);
+    chcndts(c, cndats);
+  }
+
+  // Drops from l the clauses c subsumes. Changes no cell.
+  void majesclauses(const Cl& c, std::vector<Cl>& l) const {
+    std::erase_if(l, [&](const Cl& d) { return subsume(c, d); });
+  }
+
+  // Inserts the entry (c, lit, sign, num) before the first entry whose clause
+  // is heavier than c (so after every entry of equal weight).
+  static void add_decables(std::vector<Decomposable>& l, int num, ClauseRef<L> c, bool sign,
+                           const Lit& lit) {
+    auto it = std::find_if(l.begin(), l.end(),
+                           [&c](const Decomposable& e) { return e.rest->poids > c->poids; });
+    l.insert(it, Decomposable{std::move(c), lit, sign, num});
+  }
+  static void add_decables(std::vector<Decomposable>& l, int num, const Cl& c, bool sign,
+                           const Lit& lit) {
+    add_decables(l, num, std::make_shared<const Cl>(c), sign, lit);
+  }
+
+  // ---- The steps of the entries above ----
+
+  // The clause with apply_subst on the formula of every literal; nothing reclassified.
+  Cl apply_subst_clause(const typename L::substitution& s, const Cl& c) const {
+    Cl r = c;
+    for (auto* l : {&r.pos, &r.neg, &r.autres})
+      for (auto& lit : *l) lit.formule = core_.logic.apply_subst(s, lit.formule);
+    return r;
+  }
+
   // Does c1 subsume c2f, already frozen (see `frozen_of`)?
   bool subsume_frozen(const Cl& c1, const Cl& c2f) const {
     return cheap_ok(c1, c2f) && match(c1, c2f);
-  }
-
-  // Candidate update, in place: `cndats` changes only when c is inserted, so
-  // a refused clause costs no copy of the list. True when c was inserted.
-  // Side effects: `taillecndats`, `pdsmax_vu`, `empty_clause_number`. Throws
-  // Proved for the empty clause, EmptySplit for a clause left with split
-  // literals only.
-  bool majcndats_inplace(const Cl& c, std::vector<Cl>& cndats,
-                         const std::vector<Decomposed>& djvues) {
-    if (!admitted(c, cndats, djvues)) return false;
-    ajoute_inplace(c, cndats, core_.current.maxcndts);
-    return true;
   }
 
   // The weight tests of the candidate update: true when a clause of weight
@@ -88,7 +146,7 @@ class Majlistes {
   // candidates move down over the dropped ones, so the list is neither
   // copied nor reallocated. Side effects: `taillecndats`, `pdsmax_vu`
   // (weight of the last kept entry).
-  void ajoute_inplace(const Cl& c, std::vector<Cl>& l, int capacity) {
+  void ajoute(const Cl& c, std::vector<Cl>& l, int capacity) {
     std::size_t w = 0, i = 0;  // l[0, w) is the new list; l[i, end) is still to be read
     bool inserted = false;
     while (true) {
@@ -133,29 +191,9 @@ class Majlistes {
     }
   }
 
-  // Marks `gone` the already-seen clauses that c subsumes, and drops their
-  // entries in the literal index and their deferred literals. The list keeps
-  // them until `drop_gone`: a walk over it may be running.
-  void majdjvues_inplace(const Cl& c, std::vector<Decomposed>& djvues,
-                         std::vector<Decomposable>& decables, LitIndex& lit_index) const {
-    std::set<int> gone;
-    for (auto& d : djvues) {
-      if (d.gone || !subsume(c, d.first)) continue;
-      d.gone = true;
-      lit_index.erase(d.first.num);
-      gone.insert(d.first.num);
-    }
-    if (!gone.empty())
-      std::erase_if(decables, [&gone](const Decomposable& e) { return gone.count(e.num) != 0; });
-  }
-
-  static void drop_gone(std::vector<Decomposed>& djvues) {
-    std::erase_if(djvues, [](const Decomposed& d) { return d.gone; });
-  }
-
   // Drops the candidates c subsumes. Side effects: `taillecndats`,
   // `pdsmax_vu` (the weight of the last candidate kept).
-  void chcndts_inplace(const Cl& c, std::vector<Cl>& cndats) {
+  void chcndts(const Cl& c, std::vector<Cl>& cndats) {
     std::erase_if(cndats, [&](const Cl& d) {
       if (subsume(c, d)) {
         --core_.taillecndats;
@@ -166,29 +204,14 @@ class Majlistes {
     });
   }
 
-  // Inserts the entry (c, lit, sign, num) before the first entry whose clause
-  // is heavier than c (so after every entry of equal weight).
-  static void add_decables(std::vector<Decomposable>& l, int num, ClauseRef<L> c, bool sign,
-                           const Lit& lit) {
-    auto it = std::find_if(l.begin(), l.end(),
-                           [&c](const Decomposable& e) { return e.rest->poids > c->poids; });
-    l.insert(it, Decomposable{std::move(c), lit, sign, num});
-  }
-  static void add_decables(std::vector<Decomposable>& l, int num, const Cl& c, bool sign,
-                           const Lit& lit) {
-    add_decables(l, num, std::make_shared<const Cl>(c), sign, lit);
+  static void drop_gone(std::vector<Decomposed>& djvues) {
+    std::erase_if(djvues, [](const Decomposed& d) { return d.gone; });
   }
 
  private:
-  // The admission test of the candidate update: false when c is not to be
-  // inserted (a tautology, too heavy, or subsumed by a seen clause or a
-  // candidate). An empty clause ends the search, or the split case it is in.
+  // The admission test of a clause that is not empty: false when it is a
+  // tautology, too heavy, or subsumed by a seen clause or a candidate.
   bool admitted(const Cl& c, const std::vector<Cl>& cndats, const std::vector<Decomposed>& djvues) {
-    if (c.pos.empty() && c.neg.empty()) {
-      core_.empty_clause_number = c.num;
-      if (c.split_neg.empty() && c.split_pos.empty()) throw Proved{};
-      throw EmptySplit{};
-    }
     if (tauto(c)) return false;
     if (refused_by_weight(c.poids)) return false;
     const FrozenClause<L>& frozen = frozen_of(c);

@@ -515,32 +515,34 @@ void ProverImpl<L>::add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps
       c.indice = Indice{2.0};
       c.autres.push_back(Lit{h.formula, Marque{}, core.next_literal_number()});
     }
-    if (majlistes.majcndats_inplace(c, core.cndats, core.djvues)) record(c);
+    if (majlistes.majcndats(c, core.cndats, core.djvues) == Majlistes<L>::Admission::Inserted)
+    record(c);
     if (c.poids > core.weights.pdsmax_vu) core.weights.pdsmax_vu = c.poids;
   }
 }
 
-// Side effects: updates the candidates; an empty clause that still depends
-// on split literals closes its split cases and prunes the lists. A clause
-// kept (or ending the search) is filed in the table of all clauses, with
-// `parent` when given (a factor's resolvent, which is kept only through it).
-// True when c is kept.
+// The gate of every new clause: the candidate update, and the case split an
+// empty clause with split literals closes. Side effects: updates the lists;
+// a clause kept (or ending the search) is filed in the table of all
+// clauses, with `parent` when given (a factor's resolvent, which is kept
+// only through it); may raise Proved. True when c is kept.
 template <Logic L>
 bool ProverImpl<L>::premajcndats(const Cl& c, const Cl* parent) {
   auto file = [&] {
     record(c);
     if (parent) record(*parent);
   };
+  using Admission = typename Majlistes<L>::Admission;
+  Admission a;
   try {
-    const bool kept = majlistes.majcndats_inplace(c, core.cndats, core.djvues);
-    if (kept) file();
-    return kept;
-  } catch (const EmptySplit&) {
-    file();
+    a = majlistes.majcndats(c, core.cndats, core.djvues);
   } catch (const Proved&) {
     file();
     throw;
   }
+  if (a == Admission::Inserted) file();
+  if (a != Admission::EmptySplit) return a == Admission::Inserted;
+  file();
   for (auto it = core.empty_split_clauses.rbegin(); it != core.empty_split_clauses.rend(); ++it)
     if (majlistes.subsume(*it, c)) return false;
   std::vector<SplitLit> lits;
@@ -562,11 +564,10 @@ bool ProverImpl<L>::premajcndats(const Cl& c, const Cl* parent) {
   } catch (const Insat&) {
     throw Proved{};
   }
-  // The satisfiable set keeps what c does not subsume, and c as its newest.
-  std::erase_if(core.empty_split_clauses, [&](const Cl& d) { return majlistes.subsume(c, d); });
+  // The satisfiable set: c, newest, then the clauses it does not subsume.
+  majlistes.majesclauses(c, core.empty_split_clauses);
   core.empty_split_clauses.push_back(c);
-  majlistes.majdjvues_inplace(c, core.djvues, core.decables, core.lit_index);
-  majlistes.chcndts_inplace(c, core.cndats);
+  majlistes.add_empty_with_split(c, core.cndats, core.djvues, core.decables, core.lit_index);
   return true;
 }
 
@@ -1005,7 +1006,7 @@ void ProverImpl<L>::factor_search(const FactorState& s, std::vector<Lit> l1, std
 template <Logic L>
 void ProverImpl<L>::all_resol(Decomposed e) {
   check_stop();
-  majlistes.majdjvues_inplace(e.first, core.djvues, core.decables, core.lit_index);
+  majlistes.majdjvues(e.first, core.djvues, core.decables, core.lit_index);
   drop_gone();
   e.seq = core.seen_index.add(*e.second);
   core.seen_seq[e.first.num] = e.seq;
@@ -1375,7 +1376,8 @@ void ProverImpl<L>::build_goal(const F& goal) {
   c.contraintes = root.contraintes;
   c.indice = Indice{2.0};
   c.origine = make_origine<L>(Parentless<L>{});
-  if (majlistes.majcndats_inplace(c, core.cndats, core.djvues)) record(c);
+  if (majlistes.majcndats(c, core.cndats, core.djvues) == Majlistes<L>::Admission::Inserted)
+    record(c);
 }
 
 // Shows the proof of the empty clause; false when none can be shown (the

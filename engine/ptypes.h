@@ -27,7 +27,6 @@ namespace engine {
 // ---- Engine-wide control-flow exceptions (rare: once per attempt) ----
 struct Proved {};      // the empty clause was derived, or the goal is true
 struct ProveFail {};   // no candidate clause is left
-struct EmptySplit {};  // a new clause has only split literals
 struct Noprinting {};  // no proof can be shown
 
 // An internal inconsistency; `file` names the module ("prover", "oldeduction", ...).
