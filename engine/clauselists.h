@@ -319,6 +319,53 @@ std::vector<std::pair<K, std::pair<Indice, int>>> merge_hist(
   return out;
 }
 
+// The largest hint value of a resolvent's clause history, that is of
+// add_hist_c (add_hist_c (merge_hist c1.indices_a c2.indices_a) c1) c2, in
+// one walk over the parents' histories that builds nothing. The counts
+// saturate as the history's own do.
+template <Logic L>
+int resolvent_hint_max(const Clause<L>& c1, const Clause<L>& c2) {
+  constexpr int kMax = 2147483647;
+  const ClauseHistory &h1 = c1.indices_a, &h2 = c2.indices_a;
+  int best = 0;
+  bool seen1 = false, seen2 = false;
+  auto entry = [&](int key, const Indice& ind, long long n) {
+    if (n > kMax) n = kMax;
+    if (key == c1.num) {
+      seen1 = true;
+      if (n < kMax) ++n;
+    }
+    if (key == c2.num) {
+      seen2 = true;
+      if (n < kMax) ++n;
+    }
+    best = std::max(best, Typespoids::hint_value(ind, n));
+  };
+  std::size_t i = 0, j = 0;
+  while (i < h1.size() || j < h2.size()) {
+    if (j == h2.size() || (i < h1.size() && h1[i].first > h2[j].first)) {
+      entry(h1[i].first, h1[i].second.first, h1[i].second.second);
+      ++i;
+    } else if (i == h1.size() || h2[j].first > h1[i].first) {
+      entry(h2[j].first, h2[j].second.first, h2[j].second.second);
+      ++j;
+    } else {  // equal keys: h1's index, the counts added
+      entry(h1[i].first, h1[i].second.first,
+            static_cast<long long>(h1[i].second.second) + h2[j].second.second);
+      ++i;
+      ++j;
+    }
+  }
+  if (!seen1) {
+    // c1 enters with count 1, and c2 counts on it when it is the same clause.
+    const bool same = c2.num == c1.num;
+    best = std::max(best, Typespoids::hint_value(c1.indice, same ? 2 : 1));
+    if (same) seen2 = true;
+  }
+  if (!seen2) best = std::max(best, Typespoids::hint_value(c2.indice, 1));
+  return best;
+}
+
 // ---- Split-context inclusion ----
 
 // True when a[0..na) is a subsequence of b[0..nb).

@@ -102,7 +102,7 @@ requires(L& l, const typename L::formula& f, const typename L::formula& g,
   { l.hashed_hash(f, sign) } -> std::same_as<std::size_t>;  // and its hash
   { l.indice_regle(name) } -> std::same_as<Indice>;
   // Beyond the record: a structural three-way order (-1, 0, 1; declared
-  // constructor order, constants first) and a hash agreeing with equality.
+  // constructor order, constants first).
   { l.compare_structural(f, g) } -> std::same_as<int>;
   // Beyond the record, so that a pair that cannot unify costs little: a
   // quick necessary condition (false: `unif` of f with any renaming of g

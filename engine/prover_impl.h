@@ -147,24 +147,20 @@ class ProverImpl {
   bool split_tautology(const Cl& c1, const Cl& c2) const;
   bool split_subcase(const Cl& c1, const Cl& c2) const;
   void trace_refusal(const char* what) const;
-  struct FactorState {
-    Lit cur;
-    typename L::constraints cons;
+  struct FactorBuild {  // what a factor is built from: the parents' instances, extra literals
     Cl c1, c2;
     std::vector<Lit> a, b, c;
   };
   struct Factor {
     Lit lit;
-    Cl c1, c2;
     typename L::constraints cons;
-    std::vector<Lit> a, b, c;
+    FactorBuild b;
   };
-  void factor_search(const FactorState& s, std::vector<Lit> l1, std::vector<Lit> l2,
-                     std::vector<Factor>& out);
+  int factor_walk(const Lit& cur, const typename L::constraints& cons, const FactorBuild* b,
+                  std::vector<Lit> l1, std::vector<Lit> l2, std::vector<Factor>* out);
   bool drop_refused(const Cl& c1, const Cl& c2, const UnifOf<L>& u, const Lit& l,
                     const typename L::renaming& r, bool extra_lits);
-  int count_factors(const Lit& cur, const typename L::constraints& cons, std::vector<Lit> l1,
-                    std::vector<Lit> l2);
+  double resolvent_weight(const Cl& c1, const Cl& c2, int depth, const Lit& l) const;
   Lit subst_lit(const typename L::substitution& s, const Lit& l);
   int fresh_names_of(const Cl& c1, const Lit& l1);
   std::vector<Lit> subst_lits(const typename L::substitution& s, const std::vector<Lit>& l);
@@ -627,6 +623,9 @@ void ProverImpl<L>::trace_refusal(const char* what) const {
   }
 }
 
+// The fresh names renaming c1 apart takes (see `rename_apart`: the literal,
+// then the rest's negatives, positives and undetermined literals), counted
+// by the logic's own renaming walk once per clause and attempt.
 template <Logic L>
 int ProverImpl<L>::fresh_names_of(const Cl& c1, const Lit& l1) {
   auto [it, fresh] = fresh_names_.try_emplace(c1.num, 0);
@@ -770,8 +769,10 @@ typename ProverImpl<L>::Apart ProverImpl<L>::rename_apart(const Cl& c1, const Li
   return Apart{std::move(r), std::move(l2f), std::move(k2)};
 }
 
-// Both parents under the unifier, clause 2 renamed apart first; each gets
-// the constraints cell the logic gave it.
+// Both parents under the unifier, clause 2 renamed apart first. Each
+// instance gets a new cell with the constraints the logic gave its clause
+// (with both logics the set the parent's cell already holds), so the
+// parents, which tables share, stay as they are.
 template <Logic L>
 std::pair<Clause<L>, Clause<L>> ProverImpl<L>::instances(const Cl& c1, const Cl& c2,
                                                         const Apart& apart, const UnifOf<L>& u,
@@ -783,9 +784,9 @@ std::pair<Clause<L>, Clause<L>> ProverImpl<L>::instances(const Cl& c1, const Cl&
     for (Lit& x : *side) x.formule = lg.rename_formula(apart.r, x.formule);
   c2p.contraintes = std::make_shared<typename L::constraints>(apart.k2);
   Cl c1s = apply_subst_clause(core, u.subst, c1);
-  *c1s.contraintes = two.c1;  // c1's own cell, as the logic asks
+  c1s.contraintes = std::make_shared<typename L::constraints>(two.c1);
   Cl c2s = apply_subst_clause(core, u.subst, c2p);
-  *c2s.contraintes = two.c2;
+  c2s.contraintes = std::make_shared<typename L::constraints>(two.c2);
   trace_instances(c2p, l, c1s, c2s);
   return {std::move(c1s), std::move(c2s)};
 }
@@ -807,6 +808,17 @@ Clause<L> ProverImpl<L>::joined(const Cl& c1, const Cl& c2, const Lit& lit,
   return out;
 }
 
+// The weight of the resolvent of c1 and c2 on l, from the parents' fields
+// alone: the built resolvent and the early refusal both take it from here.
+// The parents' instances under the unifier have the same weights, indices,
+// histories and (without literals of undetermined sign) lengths.
+template <Logic L>
+double ProverImpl<L>::resolvent_weight(const Cl& c1, const Cl& c2, int depth, const Lit& l) const {
+  return Typespoids::pds_res_max(depth, c1.indice, resolvent_hint_max(c1, c2), c1.poids,
+                                 static_cast<int>(length(c1)), c2.indice, c2.poids,
+                                 static_cast<int>(length(c2)), core.logic.size(l.formule));
+}
+
 // The resolvent's weight, index and histories, from its parents' instances.
 // Side effect: takes the next clause number.
 template <Logic L>
@@ -814,9 +826,7 @@ void ProverImpl<L>::weigh_resolvent(Cl& res, const Cl& c1s, const Cl& c2s, const
                                     const Lit& l) {
   res.indices_b = merge_hist(c1s.indices_b, c2s.indices_b);
   res.indices_a = add_hist_c(add_hist_c(merge_hist(c1s.indices_a, c2s.indices_a), c1s), c2s);
-  res.poids = core.weights.pds_res(u.depth, c1s.indice, res.indices_b, res.indices_a, c1s.poids,
-                                   static_cast<int>(length(c1s)), c2s.indice, c2s.poids,
-                                   static_cast<int>(length(c2s)), core.logic.size(l.formule));
+  res.poids = resolvent_weight(c1s, c2s, u.depth, l);
   res.indice = core.weights.indice_res(c1s.indice, c2s.indice, res.indices_b, res.indices_a);
   res.num = core.next_clause_number();
   res.contraintes = std::make_shared<typename L::constraints>(u.constraints);
@@ -831,10 +841,10 @@ void ProverImpl<L>::offer_factors(const Cl& res, const Lit& l,
                                   const typename L::constraints& cons, Cl c1s, Cl c2s) {
   std::vector<Factor> factors;
   std::vector<Lit> cand1 = c1s.pos, cand2 = c2s.neg;
-  FactorState s0{l, cons, std::move(c1s), std::move(c2s), {}, {}, {}};
-  factor_search(s0, std::move(cand1), std::move(cand2), factors);
+  FactorBuild b0{std::move(c1s), std::move(c2s), {}, {}, {}};
+  factor_walk(l, cons, &b0, std::move(cand1), std::move(cand2), &factors);
   for (Factor& f : factors) {
-    Cl fc = joined(f.c1, f.c2, f.lit, f.a, f.b, f.c);
+    Cl fc = joined(f.b.c1, f.b.c2, f.lit, f.b.a, f.b.b, f.b.c);
     fc.poids = res.poids;
     fc.indice = res.indice;
     fc.indices_b = res.indices_b;
@@ -889,11 +899,12 @@ void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const L
 
 // A resolvent that the candidate gate refuses for its weight alone, with
 // all its factors (they weigh as much), is not built: its number and its
-// factors' numbers are taken as building them would take them, and c1's
-// constraints cell gets what the unifier gave it. Only when neither clause
-// has literals of undetermined sign (under the unifier their lengths stay as
-// they are, so the weight can be told now) and when neither the resolvent
-// nor a factor can be empty (the gate would then end the search instead).
+// factors' numbers are taken as building them would take them. Only when
+// neither clause has literals of undetermined sign (under the unifier their
+// lengths stay as they are, so the weight can be told now) and when neither
+// the resolvent nor a factor can be empty (the gate would then end the
+// search instead). The weight and the factor walk are the building path's
+// own (`resolvent_weight`, `factor_walk` counting).
 template <Logic L>
 bool ProverImpl<L>::drop_refused(const Cl& c1, const Cl& c2, const UnifOf<L>& u, const Lit& l,
                                  const typename L::renaming& r, bool extra_lits) {
@@ -903,31 +914,32 @@ bool ProverImpl<L>::drop_refused(const Cl& c1, const Cl& c2, const UnifOf<L>& u,
   if (!nonempty) return false;
   const bool factors = !c1.pos.empty() || !c2.neg.empty();
   if (factors && c1.neg.empty() && c2.pos.empty()) return false;
-  const ClauseHistory ia = add_hist_c(add_hist_c(merge_hist(c1.indices_a, c2.indices_a), c1), c2);
-  const double poids =
-      core.weights.pds_res(u.depth, c1.indice, merge_hist(c1.indices_b, c2.indices_b), ia, c1.poids,
-                           static_cast<int>(length(c1)), c2.indice, c2.poids,
-                           static_cast<int>(length(c2)), core.logic.size(l.formule));
-  if (!majlistes.refused_by_weight(poids)) return false;
-  const auto& two = std::get<TwoConstraints<typename L::constraints>>(u.outcome);
-  *c1.contraintes = two.c1;
+  if (!majlistes.refused_by_weight(resolvent_weight(c1, c2, u.depth, l))) return false;
   core.next_clause_number();
   if (!factors) return true;
+  // The candidates of the walk: as in the instances, c1's positives and
+  // c2's negatives renamed apart, under the unifier.
   std::vector<Lit> neg2;
   neg2.reserve(c2.neg.size());
   for (const Lit& x : c2.neg)
     neg2.push_back(Lit{core.logic.rename_formula(r, x.formule), x.marque, x.num_lit});
-  for (int n =
-           count_factors(l, u.constraints, subst_lits(u.subst, c1.pos), subst_lits(u.subst, neg2));
+  for (int n = factor_walk(l, u.constraints, nullptr, subst_lits(u.subst, c1.pos),
+                           subst_lits(u.subst, neg2), nullptr);
        n > 0; --n)
     core.next_clause_number();
   return true;
 }
 
-// How many factors factor_search finds from the same state, without making them.
+// Every chain of candidates, in list order, that unifies step by step with
+// the current literal gives one factor; chains taking an earlier candidate
+// come first. The loop walks the candidates; the recursion follows one
+// chain, so its depth is bounded by the clause's length. Returns how many
+// factors there are; with `b` (the parents' instances and the extra
+// literals so far) it also builds them into `out`, else it only counts.
 template <Logic L>
-int ProverImpl<L>::count_factors(const Lit& cur, const typename L::constraints& cons,
-                                 std::vector<Lit> l1, std::vector<Lit> l2) {
+int ProverImpl<L>::factor_walk(const Lit& cur, const typename L::constraints& cons,
+                               const FactorBuild* b, std::vector<Lit> l1, std::vector<Lit> l2,
+                               std::vector<Factor>* out) {
   L& lg = core.logic;
   auto cmp = [this](const Lit& x, const Lit& y) { return lit_cmp(x, y); };
   int found = 0;
@@ -943,42 +955,18 @@ int ProverImpl<L>::count_factors(const Lit& cur, const typename L::constraints& 
       support::internal_error("prover");
     const Lit lp{w->unified, cur.marque, cur.num_lit};
     ++found;
-    std::vector<Lit> n1, n2;
-    if (from1) {
-      n1.assign(l1.begin() + static_cast<std::ptrdiff_t>(i) + 1, l1.end());
-      n2 = l2;
-    } else {
-      n2.assign(l2.begin() + static_cast<std::ptrdiff_t>(i - l1.size()) + 1, l2.end());
+    std::optional<FactorBuild> bp;
+    if (b) {
+      std::vector<Lit> extra;
+      for (const F& f : w->extra) extra.push_back(Lit{f, Marque{}, 0});
+      auto [wa, wb, wc] = pos_neg_list(core, extra);
+      bp.emplace(FactorBuild{apply_subst_clause(core, w->subst, b->c1),
+                             apply_subst_clause(core, w->subst, b->c2),
+                             merge_perso(cmp, wa, subst_lits(w->subst, b->a)),
+                             merge_perso(cmp, wb, subst_lits(w->subst, b->b)),
+                             merge_perso(cmp, wc, subst_lits(w->subst, b->c))});
+      out->push_back(Factor{lp, w->constraints, *bp});
     }
-    found += count_factors(lp, w->constraints, except(cmp, lp, subst_lits(w->subst, n1)),
-                           except(cmp, lp, subst_lits(w->subst, n2)));
-  }
-  return found;
-}
-
-// Every chain of candidates, in list order, that unifies step by step with
-// the current literal gives one factor; chains taking an earlier candidate
-// come first. The loop walks the candidates; the recursion follows one
-// chain, so its depth is bounded by the clause's length.
-template <Logic L>
-void ProverImpl<L>::factor_search(const FactorState& s, std::vector<Lit> l1, std::vector<Lit> l2,
-                                  std::vector<Factor>& out) {
-  L& lg = core.logic;
-  auto cmp = [this](const Lit& x, const Lit& y) { return lit_cmp(x, y); };
-  const std::size_t total = l1.size() + l2.size();
-  for (std::size_t i = 0; i < total; ++i) {
-    tick();
-    const bool from1 = i < l1.size();
-    const Lit& m = from1 ? l1[i] : l2[i - l1.size()];
-    auto w = lg.unif(ConstraintArgOf<L>{OneConstraint<typename L::constraints>{s.cons}},
-                     s.cur.formule, m.formule);
-    if (!w) continue;
-    if (!std::holds_alternative<OneConstraint<typename L::constraints>>(w->outcome))
-      support::internal_error("prover");
-    const Lit lp{w->unified, s.cur.marque, s.cur.num_lit};
-    std::vector<Lit> extra;
-    for (const F& f : w->extra) extra.push_back(Lit{f, Marque{}, 0});
-    auto [wa, wb, wc] = pos_neg_list(core, extra);
     // The candidates after m: the rest of l1 then all of l2, or the rest of l2.
     std::vector<Lit> n1, n2;
     if (from1) {
@@ -987,18 +975,11 @@ void ProverImpl<L>::factor_search(const FactorState& s, std::vector<Lit> l1, std
     } else {
       n2.assign(l2.begin() + static_cast<std::ptrdiff_t>(i - l1.size()) + 1, l2.end());
     }
-    FactorState sp{lp,
-                   w->constraints,
-                   apply_subst_clause(core, w->subst, s.c1),
-                   apply_subst_clause(core, w->subst, s.c2),
-                   merge_perso(cmp, wa, subst_lits(w->subst, s.a)),
-                   merge_perso(cmp, wb, subst_lits(w->subst, s.b)),
-                   merge_perso(cmp, wc, subst_lits(w->subst, s.c))};
-    out.push_back(Factor{lp, sp.c1, sp.c2, sp.cons, sp.a, sp.b, sp.c});
-    std::vector<Lit> m1 = except(cmp, lp, subst_lits(w->subst, n1));
-    std::vector<Lit> m2 = except(cmp, lp, subst_lits(w->subst, n2));
-    factor_search(sp, std::move(m1), std::move(m2), out);
+    found += factor_walk(lp, w->constraints, bp ? &*bp : nullptr,
+                         except(cmp, lp, subst_lits(w->subst, n1)),
+                         except(cmp, lp, subst_lits(w->subst, n2)), out);
   }
+  return found;
 }
 
 // Resolves every literal of the newly seen clause against the clause itself

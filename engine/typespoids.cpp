@@ -57,6 +57,19 @@ double Typespoids::initpoids(std::optional<int> hint) const {
   return fmax_(static_cast<double>(h), moy);
 }
 
+double Typespoids::pds_res_max(int a, const Indice& i1, int hint_max_l, double p1, int len1,
+                               const Indice& i2, double p2, int len2, int e) {
+  if (len1 == 0 && len2 == 0) return 0.0;
+  double big_m = static_cast<double>(hint_max_l);
+  double x1 = i1 ? *i1 : 0.1;
+  double x2 = i2 ? *i2 : 0.1;
+  double m = fmax_(x1, x2);
+  // Summed in this exact order: the weights must be the same bits everywhere.
+  double core = (((1.0 + p1) * len1 + (1.0 + p2) * len2) + big_m * m) - static_cast<double>(e);
+  double v = fmax_(2.0, core) + static_cast<double>(a) + 1.0;
+  return fmax_(fmax_(p1, p2) + 1.0, v);
+}
+
 // A decomposition's clause weighs its parent's weight plus one, plus a
 // share that grows with the rule's index, its kind (b) and how often the
 // rule was used on the way (a); never less than 1.

@@ -3,6 +3,7 @@
 // with no contraction (-ffp-contract=off), so every machine gets the same bits.
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -19,7 +20,7 @@ using HintList = std::vector<std::pair<Item, std::pair<Indice, int>>>;
 class Typespoids {
  public:
   double pdsmax_default = 500.0;
-  double pdsmax_global = 500.0;  // the global weight limit; set by prove, never reset
+  double pdsmax_global = pdsmax_default;  // the global weight limit; set by prove, never reset
   double pdsmax_vu = 0.0;        // weight of the heaviest candidate kept
 
   static int ordrepoids(double a, double b);
@@ -32,11 +33,22 @@ class Typespoids {
 
   template <class Item>
   static int hint_max(const HintList<Item>& l);
+  // The hint value of an entry (index j, count k): int_of_indice(j) * k,
+  // taken in 64 bits and clamped, so a huge count never overflows.
+  static int hint_value(const Indice& j, long long k) {
+    long long v = static_cast<long long>(int_of_indice(j)) * k;
+    if (v > kIntMax) v = kIntMax;
+    if (v < kIntMin) v = kIntMin;
+    return static_cast<int>(v);
+  }
 
   // pds_res a i1 _ L p1 len1 i2 p2 len2 e
   template <class A, class Item>
   static double pds_res(int a, const Indice& i1, const A& unused, const HintList<Item>& l,
                         double p1, int len1, const Indice& i2, double p2, int len2, int e);
+  // pds_res with hint_max(L) already known, so that the list need not be built.
+  static double pds_res_max(int a, const Indice& i1, int hint_max_l, double p1, int len1,
+                            const Indice& i2, double p2, int len2, int e);
   template <class Item1, class Item2>
   static Indice indice_res(const Indice& i1, const Indice& i2, const HintList<Item1>& l1,
                            const HintList<Item2>& l2);
@@ -62,15 +74,9 @@ class Typespoids {
 
 template <class Item>
 int Typespoids::hint_max(const HintList<Item>& l) {
-  // listmax over the hint values int_of_indice(j) * k; the product is taken
-  // in 64 bits and clamped, so a huge count never overflows.
+  // listmax over the hint values.
   int best = 0;
-  for (const auto& e : l) {
-    long long v = static_cast<long long>(int_of_indice(e.second.first)) * e.second.second;
-    if (v > kIntMax) v = kIntMax;
-    if (v < kIntMin) v = kIntMin;
-    if (static_cast<int>(v) > best) best = static_cast<int>(v);
-  }
+  for (const auto& e : l) best = std::max(best, hint_value(e.second.first, e.second.second));
   return best;
 }
 
@@ -78,14 +84,7 @@ template <class A, class Item>
 double Typespoids::pds_res(int a, const Indice& i1, const A& /*unused*/, const HintList<Item>& l,
                            double p1, int len1, const Indice& i2, double p2, int len2, int e) {
   if (len1 == 0 && len2 == 0) return 0.0;
-  double big_m = static_cast<double>(hint_max(l));
-  double x1 = i1 ? *i1 : 0.1;
-  double x2 = i2 ? *i2 : 0.1;
-  double m = fmax_(x1, x2);
-  // Summed in this exact order: the weights must be the same bits everywhere.
-  double core = (((1.0 + p1) * len1 + (1.0 + p2) * len2) + big_m * m) - static_cast<double>(e);
-  double v = fmax_(2.0, core) + static_cast<double>(a) + 1.0;
-  return fmax_(fmax_(p1, p2) + 1.0, v);
+  return pds_res_max(a, i1, hint_max(l), p1, len1, i2, p2, len2, e);
 }
 
 template <class Item1, class Item2>

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "propprover/prop.h"
 #include "tests/engine/tcore.h"
 
@@ -132,6 +134,35 @@ TEST(Histories, AddAndMerge) {
   // Counts saturate instead of overflowing.
   engine::ClauseHistory big{{1, {std::nullopt, 2147483647}}};
   EXPECT_EQ(engine::merge_hist(big, big)[0].second.second, 2147483647);
+}
+
+// The resolvent's weight reads the largest hint of its clause history
+// without building it; it must agree with the history the resolvent keeps.
+TEST(Histories, ResolventHintMaxAgreesWithTheBuiltHistory) {
+  Fixture fx;
+  std::mt19937 rng(7);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  const engine::Indice inds[] = {std::nullopt, 0.5, 1.0, 3.7, 9.0};
+  const int counts[] = {1, 2, 5, 1 << 30, 2147483647};
+  auto history = [&] {
+    engine::ClauseHistory h;
+    for (int key = 6; key >= 1; --key)
+      if (pick(2)) h.push_back({key, {inds[pick(5)], counts[pick(5)]}});
+    return h;
+  };
+  for (int round = 0; round < 2000; ++round) {
+    auto c1 = fx.clause({"P"}), c2 = fx.clause({"Q"});
+    c1.num = 1 + pick(7);
+    c2.num = pick(3) == 0 ? c1.num : 1 + pick(7);
+    c1.indice = inds[pick(5)];
+    c2.indice = inds[pick(5)];
+    c1.indices_a = history();
+    c2.indices_a = history();
+    const engine::ClauseHistory built = engine::add_hist_c(
+        engine::add_hist_c(engine::merge_hist(c1.indices_a, c2.indices_a), c1), c2);
+    ASSERT_EQ(engine::resolvent_hint_max(c1, c2), engine::Typespoids::hint_max(built))
+        << "round " << round;
+  }
 }
 
 TEST(SplitContext, WhichOneSub) {
