@@ -187,18 +187,6 @@ void insert_sorted(Cmp&& cmp, std::vector<T>& l, T x) {
 
 // ---- Small list operations ----
 
-// (l without its n-th element, that element); nullopt when l is shorter (Not_found).
-template <class T>
-std::optional<std::pair<std::vector<T>, T>> list_delete_nth(const std::vector<T>& l,
-                                                            std::size_t n) {
-  if (n >= l.size()) return std::nullopt;
-  std::vector<T> rest;
-  rest.reserve(l.size() - 1);
-  rest.insert(rest.end(), l.begin(), l.begin() + static_cast<std::ptrdiff_t>(n));
-  rest.insert(rest.end(), l.begin() + static_cast<std::ptrdiff_t>(n) + 1, l.end());
-  return std::make_pair(std::move(rest), l[n]);
-}
-
 // The first n elements of l (all of it when shorter).
 template <class T>
 std::vector<T> list_sub(const std::vector<T>& l, std::size_t n) {

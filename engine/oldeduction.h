@@ -5,7 +5,8 @@
 // (model elimination chains) from the final clause, breadth first.
 //
 //   Oldeduction<L> od(core);
-//   ProofTreePtr<L> t = od.proof_search(core.empty_split_clauses, final_clause);  // or Noprinting
+//   std::vector<Clause<L>> l(core.empty_split_clauses.rbegin(), core.empty_split_clauses.rend());
+//   ProofTreePtr<L> t = od.proof_search(l, final_clause);  // newest first; or Noprinting
 //
 // The breadth-first walk has no end of its own: a chain taken out of the
 // pending list can be made again, and some inputs grow without bound. So the
@@ -41,20 +42,6 @@ class Oldeduction {
   using Cl = Clause<L>;
   using Tree = ProofTree<L>;
 
-  // A split literal of a chain: Framed records one resolved away earlier on
-  // the chain; Plain is still to be refuted. Sign true: from `split_neg`.
-  struct OLiteral {
-    bool framed;
-    int name;
-    bool sign;
-    bool operator==(const OLiteral&) const = default;
-  };
-  struct OClause {  // the first entry is the selected literal
-    std::vector<OLiteral> lits;
-    int num;  // the clause it was made from, -1 when built by the search
-  };
-  using NameSign = std::pair<int, bool>;
-
   // Work allowed to one search: about a second here. The largest proof the
   // examples and the bench sets show needs about 320 million (php4 with a
   // long candidate list); the next largest under half a million.
@@ -80,60 +67,6 @@ class Oldeduction {
   void set_work_bound(std::uint64_t b) { work_bound_ = b; }
   std::uint64_t last_work() const { return work_; }
 
-  static OClause to_oclause(const Cl& c) {
-    OClause k{{}, c.num};
-    k.lits.reserve(c.split_neg.size() + c.split_pos.size());
-    for (int n : c.split_neg) k.lits.push_back({false, n, true});
-    for (int n : c.split_pos) k.lits.push_back({false, n, false});
-    return k;
-  }
-
-  Cl to_clause(const OClause& k) const {
-    Cl c = default_clause_;
-    for (const auto& o : k.lits)
-      if (!o.framed) (o.sign ? c.split_neg : c.split_pos).push_back(o.name);
-    return c;
-  }
-
-  static std::vector<NameSign> makelist(const std::vector<OLiteral>& l) {
-    std::vector<NameSign> m;
-    m.reserve(l.size());
-    for (const auto& o : l)
-      if (!o.framed) m.push_back({o.name, o.sign});
-    return m;
-  }
-
-  // True when b is a subsequence of a.
-  static bool cont(const std::vector<NameSign>& a, const std::vector<NameSign>& b) {
-    std::size_t j = 0;
-    for (std::size_t i = 0; i < a.size() && j < b.size(); ++i)
-      if (a[i] == b[j]) ++j;
-    return j == b.size();
-  }
-
-  // Keeps the last occurrence of each entry, then drops leading framed
-  // entries; nullopt when nothing is left (the chain is refuted). The
-  // search's own rule (`simplify_codes`) on the chain's codes.
-  std::optional<OClause> simplify(const OClause& k) {
-    std::vector<Code> e, out;
-    e.reserve(k.lits.size());
-    for (const auto& o : k.lits) e.push_back(entry_code(code_of(o.name, o.sign), o.framed));
-    if (!simplify_codes(e, out)) return std::nullopt;
-    OClause r = to_oclause_codes(out);
-    r.num = k.num;
-    return r;
-  }
-
-  // Drops from the pending entries one equal to the chain's plain part.
-  void eliminate(const OClause& k) { pending_.erase(codes_of(k.lits)); }
-
-  // True when the chain holds a name with both signs, or a pending chain's
-  // plain part is a subsequence of its own; otherwise records it as pending.
-  bool is_redundant_or_change(const OClause& k) {
-    std::vector<Code> m = codes_of(k.lits);
-    return redundant_or_record(m) == kNil;
-  }
-
   // A proof tree for the refutation ending in c; throws Noprinting when the
   // search finds none or gives up, SearchInterrupted on the interrupt key.
   // Without split literals c's own derivation is the proof.
@@ -150,6 +83,8 @@ class Oldeduction {
   }
 
  private:
+  friend struct TestAccess;  // the chain rules' list forms (oldeduction_reference.h)
+
   // ---- Codes ----
   // Inside a search a split name is a dense id; a literal's code is
   // id * 2 + sign, and an entry of a chain is code * 2 + framed. Ids are
@@ -172,15 +107,6 @@ class Oldeduction {
   }
   int name_of(Code lit) const { return names_[lit >> 1]; }
   bool sign_of(Code lit) const { return (lit & 1) != 0; }
-
-  // The plain part of a chain, as literal codes.
-  std::vector<Code> codes_of(const std::vector<OLiteral>& l) {
-    std::vector<Code> m;
-    m.reserve(l.size());
-    for (const auto& o : l)
-      if (!o.framed) m.push_back(code_of(o.name, o.sign));
-    return m;
-  }
 
   // kNil when the chain is redundant; else the node of its new pending entry.
   std::uint32_t redundant_or_record(const std::vector<Code>& m) {
@@ -318,11 +244,14 @@ class Oldeduction {
     raw.insert(raw.end(), e.begin() + 1, e.end());
   }
 
-  OClause to_oclause_codes(const std::vector<Code>& e) const {
-    OClause k{{}, -1};
-    k.lits.reserve(e.size());
-    for (Code x : e) k.lits.push_back({is_framed(x), name_of(lit_of(x)), sign_of(lit_of(x))});
-    return k;
+  // The clause a chain shows: the default clause with the chain's plain
+  // entries as split literals, in chain order (a sign true entry comes from
+  // a `split_neg`); framed entries are left out.
+  Cl to_clause(const std::vector<Code>& e) const {
+    Cl c = default_clause_;
+    for (Code x : e)
+      if (!is_framed(x)) (sign_of(lit_of(x)) ? c.split_neg : c.split_pos).push_back(name_of(lit_of(x)));
+    return c;
   }
 
   // The tree of step i: the steps from the start replayed, a node each.
@@ -343,7 +272,7 @@ class Oldeduction {
       const bool left = simplify_codes(raw, next);
       if (left == refuted) support::internal_error("oldeduction");
       const int name = name_of(st.lit);
-      const Cl node = refuted ? default_clause_ : to_clause(to_oclause_codes(next));
+      const Cl node = refuted ? default_clause_ : to_clause(next);
       if (st.kind == Kind::Center || st.kind == Kind::Refuted_center) {
         t = make_tree<L>(typename Tree::Center{node, name, t});
       } else {
@@ -382,7 +311,7 @@ class Oldeduction {
         if (work_ > work_bound_ || footprint(cur, nxt) > kMemoryBound) give_up(End::OverBound);
         e.assign(cur.lits.begin() + cur.start[i], cur.lits.begin() + cur.start[i + 1]);
         if (cur.leaf[i] != kNil) pending_.erase_at(cur.leaf[i]);
-        if (auto done = expand(sides, e, cur.step[i], nxt)) {
+        if (auto done = search_tree(sides, e, cur.step[i], nxt)) {
           end_ = End::Found;
           return build_tree(l, sides, c, *done);
         }
@@ -401,7 +330,7 @@ class Oldeduction {
 
   // Makes the children of chain e (step `parent`) into `out`; returns the
   // step that closes the refutation when one does.
-  std::optional<std::uint32_t> expand(const Sides& sides, const std::vector<Code>& e,
+  std::optional<std::uint32_t> search_tree(const Sides& sides, const std::vector<Code>& e,
                                       std::uint32_t parent, Level& out) {
     if (e.empty() || is_framed(e[0])) support::internal_error("oldeduction");
     const Code lit = lit_of(e[0]);
@@ -495,7 +424,7 @@ class Oldeduction {
   std::unordered_map<std::uint64_t, std::vector<std::size_t>> levels_seen_;  // looked up only
   std::vector<std::pair<std::vector<Code>, std::vector<std::uint32_t>>> kept_levels_;
   std::size_t kept_entries_ = 0;
-  std::vector<Code> raw_, made_, plain_;  // scratch of expand
+  std::vector<Code> raw_, made_, plain_;  // scratch of search_tree
 };
 
 }  // namespace engine

@@ -545,21 +545,25 @@ bool ProverImpl<L>::premajcndats(const Cl& c, const Cl* parent) {
   lits.reserve(c.split_neg.size() + c.split_pos.size());
   for (int n : c.split_neg) lits.push_back(Splitting::mklit(n, true));
   for (int n : c.split_pos) lits.push_back(Splitting::mklit(n, false));
-  try {
-    // The split tree can grow large: its walk heeds the time limit too.
-    if (in_attempt_) {
-      try {
-        core.splitting_st.split_add_polled(lits);
-      } catch (const SplitStopped&) {
+  // The split tree can grow large: its walk heeds the time limit too. A
+  // refuted tree closes every case: the proof is found.
+  bool refuted = false;
+  if (in_attempt_) {
+    switch (core.splitting_st.split_add_polled(lits)) {
+      case Splitting::Added::Recorded:
+        break;
+      case Splitting::Added::Refuted:
+        refuted = true;
+        break;
+      case Splitting::Added::Stopped:
         check_stop();
-        core.splitting_st.split_add(lits);  // the request went away meanwhile
-      }
-    } else {
-      core.splitting_st.split_add(lits);
+        refuted = core.splitting_st.split_add(lits);  // the request went away meanwhile
+        break;
     }
-  } catch (const Insat&) {
-    throw Proved{};
+  } else {
+    refuted = core.splitting_st.split_add(lits);
   }
+  if (refuted) throw Proved{};
   // The satisfiable set: c, newest, then the clauses it does not subsume.
   majlistes.majesclauses(c, core.empty_split_clauses);
   core.empty_split_clauses.push_back(c);

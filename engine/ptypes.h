@@ -24,6 +24,8 @@
 
 namespace engine {
 
+struct TestAccess;  // the tests' way in (test_access.h)
+
 // ---- Engine-wide control-flow exceptions (rare: once per attempt) ----
 struct Proved {};      // the empty clause was derived, or the goal is true
 struct ProveFail {};   // no candidate clause is left
@@ -188,11 +190,6 @@ class OrderedMultimap {
     static const std::vector<V> none;
     auto s = find(k);
     return Values(s ? slots_[*s].second : none);
-  }
-  const V* find_newest(const K& k) const {
-    auto s = find(k);
-    if (!s || slots_[*s].second.empty()) return nullptr;
-    return &slots_[*s].second.back();
   }
   void remove(const K& k) {
     auto s = find(k);

@@ -145,6 +145,7 @@ void Splitting::TableRelease::operator()(SplitNodeTable* t) const noexcept { t->
 struct Splitting::Walk {
   const std::vector<SplitLit>* lits = nullptr;
   unsigned* ticks = nullptr;
+  bool stopped = false;  // a stop request came: the walk unwinds with null
   std::vector<int> names;  // distinct names of l, increasing
   int index_of(int name) const {
     auto it = std::lower_bound(names.begin(), names.end(), name);
@@ -220,6 +221,7 @@ struct Splitting::Walk {
   void begin(const std::vector<SplitLit>& l, unsigned* t) {
     lits = &l;
     ticks = t;
+    stopped = false;
     names.clear();
     for (const SplitLit& x : l) names.push_back(x.first);
     std::sort(names.begin(), names.end());
@@ -317,6 +319,10 @@ struct Splitting::Wide {
   }
 };
 
+SplitTreePtr Splitting::make_node(int name, SplitTreePtr left, SplitTreePtr right) {
+  return table_->make(name, std::move(left), std::move(right));
+}
+
 // The two leaves are immutable and shared by every tree of this object.
 SplitTreePtr Splitting::leaf(bool open) const { return open ? open_leaf_ : closed_leaf_; }
 
@@ -339,59 +345,19 @@ void Splitting::init_lit_state() {
   counter_ = 0;
 }
 
-std::optional<std::pair<std::vector<SplitLit>, SplitLit>> Splitting::mem_remove(
-    int n, const std::vector<SplitLit>& l) {
-  auto it = std::find_if(l.begin(), l.end(), [n](const SplitLit& x) { return x.first == n; });
-  if (it == l.end()) return std::nullopt;
-  std::vector<SplitLit> rest;
-  rest.reserve(l.size() - 1);
-  rest.insert(rest.end(), l.begin(), it);
-  rest.insert(rest.end(), it + 1, l.end());
-  return std::make_pair(std::move(rest), *it);
-}
-
-// Records the clause l (made of split literals only): every combination of
-// cases in which all its literals hold becomes refuted. Recursion depth is
-// bounded by the tree's depth, at most one level per split name.
-SplitTreePtr Splitting::add(const std::vector<SplitLit>& l, const SplitTreePtr& t) {
-  if (l.empty()) return leaf(false);
-  if (t->is_leaf) {
-    if (!t->open) return t;
-    SplitTreePtr chain = leaf(false);
-    for (auto it = l.rbegin(); it != l.rend(); ++it) {
-      if (it->second)
-        chain = table_->make(it->first, leaf(true), chain);
-      else
-        chain = table_->make(it->first, chain, leaf(true));
-    }
-    return chain;
-  }
-  auto found = mem_remove(t->name, l);
-  if (!found) return table_->make(t->name, add(l, t->left), add(l, t->right));
-  if (found->second.second) return table_->make(t->name, t->left, add(found->first, t->right));
-  return table_->make(t->name, add(found->first, t->left), t->right);
-}
-
-SplitTreePtr Splitting::simpltree(const SplitTreePtr& t) {
-  if (t->is_leaf) return leaf(t->open);
-  SplitTreePtr l = simpltree(t->left);
-  SplitTreePtr r = simpltree(t->right);
-  if (l->is_leaf && !l->open && r->is_leaf && !r->open) return leaf(false);
-  return table_->make(t->name, std::move(l), std::move(r));
-}
-
 // simpltree (add l t) in one walk, for a simplified t, with the same nodes
 // made in the same order: the subtrees the clause does not reach are
 // simplified already and are kept as they are, and each rebuilt node is
 // simplified as it is made. A shared subtree met again with the same
 // literals left gives the same result, remembered in the memo. With ticks,
-// it checks for a stop request every 1024 nodes and gives up with
-// SplitStopped (nothing changed).
+// it checks for a stop request every 1024 nodes; on one it gives up and
+// returns null all the way up (nothing changed).
 template <class Left>
 SplitTreePtr Splitting::add_simplified(Left& left, std::uint64_t s, const SplitTreePtr& t) {
   Walk& w = *walk_;
   if (w.ticks && (++*w.ticks & 1023u) == 0 && support::poll() != support::Stop::None)
-    throw SplitStopped{};
+    w.stopped = true;
+  if (w.stopped) return nullptr;
   if (left.done(s)) return leaf(false);
   if (t->is_leaf) {
     if (!t->open) return t;
@@ -422,22 +388,29 @@ SplitTreePtr Splitting::add_simplified(Left& left, std::uint64_t s, const SplitT
   int p = left.take(s, t->name, next);
   if (p < 0) {
     SplitTreePtr a = add_simplified(left, s, t->left);
-    r = node(std::move(a), add_simplified(left, s, t->right));
+    if (!a) return nullptr;
+    SplitTreePtr b = add_simplified(left, s, t->right);
+    if (!b) return nullptr;
+    r = node(std::move(a), std::move(b));
   } else if ((*w.lits)[p].second) {
-    r = node(t->left, add_simplified(left, next, t->right));
+    SplitTreePtr b = add_simplified(left, next, t->right);
+    if (!b) return nullptr;
+    r = node(t->left, std::move(b));
   } else {
-    r = node(add_simplified(left, next, t->left), t->right);
+    SplitTreePtr a = add_simplified(left, next, t->left);
+    if (!a) return nullptr;
+    r = node(std::move(a), t->right);
   }
   if (memo) w.remember(t->id, s, r);
   return r;
 }
 
 // The new tree replaces tree_ only once the walk is complete: a stop
-// request (SplitStopped) or a refuted tree (Insat) leaves tree_ as it was.
-// The memo is emptied on every way out. The old tree goes to the
-// graveyard instead of being dropped here, so its nodes are freed by
-// release, a loop, not by a chain of destructors as deep as the tree.
-void Splitting::record(const std::vector<SplitLit>& l, unsigned* ticks) {
+// request or a refuted tree leaves tree_ as it was. The memo is emptied on
+// every way out. The old tree goes to the graveyard instead of being
+// dropped here, so its nodes are freed by release, a loop, not by a chain
+// of destructors as deep as the tree.
+Splitting::Added Splitting::record(const std::vector<SplitLit>& l, unsigned* ticks) {
   SplitTreePtr t;
   {
     Walk& w = *walk_;
@@ -454,23 +427,27 @@ void Splitting::record(const std::vector<SplitLit>& l, unsigned* ticks) {
       t = add_simplified(left, left.start(), tree_);
     }
   }
-  if (t->is_leaf && !t->open) throw Insat{};
+  if (!t) return Added::Stopped;
+  if (t->is_leaf && !t->open) return Added::Refuted;
   graveyard_.push_back(std::move(tree_));
   tree_ = std::move(t);
+  return Added::Recorded;
 }
 
-void Splitting::split_add(const std::vector<SplitLit>& l) {
-  record(l, nullptr);
+bool Splitting::split_add(const std::vector<SplitLit>& l) {
+  const Added a = record(l, nullptr);
   release(false);
   table_->fit();
+  return a == Added::Refuted;
 }
 
 // After a stop request during the freeing, the rest of the graveyard is
 // left to the next release and the table is not shrunk.
-void Splitting::split_add_polled(const std::vector<SplitLit>& l) {
+Splitting::Added Splitting::split_add_polled(const std::vector<SplitLit>& l) {
   unsigned ticks = 0;
-  record(l, &ticks);
-  if (release(true)) table_->fit();
+  const Added a = record(l, &ticks);
+  if (a != Added::Stopped && release(true)) table_->fit();
+  return a;
 }
 
 // Frees the nodes only the dropped trees held, one at a time: a node's
@@ -494,23 +471,6 @@ bool Splitting::release(bool polled) {
 Splitting::~Splitting() {
   graveyard_.push_back(std::move(tree_));
   release(false);
-}
-
-// The clauses recorded shortest first (equal lengths in their given order)
-// into a fresh tree, which is returned; this object's own tree is not
-// touched. Throws Insat at the first clause that refutes every case.
-SplitTreePtr Splitting::test_insat(const std::vector<std::vector<SplitLit>>& ls) {
-  std::vector<const std::vector<SplitLit>*> sorted;
-  sorted.reserve(ls.size());
-  for (const auto& l : ls) sorted.push_back(&l);
-  std::stable_sort(sorted.begin(), sorted.end(),
-                   [](const auto* a, const auto* b) { return a->size() < b->size(); });
-  SplitTreePtr t = leaf(true);
-  for (const auto* l : sorted) {
-    t = simpltree(add(*l, t));
-    if (t->is_leaf && !t->open) throw Insat{};
-  }
-  return t;
 }
 
 }  // namespace engine

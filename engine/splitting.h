@@ -1,6 +1,6 @@
 // Split literals and the split tree: names for the cases of a clause split,
 // and a binary tree over names recording which combinations of cases are
-// refuted. When the whole tree is refuted, every case is closed (`Insat`).
+// refuted. When the whole tree is refuted, every case is closed.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +11,7 @@
 
 namespace engine {
 
-struct Insat {};         // every split case is refuted
-struct SplitStopped {};  // a stop request (alarm, interrupt) came while a clause was recorded
+struct TestAccess;
 
 using SplitLit = std::pair<int, bool>;  // (name, sign)
 
@@ -55,26 +54,25 @@ class Splitting {
   int current_litname() const { return counter_; }
   void reinit_litnames() { counter_ = 0; }
   void init_lit_state();
-  // (list without the first literal named n, that literal); nullopt for "not mem".
-  static std::optional<std::pair<std::vector<SplitLit>, SplitLit>> mem_remove(
-      int n, const std::vector<SplitLit>& l);
-  // The plain tree functions; the nodes they make are shared through this
-  // object's table, like those of split_add.
-  SplitTreePtr add(const std::vector<SplitLit>& l, const SplitTreePtr& t);
-  SplitTreePtr simpltree(const SplitTreePtr& t);
-  void split_add(const std::vector<SplitLit>& l);  // throws Insat
-  // split_add that checks support::poll() during its walk of a large tree and
-  // gives up with SplitStopped, the tree unchanged, on a stop request.
-  void split_add_polled(const std::vector<SplitLit>& l);
-  SplitTreePtr test_insat(const std::vector<std::vector<SplitLit>>& ls);  // throws Insat
+  // Records a clause of split literals: every combination of cases in which
+  // all its literals hold becomes refuted. True when the whole tree is then
+  // refuted (every case is closed); the tree is left as it was in that case.
+  bool split_add(const std::vector<SplitLit>& l);
+  // split_add that checks support::poll() during its walk of a large tree
+  // and gives up, the tree unchanged, on a stop request.
+  enum class Added { Recorded, Refuted, Stopped };
+  Added split_add_polled(const std::vector<SplitLit>& l);
   SplitTreePtr leaf(bool open) const;
   const SplitTreePtr& current() const { return tree_; }
 
  private:
+  friend struct TestAccess;  // the list forms of the tree functions (splitting_reference.h)
   struct Walk;    // what split_add needs for one clause; kept for its storage
   struct Narrow;  // the literals left as a bit mask: clauses of at most 64
   struct Wide;    // as counts per name: longer clauses
-  void record(const std::vector<SplitLit>& l, unsigned* ticks);
+  Added record(const std::vector<SplitLit>& l, unsigned* ticks);
+  // The shared node (name, left, right) of this object's table.
+  SplitTreePtr make_node(int name, SplitTreePtr left, SplitTreePtr right);
   template <class Left>
   SplitTreePtr add_simplified(Left& left, std::uint64_t state, const SplitTreePtr& t);
   // Frees what only the dropped trees hold (all of it, or until a stop

@@ -26,13 +26,6 @@ double Typespoids::make_pdsmax_global(int n) { return static_cast<double>(n); }
 // limit, never above 1, so it is taken before anything derived from it.
 double Typespoids::pdsmoy_global() const { return fmin_(1.0, pdsmax_global / 5.0); }
 
-int Typespoids::listmax(const std::vector<int>& l) {
-  int best = 0;
-  for (int x : l)
-    if (x > best) best = x;
-  return best;
-}
-
 // A user's "%" index: absent when not positive, else at most 1.
 Indice Typespoids::indice_of_int(long long n) {
   if (n <= 0) return std::nullopt;
@@ -51,7 +44,7 @@ int Typespoids::int_of_indice(const Indice& i) {
 // A hint below 1 counts as 1; a hint never makes a clause lighter than the
 // default weight.
 double Typespoids::initpoids(std::optional<int> hint) const {
-  double moy = fmin_(1.0, pdsmax_global / 5.0);
+  double moy = pdsmoy_global();
   if (!hint) return moy;
   int h = *hint >= 1 ? *hint : 1;
   return fmax_(static_cast<double>(h), moy);

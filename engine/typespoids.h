@@ -26,7 +26,6 @@ class Typespoids {
   static int ordrepoids(double a, double b);
   static double make_pdsmax_global(int n);
   double pdsmoy_global() const;
-  static int listmax(const std::vector<int>& l);
   static Indice indice_of_int(long long n);
   static int int_of_indice(const Indice& i);  // guarded: never UB on huge values
   double initpoids(std::optional<int> hint) const;
@@ -53,7 +52,6 @@ class Typespoids {
   static Indice indice_res(const Indice& i1, const Indice& i2, const HintList<Item1>& l1,
                            const HintList<Item2>& l2);
   static double pds_rule(const Indice& i, int b, int a, const Indice& unused, double p);
-  static double pds_cont(double w, int /*unused*/) { return w; }
   template <class Item>
   static int indice_rule(const Indice& i, const HintList<Item>& l);
 

@@ -35,7 +35,6 @@ class Formula {
   int size() const;                 // cached; saturates at INT_MAX
   int depth() const;                // cached; constants and atoms have depth 1
   std::size_t hash() const;         // structural, cached
-  bool is_binary() const { return kind() >= Kind::Iff && kind() <= Kind::And; }
 
   // Hash-consing makes structural equality an identity test.
   bool operator==(const Formula& o) const { return n_ == o.n_; }

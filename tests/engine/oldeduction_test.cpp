@@ -1,6 +1,8 @@
 // Proof reconstruction over split literals.
 #include "engine/oldeduction.h"
 
+#include "engine/oldeduction_reference.h"
+
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -19,6 +21,7 @@ using tcore::Fixture;
 using tcore::TL;
 using Tree = engine::ProofTree<TL>;
 using OD = Oldeduction<TL>;
+namespace ref = engine::reference;
 using V = std::vector<int>;
 
 struct Search : Fixture {
@@ -40,11 +43,11 @@ TEST(Oldeduction, DefaultClauseAndConversions) {
   EXPECT_EQ(d.indice, engine::Indice(2.0));
   EXPECT_TRUE(d.pos.empty() && d.split_neg.empty());
   Cl c = s.split({1, 4}, {2});
-  OD::OClause k = OD::to_oclause(c);
+  ref::OClause k = ref::to_oclause(c);
   EXPECT_EQ(k.num, c.num);
   EXPECT_EQ(k.lits,
-            (std::vector<OD::OLiteral>{{false, 1, true}, {false, 4, true}, {false, 2, false}}));
-  Cl back = s.od.to_clause({{{false, 3, false}, {true, 1, true}, {false, 5, true}}, -1});
+            (std::vector<ref::OLiteral>{{false, 1, true}, {false, 4, true}, {false, 2, false}}));
+  Cl back = ref::to_clause(s.od, {{{false, 3, false}, {true, 1, true}, {false, 5, true}}, -1});
   EXPECT_EQ(back.split_neg, V{5});
   EXPECT_EQ(back.split_pos, V{3});
   EXPECT_EQ(back.contraintes, d.contraintes);
@@ -53,18 +56,18 @@ TEST(Oldeduction, DefaultClauseAndConversions) {
 TEST(Oldeduction, SimplifyAndRedundancy) {
   // The last occurrence of each entry stays; leading framed entries go.
   Search s;
-  auto k = s.od.simplify({{{false, 1, true}, {true, 2, true}, {false, 1, true}}, -1});
+  auto k = ref::simplify(s.od, {{{false, 1, true}, {true, 2, true}, {false, 1, true}}, -1});
   ASSERT_TRUE(k);
-  EXPECT_EQ(k->lits, (std::vector<OD::OLiteral>{{false, 1, true}}));
-  EXPECT_FALSE(s.od.simplify({{{true, 1, true}, {true, 2, false}}, -1}));
-  EXPECT_TRUE(OD::cont({{1, true}, {2, false}, {3, true}}, {{1, true}, {3, true}}));
-  EXPECT_FALSE(OD::cont({{1, true}}, {{1, false}}));
-  EXPECT_TRUE(s.od.is_redundant_or_change({{{false, 1, true}, {false, 1, false}}, -1}));
+  EXPECT_EQ(k->lits, (std::vector<ref::OLiteral>{{false, 1, true}}));
+  EXPECT_FALSE(ref::simplify(s.od, {{{true, 1, true}, {true, 2, false}}, -1}));
+  EXPECT_TRUE(ref::cont({{1, true}, {2, false}, {3, true}}, {{1, true}, {3, true}}));
+  EXPECT_FALSE(ref::cont({{1, true}}, {{1, false}}));
+  EXPECT_TRUE(ref::is_redundant_or_change(s.od, {{{false, 1, true}, {false, 1, false}}, -1}));
   EXPECT_TRUE(s.od.pending_size() == 0);
-  EXPECT_FALSE(s.od.is_redundant_or_change({{{false, 2, true}}, -1}));
-  EXPECT_TRUE(
-      s.od.is_redundant_or_change({{{false, 3, false}, {true, 9, true}, {false, 2, true}}, -1}));
-  s.od.eliminate({{{false, 2, true}, {true, 7, true}}, -1});
+  EXPECT_FALSE(ref::is_redundant_or_change(s.od, {{{false, 2, true}}, -1}));
+  EXPECT_TRUE(ref::is_redundant_or_change(
+      s.od, {{{false, 3, false}, {true, 9, true}, {false, 2, true}}, -1}));
+  ref::eliminate(s.od, {{{false, 2, true}, {true, 7, true}}, -1});
   EXPECT_TRUE(s.od.pending_size() == 0);
 }
 
@@ -160,28 +163,28 @@ TEST(Oldeduction, PendingIndexAgreesWithAListScan) {
   std::mt19937 rng(7);
   for (int round = 0; round < 40; ++round) {
     Search s;
-    std::vector<std::vector<OD::NameSign>> model;
+    std::vector<std::vector<ref::NameSign>> model;
     for (int op = 0; op < 400; ++op) {
-      OD::OClause k{{}, -1};
+      ref::OClause k{{}, -1};
       const int len = static_cast<int>(rng() % 6);
       for (int i = 0; i < len; ++i) {
-        OD::OLiteral o{rng() % 4 == 0, static_cast<int>(rng() % 7) + 1, rng() % 2 == 0};
+        ref::OLiteral o{rng() % 4 == 0, static_cast<int>(rng() % 7) + 1, rng() % 2 == 0};
         if (std::find(k.lits.begin(), k.lits.end(), o) == k.lits.end()) k.lits.push_back(o);
       }
-      std::vector<OD::NameSign> m = OD::makelist(k.lits);
+      std::vector<ref::NameSign> m = ref::makelist(k.lits);
       if (rng() % 3 == 0) {
         auto it = std::find(model.begin(), model.end(), m);
         if (it != model.end()) model.erase(it);
-        s.od.eliminate(k);
+        ref::eliminate(s.od, k);
       } else {
         bool expect = false;
         for (std::size_t i = 0; i < m.size(); ++i)
           for (std::size_t j = i + 1; j < m.size(); ++j)
             if (m[i].first == m[j].first && m[i].second != m[j].second) expect = true;
         for (const auto& p : model)
-          if (!expect && OD::cont(m, p)) expect = true;
+          if (!expect && ref::cont(m, p)) expect = true;
         if (!expect) model.push_back(m);
-        ASSERT_EQ(s.od.is_redundant_or_change(k), expect) << "round " << round << " op " << op;
+        ASSERT_EQ(ref::is_redundant_or_change(s.od, k), expect) << "round " << round << " op " << op;
       }
       ASSERT_EQ(s.od.pending_size(), model.size());
     }
