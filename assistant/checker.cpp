@@ -32,6 +32,7 @@
 #include "engine/ptypes.h"
 #include "support/errors.h"
 #include "support/printer.h"
+#include "support/verdict.h"
 
 namespace assistant {
 namespace {
@@ -611,7 +612,8 @@ class Justifier {
  private:
   // True when the goal holds (its proof shown or not).
   bool prove(const std::vector<Hypothesis>& hyps, const fol::Formula& goal) {
-    return engine::proved(m_.prover.prove(m_.settings(), hyps, fol::KFormula{goal, 0}));
+    return engine::proved(
+        support::verdict::prove(m_.prover, m_.settings(), hyps, fol::KFormula{goal, 0}));
   }
 
   // The goal's display substitution, for g's hypotheses, the hints'

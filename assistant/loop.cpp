@@ -9,6 +9,7 @@
 #include "assistant/main.h"
 #include "support/cmdloop.h"
 #include "support/cmdsettings.h"
+#include "support/verdict.h"
 #include "support/lineinput.h"
 #include "support/printer.h"
 #include "support/signals.h"
@@ -138,17 +139,17 @@ struct Main::Run {
     return std::nullopt;
   }
   std::optional<int> operator()(const Axiom& c) {
-    m.prover.axiom(c.hyp);
+    support::verdict::answer_axiom(m.prover.axiom(c.hyp));
     return std::nullopt;
   }
   std::optional<int> operator()(const Prove_mode& c) {
     engine::ProveSettings s = m.settings();
     s.resolution_method = c.method;
-    m.prover.prove(s, c.hyps, rigid(m.logic.session(), c.formula));
+    support::verdict::prove(m.prover, s, c.hyps, rigid(m.logic.session(), c.formula));
     return std::nullopt;
   }
   std::optional<int> operator()(const Prove& c) {
-    m.prover.prove(m.settings(), c.hyps, rigid(m.logic.session(), c.formula));
+    support::verdict::prove(m.prover, m.settings(), c.hyps, rigid(m.logic.session(), c.formula));
     return std::nullopt;
   }
   std::optional<int> operator()(const parsermain::Goal& c) {
@@ -229,7 +230,7 @@ void Main::check_phrase() {
     // The diagnostic is printed; the goal is current again, nothing recorded.
     base.add_goal_list({g});
     return;
-  } catch (const engine::EndOfInput&) {
+  } catch (const support::cmdloop::EndOfInput&) {
     // The step question met the end of input: the program ends, so the
     // goal is not put back.
     throw;
@@ -278,7 +279,7 @@ std::optional<int> Main::interpret(const std::string& line) {
 std::optional<int> Main::execute_line(const std::string& line) {
   try {
     return support::cmdloop::answering([&] { return interpret(line); }, "Tapez help\n");
-  } catch (const engine::EndOfInput&) {
+  } catch (const support::cmdloop::EndOfInput&) {
     return end_of_input();
   }
 }

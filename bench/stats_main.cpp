@@ -18,7 +18,7 @@ template <class M>
 int run(const char* name) {
   return support::cmdloop::guarded(name, [name] {
     M m;
-    int status = support::cmdloop::boucle<engine::EndOfInput>(name, m);
+    int status = support::cmdloop::boucle(name, m);
     std::fprintf(stderr, "clauses made: %d\n", m.prover().clauses_made());
     return status;
   });

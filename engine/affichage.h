@@ -24,6 +24,7 @@
 #include "engine/splitting.h"
 #include "engine/typespoids.h"
 #include "support/printer.h"
+#include "support/signals.h"
 
 namespace engine {
 
@@ -161,6 +162,7 @@ class Affichage {
   // already in `shown` becomes a Leaf, so each clause is expanded once.
   // Throws Noprinting when a parent is missing from the table.
   ProofTreePtr<L> make_proof_tree(const Cl& c, const Table& table, std::set<int>& shown) const {
+    heed_interrupt();
     if (!shown.insert(c.num).second) return make_tree<L>(typename Tree::Leaf{c});
     if (!c.origine) return make_tree<L>(typename Tree::Leaf{c});
     auto parent = [&](int n) -> ProofTreePtr<L> {
@@ -194,14 +196,29 @@ class Affichage {
   // tree is built before anything is printed, so a missing clause
   // (Noprinting) prints nothing. Recursion depth: the depth of the proof.
   void print_proof(const ProofTreePtr<L>& t, const Table& table) const {
+    print_tree(full_tree(t, table));
+  }
+  // The two halves of print_proof. Both heed the interrupt key (a proof can
+  // run to millions of lines): it ends them with support::Interrupted, the
+  // request taken, and a tree cut short ends with a whole line.
+  ProofTreePtr<L> full_tree(const ProofTreePtr<L>& t, const Table& table) const {
     std::set<int> shown;
-    ProofTreePtr<L> full = expand(t, table, shown);
+    return expand(t, table, shown);
+  }
+  void print_tree(const ProofTreePtr<L>& full) const {
     std::string prefix = " ";
     tree_printer(prefix, 1, full);
     support::pp().print_newline();
   }
 
  private:
+  static void heed_interrupt() {
+    if (support::poll() == support::Stop::Interrupt) {
+      support::clear_interrupt();
+      throw support::Interrupted{};
+    }
+  }
+
   // Replaces every Deferred node by its clause's derivation tree, in the
   // order the printer meets them (first subtree first).
   ProofTreePtr<L> expand(const ProofTreePtr<L>& t, const Table& table, std::set<int>& shown) const {
@@ -247,7 +264,10 @@ class Affichage {
   // all but the last, so its own mark shows on its descendants' lines only.
   // A line is left unfinished: the parent, or print_proof, ends it, so no
   // blank line follows the last one.
+  // Every node starts at the beginning of a line: the interrupt key is
+  // heeded there, so the tree printed so far ends with a whole line.
   void tree_printer(std::string& prefix, int depth, const ProofTreePtr<L>& t) const {
+    heed_interrupt();
     auto& p = support::pp();
     std::visit(
         [&](const auto& n) {

@@ -33,9 +33,6 @@
 
 namespace engine {
 
-// The interrupt key stopped the search (the request is cleared).
-struct SearchInterrupted {};
-
 template <Logic L>
 class Oldeduction {
  public:
@@ -68,7 +65,8 @@ class Oldeduction {
   std::uint64_t last_work() const { return work_; }
 
   // A proof tree for the refutation ending in c; throws Noprinting when the
-  // search finds none or gives up, SearchInterrupted on the interrupt key.
+  // search finds none or gives up, support::Interrupted on the interrupt key
+  // (the request taken).
   // Without split literals c's own derivation is the proof.
   ProofTreePtr<L> proof_search(const std::vector<Cl>& l, const Cl& c) {
     if (c.split_neg.empty() && c.split_pos.empty()) return make_tree<L>(typename Tree::Deferred{c});
@@ -306,7 +304,7 @@ class Oldeduction {
       for (std::size_t i = cur.size(); i-- > 0;) {
         if (support::poll() == support::Stop::Interrupt) {
           support::clear_interrupt();
-          throw SearchInterrupted{};
+          throw support::Interrupted{};
         }
         if (work_ > work_bound_ || footprint(cur, nxt) > kMemoryBound) give_up(End::OverBound);
         e.assign(cur.lits.begin() + cur.start[i], cur.lits.begin() + cur.start[i + 1]);

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "engine/logic.h"
-#include "engine/prover.h"
+#include "engine/settings.h"
 #include "engine/splitting.h"
 #include "engine/typespoids.h"
 #include "support/errors.h"
@@ -233,19 +233,6 @@ class OrderedMultimap {
   std::vector<std::pair<K, std::vector<V>>> slots_;  // in order of first insertion
   std::unordered_multimap<std::size_t, std::size_t>
       index_;  // hash -> slot; looked up, never iterated
-};
-
-// ---- Settings: a default cell and a current cell per setting ----
-struct Settings {
-  ResolutionMethod resolution_method = ResolutionMethod::All;
-  bool lazy_decomposition = true;
-  int verbose = 1;
-  int step_prompt = 1;
-  int maxcndts = 40;
-  bool splitting = true;
-  bool check_subcase = true;
-  bool trace_proof = true;
-  int timemax = 30;
 };
 
 // ---- The state of one engine instance on a logic L ----

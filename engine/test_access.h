@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/oldeduction.h"
+#include "engine/prover_impl.h"
 #include "engine/splitting.h"
 
 namespace engine {
@@ -52,6 +53,38 @@ struct TestAccess {
   template <Logic L>
   static Clause<L> to_clause(const Oldeduction<L>& od, const std::vector<std::uint32_t>& e) {
     return od.to_clause(e);
+  }
+
+  // ---- The engine instance: its state, and its steps one at a time ----
+  template <Logic L>
+  static ProverImpl<L>& impl(Prover<L>& p) {
+    return *p.impl_;
+  }
+  template <Logic L>
+  static Core<L>& core(ProverImpl<L>& i) {
+    return i.core_;
+  }
+  template <Logic L>
+  static Core<L>& core(Prover<L>& p) {
+    return p.impl_->core_;
+  }
+  template <Logic L>
+  static void add_resol(ProverImpl<L>& i, const Clause<L>& c1, const Literal<L>& l1,
+                        const Clause<L>& c2, const Literal<L>& l2) {
+    i.add_resol(c1, l1, c2, l2);
+  }
+  template <Logic L>
+  static void one_step(ProverImpl<L>& i) {
+    i.one_step();
+  }
+  template <Logic L>
+  static void decompose_litteral(ProverImpl<L>& i, const Literal<L>& l, bool sign,
+                                 ClauseRef<L> rest, typename Core<L>::LitTable& table) {
+    i.decompose_litteral(l, sign, std::move(rest), table);
+  }
+  template <Logic L>
+  static std::size_t detached_decomposables(Prover<L>& p) {
+    return p.impl_->detached_decomposables_;
   }
 
   // ---- Split tree ----

@@ -7,6 +7,7 @@
 #include "folprover/lexermain.h"
 #include "folprover/parsermain.h"
 #include "support/cmdloop.h"
+#include "support/verdict.h"
 #include "support/printer.h"
 
 namespace folprover {
@@ -66,14 +67,14 @@ std::optional<int> Main::execute(const Command<fol::Formula>& c) {
           print_help();
         } else if constexpr (std::is_same_v<T, Nothing>) {
         } else if constexpr (std::is_same_v<T, Axiom<fol::Formula>>) {
-          prover_.axiom(
-              {cmd.hyp.formula, cmd.hyp.poids, logic_.empty_constraints(), cmd.hyp.indice});
+          support::verdict::answer_axiom(prover_.axiom(
+              {cmd.hyp.formula, cmd.hyp.poids, logic_.empty_constraints(), cmd.hyp.indice}));
         } else if constexpr (std::is_same_v<T, Prove_mode<fol::Formula>>) {
-          prover_.prove(settings(cmd.mode), hypotheses(cmd.hyps),
-                        fol::rigid_free_vars(logic_.session(), cmd.formula));
+          support::verdict::prove(prover_, settings(cmd.mode), hypotheses(cmd.hyps),
+                                  fol::rigid_free_vars(logic_.session(), cmd.formula));
         } else if constexpr (std::is_same_v<T, Prove<fol::Formula>>) {
-          prover_.prove(settings(std::nullopt), hypotheses(cmd.hyps),
-                        fol::rigid_free_vars(logic_.session(), cmd.formula));
+          support::verdict::prove(prover_, settings(std::nullopt), hypotheses(cmd.hyps),
+                                  fol::rigid_free_vars(logic_.session(), cmd.formula));
         } else if constexpr (std::is_same_v<T, Set_int> || std::is_same_v<T, Set_bool>) {
           set(cells_, cmd.setting, cmd.value);
         }
@@ -86,6 +87,6 @@ std::optional<int> Main::execute_line(const std::string& line) {
   return support::cmdloop::run_line([&] { return execute(parse_line(line)); });
 }
 
-int Main::boucle() { return support::cmdloop::boucle<engine::EndOfInput>("fol_prover", *this); }
+int Main::boucle() { return support::cmdloop::boucle("fol_prover", *this); }
 
 }  // namespace folprover

@@ -12,6 +12,7 @@
 #include "propprover/parsermain.h"
 #include "propprover/prop.h"
 #include "support/errors.h"
+#include "support/verdict.h"
 
 namespace {
 
@@ -34,14 +35,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     prop::Command c = prop::parse_command(line);
     switch (c.kind) {
       case prop::Command::Kind::Axiom:
-        prover.axiom(c.hyps.front());
+        support::verdict::answer_axiom(prover.axiom(c.hyps.front()));
         break;
       case prop::Command::Kind::Prove_mode:
         cells.resolution_method = c.mode;
-        prover.prove(cells, c.hyps, c.formula);
+        support::verdict::prove(prover, cells, c.hyps, c.formula);
         break;
       case prop::Command::Kind::Prove:
-        prover.prove(cells, c.hyps, c.formula);
+        support::verdict::prove(prover, cells, c.hyps, c.formula);
         break;
       case prop::Command::Kind::Init:
         prover.init();

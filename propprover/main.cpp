@@ -7,6 +7,7 @@
 #include "engine/ptypes.h"
 #include "propprover/parsermain.h"
 #include "support/cmdloop.h"
+#include "support/verdict.h"
 
 namespace prop {
 
@@ -26,15 +27,15 @@ std::optional<int> Main::dispatch(const Command& c) {
     case Command::Kind::Nothing:
       break;
     case Command::Kind::Axiom:
-      prover_.axiom(c.hyps.front());
+      support::verdict::answer_axiom(prover_.axiom(c.hyps.front()));
       break;
     case Command::Kind::Prove_mode:
       // The method stays in force for later proves that name none.
       cells_.resolution_method = c.mode;
-      prover_.prove(cells_, c.hyps, c.formula);
+      support::verdict::prove(prover_, cells_, c.hyps, c.formula);
       break;
     case Command::Kind::Prove:
-      prover_.prove(cells_, c.hyps, c.formula);
+      support::verdict::prove(prover_, cells_, c.hyps, c.formula);
       break;
     case Command::Kind::Set_int:
       support::cmdlang::set(cells_, c.int_setting, c.int_value);
@@ -49,7 +50,7 @@ std::optional<int> Main::dispatch(const Command& c) {
 int run_prop_prover() {
   return support::cmdloop::guarded("prop_prover", [] {
     Main m;
-    return support::cmdloop::boucle<engine::EndOfInput>("prop_prover", m);
+    return support::cmdloop::boucle("prop_prover", m);
   });
 }
 

@@ -1,12 +1,11 @@
 // What the command loops of the programs share: the answers, the farewell,
 // the report of a refused line, and the read-dispatch loop of the batch
 // provers, and `guarded`, the one place where an internal error ends a
-// program. The engine's end of input is a type parameter, so this layer
-// stays below the engine.
+// program. The answer to a prove request is in verdict.h.
 //
 //   int status = cmdloop::guarded("prop_prover", [] {
 //     Program p;
-//     return cmdloop::boucle<engine::EndOfInput>("prop_prover", p);
+//     return cmdloop::boucle("prop_prover", p);
 //   });
 #pragma once
 
@@ -80,10 +79,13 @@ std::optional<int> run_line(Run&& run) {
   return std::nullopt;
 }
 
+// End of input met inside a command (the step question of a search): the
+// loops end as they do at end of input.
+struct EndOfInput {};
+
 // boucle: the prompt ">>> ", one line, `program.execute_line(line)`, until
 // an exit word (its status) or the end of input (non-zero, no farewell).
-// `EndOfInput` is the engine's end of input met inside a command.
-template <class EndOfInput, class Program>
+template <class Program>
 int boucle(const char* name, Program& program) {
   std::string line;
   for (;;) {

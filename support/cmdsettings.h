@@ -6,6 +6,7 @@
 //   cmdlang::set(cells, cmdlang::IntSetting::verbose, 2);   // prints "verbose change"
 #pragma once
 
+#include "engine/settings.h"
 #include "support/printer.h"
 
 namespace support::cmdlang {
@@ -13,10 +14,8 @@ namespace support::cmdlang {
 enum class IntSetting { verbose, maxcndts, pdsmax_global, timemax };
 enum class BoolSetting { splitting, check_subcase, trace_proof };
 
-// Which resolutions an attempt allows: all of them, only those whose second
-// clause is negative (nhr), or only those whose first is positive (phr).
-// A prove line may name nhr or phr.
-enum class ResolutionMethod { All, Nhr, Phr };
+// A prove line may name a resolution method, nhr or phr.
+using ResolutionMethod = engine::ResolutionMethod;
 
 inline const char* name_of(IntSetting s) {
   switch (s) {

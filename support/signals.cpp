@@ -68,7 +68,12 @@ bool g_stop_points = false;
 void enable_stop_points(bool on) { g_stop_points = on; }
 
 void stop_point() {
-  if (g_stop_points && (g_alarm || g_interrupt)) throw StopRequested{};
+  if (!g_stop_points) return;
+  if (g_alarm) throw TimeOut{};
+  if (g_interrupt) {
+    g_interrupt = 0;
+    throw Interrupted{};
+  }
 }
 
 Stop poll() {

@@ -22,13 +22,16 @@ void ignore_alarm();  // a later expiry has no effect
 // What, if anything, asks the search to stop now. Cheap: two flag reads.
 Stop poll();
 
-// Stop points of long operations that run inside a proof attempt but
-// outside the engine's own loop (substitution or unification of formulas
-// with thousands of nodes). While they are enabled (the engine enables them
-// for an attempt), a pending alarm or interrupt leaves such an operation
-// as StopRequested, which the engine turns into its outcome; otherwise a
-// stop point does nothing.
-struct StopRequested {};
+// Stop points: the places, in the engine's loop and inside long operations
+// of a logic (substitution or unification of formulas with thousands of
+// nodes), where a proof attempt notices the time limit or the interrupt
+// key. While they are enabled (the engine enables them for an attempt), a
+// pending alarm leaves through TimeOut, an interrupt through Interrupted
+// (the request cleared); both end the attempt. Otherwise a stop point does
+// nothing.
+struct StopRequested {};                // either of the two below
+struct TimeOut : StopRequested {};      // the time limit expired
+struct Interrupted : StopRequested {};  // the interrupt key
 void enable_stop_points(bool on);
 void stop_point();
 namespace detail {

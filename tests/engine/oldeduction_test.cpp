@@ -224,7 +224,7 @@ TEST(Oldeduction, InterruptStopsTheSearch) {
   EXPECT_THROW(s.od.proof_search(l, c), engine::Noprinting);
   support::catch_interrupt();
   raise(SIGINT);
-  EXPECT_THROW(s.od.proof_search(l, c), engine::SearchInterrupted);
+  EXPECT_THROW(s.od.proof_search(l, c), support::Interrupted);
   EXPECT_FALSE(support::interrupt_flag());
 }
 

@@ -178,7 +178,7 @@ TEST(ProverOutcomes, WeightLimitCarriesOver) {
   ProveSettings low = with_verbose(0);
   low.pdsmax_global = 2;
   EXPECT_FALSE(e.prove("(p & q) -> (q & p)", low));
-  EXPECT_EQ(e.prover.impl().core.weights.pdsmax_global, 2.0);
+  EXPECT_EQ(engine::TestAccess::core(e.prover).weights.pdsmax_global, 2.0);
   // Absent: the limit stays where the last request put it.
   EXPECT_FALSE(e.prove("(p & q) -> (q & p)", with_verbose(0)));
   ProveSettings high = with_verbose(0);

@@ -102,8 +102,8 @@ TEST(ProverAxioms, RefusedAxiomsChangeNothing) {
   EXPECT_EQ(e.axiom("vrai -> faux"), "Ce ne peut pas etre un axiome\n");
   EXPECT_EQ(e.axiom("faux | faux"), "Ce ne peut pas etre un axiome\n");
   EXPECT_EQ(e.axiom("q & (vrai -> faux)"), "Ce ne peut pas etre un axiome\n");
-  EXPECT_TRUE(e.prover.impl().core.axiom_djvues.empty());
-  EXPECT_TRUE(e.prover.impl().core.axiom_table.empty());
+  EXPECT_TRUE(engine::TestAccess::core(e.prover).axiom_djvues.empty());
+  EXPECT_TRUE(engine::TestAccess::core(e.prover).axiom_table.empty());
   EXPECT_FALSE(e.prove("q", with_verbose(0)));
   // Not even the clause numbers moved: the same proof as on a fresh engine.
   Engine fresh;
@@ -186,8 +186,9 @@ TEST(ProverStepQuestion, EndOfInputReachesTheCaller) {
   Engine e;
   bool eof = false;
   try {
-    e.prover.prove(with_verbose(2), {}, parse("(p & q) -> (q & p)"));
-  } catch (const engine::EndOfInput&) {
+    support::verdict::prove(e.prover, with_verbose(2), std::vector<prover_test::Hyp>{},
+                            parse("(p & q) -> (q & p)"));
+  } catch (const support::cmdloop::EndOfInput&) {
     eof = true;
   }
   EXPECT_TRUE(eof);
@@ -222,7 +223,7 @@ TEST(ProverLazy, DeferredLiteralsOfAPrunedClauseAreStillTaken) {
   s.maxcndts = 5;  // the same path as at the default 40, in a fiftieth of the time
   EXPECT_FALSE(e.prove("(((vrai | (p <-> q)) <-> ((p & vrai) | (q & q))) <-> ~q)", s));
   EXPECT_EQ(e.text, "La formule n'est pas prouvee (plus de candidats)\n");
-  EXPECT_GT(e.prover.impl().detached_decomposables, 0u);
+  EXPECT_GT(engine::TestAccess::detached_decomposables(e.prover), 0u);
 }
 
 }  // namespace

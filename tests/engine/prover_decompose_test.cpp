@@ -13,7 +13,7 @@ using Lit = engine::Literal<prop::PropLogic>;
 struct Dec {
   prop::PropLogic logic;
   engine::ProverImpl<prop::PropLogic> impl{logic};
-  engine::Core<prop::PropLogic>& core = impl.core;
+  engine::Core<prop::PropLogic>& core = engine::TestAccess::core(impl);
   engine::Core<prop::PropLogic>::LitTableCell table = core.new_lit_table();
 
   Dec() { core.current = core.defaults; }
@@ -26,7 +26,8 @@ struct Dec {
     return c;
   }
   void decompose(const std::string& f, bool sign, const Cl& r) {
-    impl.decompose_litteral(Lit{parse(f), {}, 1}, sign, std::make_shared<const Cl>(r), *table);
+    engine::TestAccess::decompose_litteral(impl, Lit{parse(f), {}, 1}, sign,
+                                           std::make_shared<const Cl>(r), *table);
   }
   std::size_t filed() const {
     std::size_t n = 0;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/prover_impl.h"
+#include "engine/test_access.h"
 #include "tests/engine/tcore.h"
 
 namespace {
@@ -16,7 +17,7 @@ using tcore::TL;
 struct Resol {
   TL logic;
   engine::ProverImpl<TL> impl{logic};
-  engine::Core<TL>& core = impl.core;
+  engine::Core<TL>& core = engine::TestAccess::core(impl);
 
   Resol() { core.current = core.defaults; }
   Lit lit(const std::string& f) { return Lit{f, {}, core.next_literal_number()}; }
@@ -35,7 +36,7 @@ struct Resol {
   // Resolves and reports whether the empty clause came out.
   bool resolve(const Cl& c1, const std::string& l1, const Cl& c2, const std::string& l2) {
     try {
-      impl.add_resol(c1, lit(l1), c2, lit(l2));
+      engine::TestAccess::add_resol(impl, c1, lit(l1), c2, lit(l2));
     } catch (const engine::Proved&) {
       return true;
     }
@@ -172,7 +173,7 @@ TEST(ProverResol, LazyStepTakesTheCandidateOnATie) {
   r.core.cndats = {cand};
   r.core.taillecndats = 1;
   engine::Majlistes<TL>::add_decables(r.core.decables, rest.num, rest, true, r.lit("P"));
-  r.impl.one_step();
+  engine::TestAccess::one_step(r.impl);
   EXPECT_EQ(cap.text().rfind("On prend une clause\n", 0), 0u);
   EXPECT_TRUE(r.core.cndats.empty());
   // A strictly heavier candidate waits for the decomposable.
@@ -181,10 +182,10 @@ TEST(ProverResol, LazyStepTakesTheCandidateOnATie) {
   r.core.taillecndats = 1;
   r.core.decables.clear();
   engine::Majlistes<TL>::add_decables(r.core.decables, rest.num, rest, true, r.lit("P"));
-  r.impl.one_step();
+  engine::TestAccess::one_step(r.impl);
   EXPECT_EQ(cap.text().rfind("On decompose un litteral\n", 0), 0u);
   EXPECT_EQ(r.core.cndats.size(), 1u);
   EXPECT_TRUE(r.core.decables.empty());
   r.core.cndats.clear();
-  EXPECT_THROW(r.impl.one_step(), engine::ProveFail);
+  EXPECT_THROW(engine::TestAccess::one_step(r.impl), engine::ProveFail);
 }

@@ -11,9 +11,11 @@
 #include <vector>
 
 #include "engine/prover_impl.h"
+#include "engine/test_access.h"
 #include "propprover/asynt.h"
 #include "propprover/prop.h"
 #include "support/printer.h"
+#include "support/verdict.h"
 
 namespace prover_test {
 
@@ -45,7 +47,7 @@ struct Engine {
   bool prove(const prop::Formula& goal, const ProveSettings& s = {},
              const std::vector<Hyp>& hyps = {}) {
     out.str("");
-    const bool ok = engine::proved(prover.prove(s, hyps, goal));
+    const bool ok = engine::proved(support::verdict::prove(prover, s, hyps, goal));
     support::pp().print_flush();
     text = out.str();
     return ok;
@@ -58,7 +60,7 @@ struct Engine {
   }
   std::string axiom(const std::string& f) {
     out.str("");
-    prover.axiom(hyp(parse(f)));
+    support::verdict::answer_axiom(prover.axiom(hyp(parse(f))));
     support::pp().print_flush();
     return out.str();
   }

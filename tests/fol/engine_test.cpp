@@ -6,6 +6,7 @@
 
 #include "engine/prover_impl.h"
 #include "support/bigstack.h"
+#include "support/verdict.h"
 #include "test_util.h"
 
 using foltest::P;
@@ -36,7 +37,7 @@ struct Engine {
     s.verbose = 0;
     s.timemax = timemax;
     out.str("");
-    const bool ok = engine::proved(prover.prove(s, hs, wrap(P(goal))));
+    const bool ok = engine::proved(support::verdict::prove(prover, s, hs, wrap(P(goal))));
     support::pp().print_flush();
     text = out.str();
     return ok;

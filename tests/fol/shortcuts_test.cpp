@@ -11,6 +11,7 @@
 
 #include "engine/prover_impl.h"
 #include "support/bigstack.h"
+#include "support/verdict.h"
 #include "test_util.h"
 
 using foltest::P;
@@ -84,7 +85,7 @@ Run<L> run(const Problem& pb, int verbose, int maxcndts) {
   s.step_prompt = 0;
   s.maxcndts = maxcndts;
   s.timemax = 0;
-  prover.prove(s, hs, wrap(P(pb.goal)));
+  support::verdict::prove(prover, s, hs, wrap(P(pb.goal)));
   support::pp().print_flush();
   support::pp().set_output(&std::cout);
   std::string text = out.str();

@@ -11,6 +11,7 @@
 #include "propprover/prop.h"
 #include "support/bigstack.h"
 #include "support/printer.h"
+#include "support/verdict.h"
 
 namespace {
 
@@ -95,7 +96,7 @@ TEST(PropSoundness, RandomFormulasAgainstTruthTables) {
     }
     bool is_valid = valid(whole);
     theorems += is_valid;
-    const bool answered_true = engine::proved(prover.prove(s, hyps, goal));
+    const bool answered_true = engine::proved(support::verdict::prove(prover, s, hyps, goal));
     proved += answered_true;
     EXPECT_TRUE(!answered_true || is_valid) << "proved a non-theorem: " << to_string(whole);
   }
