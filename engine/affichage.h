@@ -90,7 +90,7 @@ class Affichage {
  public:
   using Cl = Clause<L>;
   using Tree = ProofTree<L>;
-  using Table = std::map<int, Cl>;
+  using Table = std::map<int, ClauseRef<L>>;
   using Decomposable = typename Core<L>::Decomposable;
 
   explicit Affichage(const Core<L>& core) : core_(core) {}
@@ -139,6 +139,12 @@ class Affichage {
       support::pp().print_newline();
     }
   }
+  void print_clause_list(const std::vector<ClauseRef<L>>& l) const {
+    for (const auto& c : l) {
+      print_clause(*c);
+      support::pp().print_newline();
+    }
+  }
 
   void print_decomposable(const Decomposable& e) const {
     auto& p = support::pp();
@@ -168,7 +174,7 @@ class Affichage {
     auto parent = [&](int n) -> ProofTreePtr<L> {
       auto it = table.find(n);
       if (it == table.end()) throw Noprinting{};
-      return make_proof_tree(it->second, table, shown);
+      return make_proof_tree(*it->second, table, shown);
     };
     return std::visit(
         [&](const auto& o) -> ProofTreePtr<L> {

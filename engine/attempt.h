@@ -20,11 +20,13 @@ ProverImpl<L>::ProverImpl(L& logic)
       affichage_(core_),
       oldeduction_(core_),
       trace_(core_, affichage_) {
-  root_.poids = core_.weights.initpoids(0);
-  root_.origine = make_origine<L>(Parentless<L>{});
-  root_.num = 0;
-  root_.contraintes = std::make_shared<typename L::constraints>(logic.empty_constraints());
-  root_.indice = Indice{2.0};
+  Cl root;
+  root.poids = core_.weights.initpoids(0);
+  root.origine = make_origine<L>(Parentless<L>{});
+  root.num = 0;
+  root.contraintes = make_constraints<L>(logic.empty_constraints());
+  root.indice = Indice{2.0};
+  root_ = share(std::move(root));
 }
 
 // One attempt: settings, search, outcome. "c" at the step question lowered
@@ -160,12 +162,13 @@ void ProverImpl<L>::build_goal(const F& goal) {
     c.autres.push_back(Lit{goal, Marque{}, core_.next_literal_number()});
   }
   c.num = core_.next_clause_number();
-  c.poids = root_.poids;
-  c.contraintes = root_.contraintes;
+  c.poids = root_->poids;
+  c.contraintes = root_->contraintes;
   c.indice = Indice{2.0};
   c.origine = make_origine<L>(Parentless<L>{});
-  if (majlistes_.majcndats(c, core_.cndats, core_.djvues) == Majlistes<L>::Admission::Inserted)
-    record(c);
+  const ClauseRef<L> cref = share(std::move(c));
+  if (majlistes_.majcndats(cref, core_.cndats, core_.djvues) == Majlistes<L>::Admission::Inserted)
+    record(cref);
 }
 
 // ---- The proof of a proved attempt ----
@@ -174,13 +177,13 @@ void ProverImpl<L>::build_goal(const F& goal) {
 template <Logic L>
 const Clause<L>* ProverImpl<L>::final_clause() const {
   auto it = core_.clause_table.find(core_.empty_clause_number);
-  return it == core_.clause_table.end() ? nullptr : &it->second;
+  return it == core_.clause_table.end() ? nullptr : it->second.get();
 }
 
 // The satisfiable set, the newest clause first.
 template <Logic L>
-std::vector<Clause<L>> ProverImpl<L>::satisfiable_set() const {
-  return std::vector<Cl>(core_.empty_split_clauses.rbegin(), core_.empty_split_clauses.rend());
+std::vector<ClauseRef<L>> ProverImpl<L>::satisfiable_set() const {
+  return {core_.empty_split_clauses.rbegin(), core_.empty_split_clauses.rend()};
 }
 
 template <Logic L>

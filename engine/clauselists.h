@@ -497,10 +497,11 @@ std::vector<Fragment<L>> fait_morceaux(const Core<L>& core, std::vector<Fragment
 // Side effects: takes split names and clause numbers; files every new clause
 // in the clause table.
 template <Logic L>
-std::vector<Clause<L>> make_clauses(Core<L>& core, const Clause<L>& c,
-                                    const std::vector<Fragment<L>>& frags, int k, int previous) {
+std::vector<ClauseRef<L>> make_clauses(Core<L>& core, const ClauseRef<L>& cref,
+                                       const std::vector<Fragment<L>>& frags, int k, int previous) {
   if (frags.empty()) support::internal_error("prover");
-  if (k == 1 && frags.size() == 1) return {c};
+  if (k == 1 && frags.size() == 1) return {cref};
+  const Clause<L>& c = *cref;
   // The split literal of a middle fragment stands for that fragment or any
   // before it: its key holds the previous name too, so that one name never
   // means two things (a shared name would prove non-theorems).
@@ -517,7 +518,7 @@ std::vector<Clause<L>> make_clauses(Core<L>& core, const Clause<L>& c,
     core.split_names.emplace(std::move(key), s);
     return s;
   };
-  std::vector<Clause<L>> out;
+  std::vector<ClauseRef<L>> out;
   out.reserve(frags.size());
   for (std::size_t i = 0; i < frags.size(); ++i, ++k) {
     const Fragment<L>& f = frags[i];
@@ -543,26 +544,27 @@ std::vector<Clause<L>> make_clauses(Core<L>& core, const Clause<L>& c,
     d.indices_b = c.indices_b;
     d.num = core.next_clause_number();
     d.origine = make_origine<L>(SplitOrigine<L>{c.num, c.origine, k});
-    add_clause_table(core, d.num, d);
-    out.push_back(std::move(d));
+    out.push_back(share(std::move(d)));
+    add_clause_table(core, out.back());
   }
   return out;
 }
 
 // Cuts c into variable-disjoint fragments: [c] itself when there is only one.
 template <Logic L>
-std::vector<Clause<L>> split_clause(Core<L>& core, const Clause<L>& c) {
+std::vector<ClauseRef<L>> split_clause(Core<L>& core, const ClauseRef<L>& c) {
   int previous = core.splitting_st.current_litname();
-  std::vector<Fragment<L>> frags = fait_morceaux(core, {}, c.pos, true, false);
-  frags = fait_morceaux(core, std::move(frags), c.neg, false, false);
-  frags = fait_morceaux(core, std::move(frags), c.autres, false, true);
+  std::vector<Fragment<L>> frags = fait_morceaux(core, {}, c->pos, true, false);
+  frags = fait_morceaux(core, std::move(frags), c->neg, false, false);
+  frags = fait_morceaux(core, std::move(frags), c->autres, false, true);
   return make_clauses(core, c, frags, 1, previous);
 }
 
 // ---- Tables ----
 
 // What a proof shows of a clause: all of it but the weight histories, which
-// only the search reads.
+// only the search reads. The table keeps this much of a clause that no list
+// shares.
 template <Logic L>
 Clause<L> shown_part(const Clause<L>& c) {
   Clause<L> r;
@@ -579,11 +581,11 @@ Clause<L> shown_part(const Clause<L>& c) {
   return r;
 }
 
-// Files c in the table of all clauses under num (a later clause shadows an
-// earlier one), without its weight histories.
+// Files c in the table of all clauses under its number (a later clause
+// shadows an earlier one), shared with the lists that hold it.
 template <Logic L>
-void add_clause_table(Core<L>& core, int num, const Clause<L>& c) {
-  core.clause_table.insert_or_assign(num, shown_part(c));
+void add_clause_table(Core<L>& core, const ClauseRef<L>& c) {
+  core.clause_table.insert_or_assign(c->num, c);
 }
 
 // Forgets the axioms: their already-seen list and their table.

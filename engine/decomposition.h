@@ -27,7 +27,7 @@ AxiomAnswer ProverImpl<L>::axiom(const Hypothesis<L>& h) {
   // What a refusal after decomposition must put back.
   const int saved_clause = core_.clause_counter;
   const int saved_literal = core_.literal_counter;
-  std::vector<Cl> saved_cndats = core_.cndats;
+  std::vector<ClauseRef<L>> saved_cndats = core_.cndats;
   const int saved_taille = core_.taillecndats;
   const double saved_vu = core_.weights.pdsmax_vu;
   const int saved_empty = core_.empty_clause_number;
@@ -36,17 +36,18 @@ AxiomAnswer ProverImpl<L>::axiom(const Hypothesis<L>& h) {
   c.poids = core_.weights.initpoids(h.poids);
   c.indice = core_.weights.indice_of_int(h.indice);
   c.num = core_.next_clause_number();
-  c.contraintes = std::make_shared<typename L::constraints>(h.constraints);
+  c.contraintes = make_constraints<L>(h.constraints);
   c.origine = make_origine<L>(Parentless<L>{});
   Lit l{b, Marque{}, core_.next_literal_number()};
   (negative ? c.neg : c.pos).push_back(l);
+  const ClauseRef<L> cref = share(std::move(c));
 
   filing_axiom_ = true;
   try {
-    Decomposed d = decompose_clause(c);
+    Decomposed d = decompose_clause(cref);
     filing_axiom_ = false;
     core_.axiom_djvues.push_back(std::move(d));
-    core_.axiom_table.insert_or_assign(c.num, shown_part(c));
+    core_.axiom_table.insert_or_assign(cref->num, cref);
   } catch (const Proved&) {
     // Its decomposition yields the empty clause: it cannot be an axiom.
     filing_axiom_ = false;
@@ -69,21 +70,26 @@ AxiomAnswer ProverImpl<L>::axiom(const Hypothesis<L>& h) {
 }
 
 template <Logic L>
-typename ProverImpl<L>::Decomposed ProverImpl<L>::decompose_clause(const Cl& c) {
+typename ProverImpl<L>::Decomposed ProverImpl<L>::decompose_clause(const ClauseRef<L>& cref) {
+  const Cl& c = *cref;
   LitTableCell table = core_.new_lit_table();
   trace_.decompositions();
-  for (std::size_t i = 0; i < c.pos.size(); ++i) {
-    auto rest = std::make_shared<Cl>(c);
-    rest->pos.erase(rest->pos.begin() + static_cast<std::ptrdiff_t>(i));
-    decompose_litteral(c.pos[i], true, std::move(rest), *table);
-  }
-  for (std::size_t i = 0; i < c.neg.size(); ++i) {
-    auto rest = std::make_shared<Cl>(c);
-    rest->neg.erase(rest->neg.begin() + static_cast<std::ptrdiff_t>(i));
-    decompose_litteral(c.neg[i], false, std::move(rest), *table);
-  }
+  for (std::size_t i = 0; i < c.pos.size(); ++i)
+    decompose_litteral(c.pos[i], true, rest_of(c, &Cl::pos, i), *table);
+  for (std::size_t i = 0; i < c.neg.size(); ++i)
+    decompose_litteral(c.neg[i], false, rest_of(c, &Cl::neg, i), *table);
   trace_.decomposition_done();
-  return {c, table};
+  return {cref, table};
+}
+
+// The rest of c without the i-th literal of one side: what a literal's
+// entry in its clause's table resolves with.
+template <Logic L>
+ClauseRef<L> ProverImpl<L>::rest_of(const Cl& c, std::vector<Lit> Cl::*side, std::size_t i) {
+  Cl rest = c;
+  auto& l = rest.*side;
+  l.erase(l.begin() + static_cast<std::ptrdiff_t>(i));
+  return share(std::move(rest));
 }
 
 // The logic's rules for a signed literal of rest r (its constraints are
@@ -160,7 +166,7 @@ Clause<L> ProverImpl<L>::rule_clause(const Cl& r, const Lit& l, const Dec& d,
   k0.split_pos = std::move(rp.split_pos);
   k0.indices_a = std::move(rp.indices_a);
   k0.poids = poids;
-  k0.contraintes = std::make_shared<typename L::constraints>(d.constraints);
+  k0.contraintes = make_constraints<L>(d.constraints);
   k0.num = core_.next_clause_number();
   k0.origine = make_origine<L>(DecOrigine<L>{r.num, r.origine, l, d.rule});
   k0.indice = indice;
@@ -184,20 +190,20 @@ void ProverImpl<L>::pass_on(const Cl& k0, const NewLits& n, LitTable* full,
     }
   };
   for (std::size_t i = 0; i < n.a.size(); ++i) {
-    auto rest = std::make_shared<Cl>(k0);
-    rest->neg = merge_perso(cmp, n.b, k0.neg);
+    Cl rest = k0;
+    rest.neg = merge_perso(cmp, n.b, k0.neg);
     std::vector<Lit> others = n.a;
     others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
-    rest->pos = merge_except(cmp, n.a[i], others, k0.pos);
-    hand(n.a[i], true, std::move(rest));
+    rest.pos = merge_except(cmp, n.a[i], others, k0.pos);
+    hand(n.a[i], true, share(std::move(rest)));
   }
   for (std::size_t i = 0; i < n.b.size(); ++i) {
-    auto rest = std::make_shared<Cl>(k0);
-    rest->pos = merge_perso(cmp, n.a, k0.pos);
+    Cl rest = k0;
+    rest.pos = merge_perso(cmp, n.a, k0.pos);
     std::vector<Lit> others = n.b;
     others.erase(others.begin() + static_cast<std::ptrdiff_t>(i));
-    rest->neg = merge_except(cmp, n.b[i], others, k0.neg);
-    hand(n.b[i], false, std::move(rest));
+    rest.neg = merge_except(cmp, n.b[i], others, k0.neg);
+    hand(n.b[i], false, share(std::move(rest)));
   }
 }
 
@@ -211,42 +217,44 @@ void ProverImpl<L>::decomposition_to_clause(const Cl& r, const Lit& l, const Dec
                                             const LazyTarget* lazy) {
   std::optional<NewLits> n = new_literals(l, d);
   if (!n) return;
-  const Cl k0 = rule_clause(r, l, d, n->c);
+  Cl k0 = rule_clause(r, l, d, n->c);
   auto cmp = [this](const Lit& x, const Lit& y) { return lit_cmp(x, y); };
   Cl k = k0;
   k.pos = merge_perso(cmp, n->a, k0.pos);
   k.neg = merge_perso(cmp, n->b, k0.neg);
   trace_.decomposed(k);
+  // No list holds k itself: the tables keep what a proof shows of it.
+  const ClauseRef<L> shown = share(shown_part(k));
   // Only an axiom's clauses outlive the attempt; a clause of an attempt
   // is never looked up by a later one.
   if (filing_axiom_ && (core_.current.trace_proof || core_.current.splitting))
-    core_.axiom_table.insert_or_assign(k.num, shown_part(k));
+    core_.axiom_table.insert_or_assign(k.num, shown);
   if (n->a.empty() && n->b.empty()) {
-    premajcndats(k0);
+    premajcndats(share(std::move(k0)));
     return;
   }
   // Its new literals go on with k as their clause: a proof may show it.
-  record(k);
+  record(shown);
   pass_on(k0, *n, full, lazy);
 }
 
 // Files every literal for later decomposition, asking the logic nothing.
 template <Logic L>
-typename ProverImpl<L>::Decomposed ProverImpl<L>::lazy_decompose_clause(Cl c) {
+typename ProverImpl<L>::Decomposed ProverImpl<L>::lazy_decompose_clause(const ClauseRef<L>& cref) {
+  const Cl& c = *cref;
   LitTableCell table = core_.new_lit_table();
-  auto file = [&](const std::vector<Lit>& side, bool sign) {
-    for (std::size_t i = 0; i < side.size(); ++i) {
-      auto rest = std::make_shared<Cl>(c);
-      auto& rs = sign ? rest->pos : rest->neg;
-      rs.erase(rs.begin() + static_cast<std::ptrdiff_t>(i));
-      table->add(HeadKey{core_.logic.head_symbol(side[i].formule), sign}, {rest, side[i]});
-      Majlistes<L>::add_decables(core_.decables, c.num, std::move(rest), sign, side[i]);
+  auto file = [&](std::vector<Lit> Cl::*side, bool sign) {
+    const std::vector<Lit>& lits = c.*side;
+    for (std::size_t i = 0; i < lits.size(); ++i) {
+      ClauseRef<L> rest = rest_of(c, side, i);
+      table->add(HeadKey{core_.logic.head_symbol(lits[i].formule), sign}, {rest, lits[i]});
+      Majlistes<L>::add_decables(core_.decables, c.num, std::move(rest), sign, lits[i]);
     }
   };
-  file(c.pos, true);
-  file(c.neg, false);
+  file(&Cl::pos, true);
+  file(&Cl::neg, false);
   core_.lit_index[c.num] = table;
-  return {std::move(c), table};
+  return {cref, table};
 }
 
 }  // namespace engine

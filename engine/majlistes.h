@@ -28,6 +28,7 @@ template <Logic L>
 class Majlistes {
  public:
   using Cl = Clause<L>;
+  using Ref = ClauseRef<L>;
   using Lit = Literal<L>;
   using formula = typename L::formula;
   using Decomposed = typename Core<L>::Decomposed;
@@ -66,13 +67,14 @@ class Majlistes {
   // a refused clause costs no copy of the list. Side effects: `taillecndats`,
   // `pdsmax_vu`, `empty_clause_number`. Throws Proved for the empty clause
   // (it ends the attempt).
-  Admission majcndats(const Cl& c, std::vector<Cl>& cndats, const std::vector<Decomposed>& djvues) {
-    if (c.pos.empty() && c.neg.empty()) {
-      core_.empty_clause_number = c.num;
-      if (c.split_neg.empty() && c.split_pos.empty()) throw Proved{};
+  Admission majcndats(const Ref& c, std::vector<Ref>& cndats,
+                      const std::vector<Decomposed>& djvues) {
+    if (c->pos.empty() && c->neg.empty()) {
+      core_.empty_clause_number = c->num;
+      if (c->split_neg.empty() && c->split_pos.empty()) throw Proved{};
       return Admission::EmptySplit;
     }
-    if (!admitted(c, cndats, djvues)) return Admission::Refused;
+    if (!admitted(*c, cndats, djvues)) return Admission::Refused;
     ajoute(c, cndats, core_.current.maxcndts);
     return Admission::Inserted;
   }
@@ -84,10 +86,10 @@ class Majlistes {
                  LitIndex& lit_index) const {
     std::set<int> gone;
     for (auto& d : djvues) {
-      if (d.gone || !subsume(c, d.first)) continue;
+      if (d.gone || !subsume(c, *d.first)) continue;
       d.gone = true;
-      lit_index.erase(d.first.num);
-      gone.insert(d.first.num);
+      lit_index.erase(d.first->num);
+      gone.insert(d.first->num);
     }
     if (!gone.empty())
       std::erase_if(decables, [&gone](const Decomposable& e) { return gone.count(e.num) != 0; });
@@ -95,15 +97,16 @@ class Majlistes {
 
   // An empty clause that closes a split case prunes the already-seen list,
   // then the candidates.
-  void add_empty_with_split(const Cl& c, std::vector<Cl>& cndats, std::vector<Decomposed>& djvues,
-                            std::vector<Decomposable>& decables, LitIndex& lit_index) {
+  void add_empty_with_split(const Cl& c, std::vector<Ref>& cndats,
+                            std::vector<Decomposed>& djvues, std::vector<Decomposable>& decables,
+                            LitIndex& lit_index) {
     majdjvues(c, djvues, decables, lit_index);
     chcndts(c, cndats);
   }
 
   // Drops from l the clauses c subsumes. Changes no cell.
-  void majesclauses(const Cl& c, std::vector<Cl>& l) const {
-    std::erase_if(l, [&](const Cl& d) { return subsume(c, d); });
+  void majesclauses(const Cl& c, std::vector<Ref>& l) const {
+    std::erase_if(l, [&](const Ref& d) { return subsume(c, *d); });
   }
 
   // Inserts the entry (c, lit, sign, num) before the first entry whose clause
@@ -116,7 +119,7 @@ class Majlistes {
   }
   static void add_decables(std::vector<Decomposable>& l, int num, const Cl& c, bool sign,
                            const Lit& lit) {
-    add_decables(l, num, std::make_shared<const Cl>(c), sign, lit);
+    add_decables(l, num, share(Cl(c)), sign, lit);
   }
 
   // ---- The steps of the entries above ----
@@ -146,7 +149,7 @@ class Majlistes {
   // candidates move down over the dropped ones, so the list is neither
   // copied nor reallocated. Side effects: `taillecndats`, `pdsmax_vu`
   // (weight of the last kept entry).
-  void ajoute(const Cl& c, std::vector<Cl>& l, int capacity) {
+  void ajoute(const Ref& c, std::vector<Ref>& l, int capacity) {
     std::size_t w = 0, i = 0;  // l[0, w) is the new list; l[i, end) is still to be read
     bool inserted = false;
     while (true) {
@@ -159,17 +162,17 @@ class Majlistes {
         l.erase(l.begin() + static_cast<std::ptrdiff_t>(w), l.end());
         if (!inserted) {
           ++core_.taillecndats;
-          core_.weights.pdsmax_vu = c.poids;
+          core_.weights.pdsmax_vu = c->poids;
           l.push_back(c);
         }
         return;
       }
-      Cl& h = l[i];
-      if (h.poids <= c.poids || inserted) {
-        if (subsume(c, h)) {
+      Ref& h = l[i];
+      if (h->poids <= c->poids || inserted) {
+        if (subsume(*c, *h)) {
           --core_.taillecndats;
         } else {
-          core_.weights.pdsmax_vu = h.poids;
+          core_.weights.pdsmax_vu = h->poids;
           if (w != i) l[w] = std::move(h);
           ++w;
           --capacity;
@@ -178,7 +181,7 @@ class Majlistes {
       } else {
         inserted = true;
         ++core_.taillecndats;
-        core_.weights.pdsmax_vu = c.poids;
+        core_.weights.pdsmax_vu = c->poids;
         if (w < i) {
           l[w] = c;
         } else {
@@ -193,13 +196,13 @@ class Majlistes {
 
   // Drops the candidates c subsumes. Side effects: `taillecndats`,
   // `pdsmax_vu` (the weight of the last candidate kept).
-  void chcndts(const Cl& c, std::vector<Cl>& cndats) {
-    std::erase_if(cndats, [&](const Cl& d) {
-      if (subsume(c, d)) {
+  void chcndts(const Cl& c, std::vector<Ref>& cndats) {
+    std::erase_if(cndats, [&](const Ref& d) {
+      if (subsume(c, *d)) {
         --core_.taillecndats;
         return true;
       }
-      core_.weights.pdsmax_vu = d.poids;
+      core_.weights.pdsmax_vu = d->poids;
       return false;
     });
   }
@@ -211,15 +214,15 @@ class Majlistes {
  private:
   // The admission test of a clause that is not empty: false when it is a
   // tautology, too heavy, or subsumed by a seen clause or a candidate.
-  bool admitted(const Cl& c, const std::vector<Cl>& cndats, const std::vector<Decomposed>& djvues) {
+  bool admitted(const Cl& c, const std::vector<Ref>& cndats, const std::vector<Decomposed>& djvues) {
     if (tauto(c)) return false;
     if (refused_by_weight(c.poids)) return false;
     const FrozenClause<L>& frozen = frozen_of(c);
     const Cl& cf = frozen ? *frozen : c;
     for (const auto& d : djvues)
-      if (!d.gone && subsume_frozen(d.first, cf)) return false;
+      if (!d.gone && subsume_frozen(*d.first, cf)) return false;
     for (const auto& d : cndats)
-      if (subsume_frozen(d, cf)) return false;
+      if (subsume_frozen(*d, cf)) return false;
     return true;
   }
 
@@ -233,7 +236,7 @@ class Majlistes {
         for (const auto& lit : *l)
           v = core_.logic.union_varset(v, core_.logic.vars_of_formula(lit.formule));
       if (core_.logic.is_empty_inter_varset(v, v)) return nullptr;
-      return std::make_shared<const Cl>(apply_subst_clause(core_.logic.vars_to_constants(v), c2));
+      return share(apply_subst_clause(core_.logic.vars_to_constants(v), c2));
     });
   }
 

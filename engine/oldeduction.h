@@ -5,7 +5,7 @@
 // (model elimination chains) from the final clause, breadth first.
 //
 //   Oldeduction<L> od(core);
-//   std::vector<Clause<L>> l(core.empty_split_clauses.rbegin(), core.empty_split_clauses.rend());
+//   std::vector<ClauseRef<L>> l(core.empty_split_clauses.rbegin(), core.empty_split_clauses.rend());
 //   ProofTreePtr<L> t = od.proof_search(l, final_clause);  // newest first; or Noprinting
 //
 // The breadth-first walk has no end of its own: a chain taken out of the
@@ -48,7 +48,7 @@ class Oldeduction {
 
   explicit Oldeduction(Core<L>& core) : core_(core) {
     default_clause_.contraintes =
-        std::make_shared<typename L::constraints>(core.logic.empty_constraints());
+        make_constraints<L>(core.logic.empty_constraints());
     default_clause_.poids = core.weights.initpoids(0);
     default_clause_.origine = make_origine<L>(Parentless<L>{});
     default_clause_.num = -1;
@@ -68,7 +68,7 @@ class Oldeduction {
   // search finds none or gives up, support::Interrupted on the interrupt key
   // (the request taken).
   // Without split literals c's own derivation is the proof.
-  ProofTreePtr<L> proof_search(const std::vector<Cl>& l, const Cl& c) {
+  ProofTreePtr<L> proof_search(const std::vector<ClauseRef<L>>& l, const Cl& c) {
     if (c.split_neg.empty() && c.split_pos.empty()) return make_tree<L>(typename Tree::Deferred{c});
     pending_.clear();
     work_ = 0;
@@ -161,7 +161,7 @@ class Oldeduction {
     std::vector<std::vector<std::pair<std::uint32_t, std::uint32_t>>> by_lit;
   };
 
-  Sides index_sides(const std::vector<Cl>& l, const Cl& c) {
+  Sides index_sides(const std::vector<ClauseRef<L>>& l, const Cl& c) {
     ids_.clear();
     names_.clear();
     for (int n : c.split_neg) code_of(n, true);
@@ -171,11 +171,11 @@ class Oldeduction {
     std::map<int, std::size_t> first;
     for (std::size_t i = 0; i < l.size(); ++i) {
       std::vector<Code> e;
-      for (int n : l[i].split_neg) e.push_back(entry_code(code_of(n, true), false));
-      for (int n : l[i].split_pos) e.push_back(entry_code(code_of(n, false), false));
+      for (int n : l[i]->split_neg) e.push_back(entry_code(code_of(n, true), false));
+      for (int n : l[i]->split_pos) e.push_back(entry_code(code_of(n, false), false));
       s.chains.push_back(std::move(e));
-      first.emplace(l[i].num, i);
-      s.real.push_back(first.at(l[i].num));
+      first.emplace(l[i]->num, i);
+      s.real.push_back(first.at(l[i]->num));
     }
     s.by_lit.resize(2 * names_.size());
     for (std::size_t i = 0; i < s.chains.size(); ++i) {
@@ -253,7 +253,7 @@ class Oldeduction {
   }
 
   // The tree of step i: the steps from the start replayed, a node each.
-  ProofTreePtr<L> build_tree(const std::vector<Cl>& l, const Sides& sides, const Cl& c,
+  ProofTreePtr<L> build_tree(const std::vector<ClauseRef<L>>& l, const Sides& sides, const Cl& c,
                              std::uint32_t i) {
     std::vector<std::uint32_t> path;
     for (std::uint32_t j = i; j != kNil; j = steps_[j].parent) path.push_back(j);
@@ -274,7 +274,7 @@ class Oldeduction {
       if (st.kind == Kind::Center || st.kind == Kind::Refuted_center) {
         t = make_tree<L>(typename Tree::Center{node, name, t});
       } else {
-        ProofTreePtr<L> side = make_tree<L>(typename Tree::Deferred{l[sides.real[st.side]]});
+        ProofTreePtr<L> side = make_tree<L>(typename Tree::Deferred{*l[sides.real[st.side]]});
         t = make_tree<L>(typename Tree::Res_split{node, name, side, t});
       }
       e.swap(next);
@@ -286,7 +286,7 @@ class Oldeduction {
   // come before those of earlier ones in the next level, and the children of
   // one element in the reverse order of the side clauses. Both are the
   // reverse of the order they are made in, so a level is walked backwards.
-  ProofTreePtr<L> search(const std::vector<Cl>& l, const Sides& sides, const Cl& c) {
+  ProofTreePtr<L> search(const std::vector<ClauseRef<L>>& l, const Sides& sides, const Cl& c) {
     steps_.clear();
     steps_.push_back(Step{kNil, Kind::Start, 0, 0});
     Level cur, nxt;

@@ -59,7 +59,7 @@ class ProverImpl {
   Attempt prove(const ProveSettings& s, const std::vector<Hypothesis<L>>& hyps, const F& goal,
                 const StepQuestion& ask);
   const Cl* final_clause() const;
-  std::vector<Cl> satisfiable_set() const;
+  std::vector<ClauseRef<L>> satisfiable_set() const;
   void print_satisfiable_set() const;
   ProofTreePtr<L> proof();
   bool print_proof(const ProofTreePtr<L>& tree) const;
@@ -79,9 +79,10 @@ class ProverImpl {
   struct NewLits {  // a decomposition's new literals by sign
     std::vector<Lit> a, b, c;
   };
-  Decomposed decompose_clause(const Cl& c);
+  Decomposed decompose_clause(const ClauseRef<L>& c);
   void decompose_litteral(const Lit& l, bool sign, ClauseRef<L> rest, LitTable& table);
-  Decomposed lazy_decompose_clause(Cl c);
+  Decomposed lazy_decompose_clause(const ClauseRef<L>& c);
+  static ClauseRef<L> rest_of(const Cl& c, std::vector<Lit> Cl::*side, std::size_t i);
   std::vector<Dec> rules_for(const Cl& r, const Lit& l, bool sign);
   void decomposition_to_clause(const Cl& r, const Lit& l, const Dec& d, LitTable* full,
                                const LazyTarget* lazy);
@@ -122,20 +123,20 @@ class ProverImpl {
             const std::vector<Lit>& b, const std::vector<Lit>& c);
   double resolvent_weight(const Cl& c1, const Cl& c2, int depth, const Lit& l) const;
   void weigh_resolvent(Cl& res, const Cl& c1s, const Cl& c2s, const UnifOf<L>& u, const Lit& l);
-  void offer_factors(const Cl& res, const Lit& l, const typename L::constraints& cons, Cl c1s,
-                     Cl c2s);
+  void offer_factors(const ClauseRef<L>& res, const Lit& l, const typename L::constraints& cons,
+                     Cl c1s, Cl c2s);
   int factor_walk(const Lit& cur, const typename L::constraints& cons, const FactorBuild* b,
                   std::vector<Lit> l1, std::vector<Lit> l2, std::vector<Factor>* out);
   std::vector<Lit> subst_lits(const typename L::substitution& s, const std::vector<Lit>& l);
 
   // ---- in 'search.h' ----
   void add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps);
-  bool premajcndats(const Cl& c, const Cl* parent = nullptr);
+  bool premajcndats(const ClauseRef<L>& c, const ClauseRef<L>* parent = nullptr);
   [[noreturn]] void res();
   void one_step();  // one step of `res`, without its end
   void one_step_plain();
   void one_step_lazy();
-  std::vector<Cl> split_or_keep(Cl c);
+  std::vector<ClauseRef<L>> split_or_keep(const ClauseRef<L>& c);
   void take_decomposable();
   void end_of_step();
   void prune_clause_table();
@@ -161,8 +162,8 @@ class ProverImpl {
   }
   // Files c in the table of all clauses, for a proof to show. Only the
   // clauses the search keeps (or that end it) and their parents are filed.
-  void record(const Cl& c) {
-    if (core_.current.trace_proof || core_.current.splitting) add_clause_table(core_, c.num, c);
+  void record(const ClauseRef<L>& c) {
+    if (core_.current.trace_proof || core_.current.splitting) add_clause_table(core_, c);
   }
   int lit_cmp(const Lit& a, const Lit& b) const { return core_.compare_litteral(a, b); }
   static std::size_t length(const Cl& c) { return c.pos.size() + c.neg.size() + c.autres.size(); }
@@ -173,7 +174,7 @@ class ProverImpl {
   Affichage<L> affichage_;       // clauses and proofs printed
   Oldeduction<L> oldeduction_;   // proofs over split literals rebuilt
   Trace<L> trace_;               // what the search prints as it goes
-  Cl root_;                      // number 0, no literals: the parent of nothing
+  ClauseRef<L> root_;            // number 0, no literals: the parent of nothing
   const StepQuestion* ask_ = nullptr;  // the front end's question; set during an attempt
   static constexpr std::size_t kTableSlack = 4096;
   std::size_t table_limit_ = kTableSlack;  // size of the clause table that prompts a pruning

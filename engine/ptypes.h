@@ -16,6 +16,7 @@
 #include <variant>
 #include <vector>
 
+#include "engine/handle.h"
 #include "engine/logic.h"
 #include "engine/settings.h"
 #include "engine/splitting.h"
@@ -47,7 +48,7 @@ struct Literal {
 template <Logic L>
 struct Origine;
 template <Logic L>
-using OriginePtr = std::shared_ptr<const Origine<L>>;  // shared, immutable
+using OriginePtr = Shared<Origine<L>>;  // shared, immutable
 
 template <Logic L>
 struct Parentless {};
@@ -85,7 +86,7 @@ struct Origine {
 
 template <Logic L>
 OriginePtr<L> make_origine(auto&& alt) {
-  return std::make_shared<const Origine<L>>(Origine<L>{std::forward<decltype(alt)>(alt)});
+  return share(Origine<L>{std::forward<decltype(alt)>(alt)});
 }
 
 using ClauseHistory =
@@ -93,15 +94,21 @@ using ClauseHistory =
 using RuleHistory =
     std::vector<std::pair<std::string, std::pair<Indice, int>>>;  // indices_b, key descending
 
+// A clause's constraints: made with the clause, shared with its rests and
+// pieces, never changed (both logics give back, after a resolution, the set
+// a parent's cell already holds).
 template <Logic L>
-using ConstraintCell =
-    std::shared_ptr<typename L::constraints>;  // shared between a clause and its pieces
+using ConstraintCell = Shared<typename L::constraints>;
+template <Logic L>
+ConstraintCell<L> make_constraints(typename L::constraints c) {
+  return share(std::move(c));
+}
 
 template <Logic L>
 struct Clause;
 // A clause made once and shared, unchanged, by the lists and tables that hold it.
 template <Logic L>
-using ClauseRef = std::shared_ptr<const Clause<L>>;
+using ClauseRef = Shared<Clause<L>>;
 
 // A cache slot of facts derived from a clause: every copy of the clause
 // starts without them, so a clause built by copying another and changing it
@@ -137,23 +144,26 @@ struct SplitFacts {
 template <Logic L>
 using FrozenClause = ClauseRef<L>;  // null: the clause has no variable
 
+// A clause: its literals by sign, the split literals it depends on, and
+// what orders and explains it. Built in place, then shared through
+// ClauseRef and never changed.
 template <Logic L>
 struct Clause {
-  std::vector<Literal<L>> pos;     // sorted by compare_litteral, no duplicates
-  std::vector<Literal<L>> neg;     // formulas under the negation
-  std::vector<Literal<L>> autres;  // sign undetermined
-  std::vector<int> split_neg;      // ascending, no duplicates
-  std::vector<int> split_pos;      // ascending, no duplicates
-  double poids = 1.0;
-  OriginePtr<L> origine;
-  int num = -1;
-  ConstraintCell<L> contraintes;
-  Indice indice;
-  ClauseHistory indices_a;
-  RuleHistory indices_b;
-  ClauseFact<SplitFacts> split_facts;  // see clauselists.h
-  ClauseFact<FrozenClause<L>> frozen;  // see majlistes.h
-  ClauseFact<std::uint64_t> heads;     // see majlistes.h
+  std::vector<Literal<L>> pos;     // positive literals; sorted by compare_litteral, no duplicates
+  std::vector<Literal<L>> neg;     // negative ones, their formulas without the negation; likewise
+  std::vector<Literal<L>> autres;  // sign undetermined; likewise
+  std::vector<int> split_neg;      // split names it depends on negatively; ascending, no duplicates
+  std::vector<int> split_pos;      // and positively; ascending, no duplicates
+  double poids = 1.0;              // weight: the candidates are taken lightest first
+  OriginePtr<L> origine;           // how it was made; null only for a clause built in a test
+  int num = -1;                    // from the clause counter; a rest keeps its clause's number
+  ConstraintCell<L> contraintes;   // never null once the clause is made
+  Indice indice;                   // index, from hints and derivations
+  ClauseHistory indices_a;         // ancestor clauses, with their indices and counts
+  RuleHistory indices_b;           // rules used on the way, with their indices and counts
+  ClauseFact<SplitFacts> split_facts;  // cache: see clauselists.h
+  ClauseFact<FrozenClause<L>> frozen;  // cache: see majlistes.h
+  ClauseFact<std::uint64_t> heads;     // cache: see majlistes.h
 };
 
 // ---- Insertion-ordered multimap ----
@@ -264,7 +274,7 @@ struct Core {
   // An entry of the already-seen list: a clause and its own literal table.
   // `gone`: subsumed while a walk over the list ran; dropped when it ends.
   struct Decomposed {
-    Cl first;
+    ClauseRef<L> first;
     LitTableCell second;
     bool gone = false;
     std::uint32_t seq = 0;  // its place in the order the list took its entries (SeenIndex)
@@ -396,16 +406,16 @@ struct Core {
   int taillecndats = 0;                          // == number of candidates, as the upkeep counts it
   int empty_clause_number = 0;                   // number of the clause that ended the search
   SplitNameMap split_names{SplitKeyLess{this}};  // (formula, list kind, previous name) -> name
-  std::vector<Cl> cndats;  // candidates, ascending poids; equal weights keep insertion order
+  std::vector<ClauseRef<L>> cndats;  // candidates, ascending poids; equal weights keep insertion order
   std::vector<Decomposable> decables;  // deferred literals, ascending poids of the rest
   std::vector<Decomposed> djvues;      // already-seen, oldest first: read backwards
   SeenIndex seen_index{&logic};        // the tables of djvues by key
   std::unordered_map<int, std::uint32_t> seen_seq;  // clause number -> seq of its djvues entry
   std::map<int, LitTableCell> lit_index;            // clause number -> its own table
   std::vector<Decomposed> axiom_djvues;             // axioms, oldest first
-  std::vector<Cl> empty_split_clauses;  // the satisfiable-set list, oldest first: read backwards
-  std::map<int, Cl> axiom_table;        // axiom clauses (and their decompositions) by num
-  std::map<int, Cl> clause_table;       // by num, every clause a proof may still show
+  std::vector<ClauseRef<L>> empty_split_clauses;  // the satisfiable set, oldest first: read backwards
+  std::map<int, ClauseRef<L>> axiom_table;   // axiom clauses (and their decompositions) by num
+  std::map<int, ClauseRef<L>> clause_table;  // by num, every clause a proof may still show
 };
 
 }  // namespace engine

@@ -16,10 +16,10 @@ namespace engine {
 template <Logic L>
 void ProverImpl<L>::all_resol(Decomposed e) {
   check_stop();
-  majlistes_.majdjvues(e.first, core_.djvues, core_.decables, core_.lit_index);
+  majlistes_.majdjvues(*e.first, core_.djvues, core_.decables, core_.lit_index);
   drop_gone();
   e.seq = core_.seen_index.add(*e.second);
-  core_.seen_seq[e.first.num] = e.seq;
+  core_.seen_seq[e.first->num] = e.seq;
   const LitTableCell table = e.second;
   const std::uint32_t seen = e.seq;
   core_.djvues.push_back(std::move(e));
@@ -67,7 +67,7 @@ void ProverImpl<L>::drop_gone() {
   if (!core_.seen_index.worth_rebuilding()) return;
   core_.seen_index.rebuild(core_.djvues);
   core_.seen_seq.clear();
-  for (const Decomposed& d : core_.djvues) core_.seen_seq[d.first.num] = d.seq;
+  for (const Decomposed& d : core_.djvues) core_.seen_seq[d.first->num] = d.seq;
 }
 
 // Resolves positive literal l1 (rest c1) with negative literal l2 (rest c2).
@@ -108,8 +108,9 @@ void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const L
   Cl res = joined(c1s, c2s, l, ea, eb, ec);
   weigh_resolvent(res, c1s, c2s, *u, l);
   trace_.resolvent(res);
-  premajcndats(res);
-  offer_factors(res, l, u->constraints, std::move(c1s), std::move(c2s));
+  const ClauseRef<L> resref = share(std::move(res));
+  premajcndats(resref);
+  offer_factors(resref, l, u->constraints, std::move(c1s), std::move(c2s));
 }
 
 // The method and the split checks that refuse a pair before any unification.
@@ -252,11 +253,11 @@ std::pair<Clause<L>, Clause<L>> ProverImpl<L>::instances(const Cl& c1, const Cl&
   Cl c2p = c2;
   for (auto* side : {&c2p.pos, &c2p.neg, &c2p.autres})
     for (Lit& x : *side) x.formule = lg.rename_formula(apart.r, x.formule);
-  c2p.contraintes = std::make_shared<typename L::constraints>(apart.k2);
+  c2p.contraintes = make_constraints<L>(apart.k2);
   Cl c1s = apply_subst_clause(core_, u.subst, c1);
-  c1s.contraintes = std::make_shared<typename L::constraints>(two.c1);
+  c1s.contraintes = make_constraints<L>(two.c1);
   Cl c2s = apply_subst_clause(core_, u.subst, c2p);
-  c2s.contraintes = std::make_shared<typename L::constraints>(two.c2);
+  c2s.contraintes = make_constraints<L>(two.c2);
   trace_.instances(c2p, l, c1s, c2s);
   return {std::move(c1s), std::move(c2s)};
 }
@@ -299,7 +300,7 @@ void ProverImpl<L>::weigh_resolvent(Cl& res, const Cl& c1s, const Cl& c2s, const
   res.poids = resolvent_weight(c1s, c2s, u.depth, l);
   res.indice = core_.weights.indice_res(c1s.indice, c2s.indice, res.indices_b, res.indices_a);
   res.num = core_.next_clause_number();
-  res.contraintes = std::make_shared<typename L::constraints>(u.constraints);
+  res.contraintes = make_constraints<L>(u.constraints);
   res.origine = make_origine<L>(ResOrigine<L>{c1s.num, c1s.origine, c2s.num, c2s.origine, l});
 }
 
@@ -307,8 +308,9 @@ void ProverImpl<L>::weigh_resolvent(Cl& res, const Cl& c1s, const Cl& c2s, const
 // negatives that unify with the resolved literal. Each weighs as the
 // resolvent and derives from it.
 template <Logic L>
-void ProverImpl<L>::offer_factors(const Cl& res, const Lit& l,
+void ProverImpl<L>::offer_factors(const ClauseRef<L>& resref, const Lit& l,
                                   const typename L::constraints& cons, Cl c1s, Cl c2s) {
+  const Cl& res = *resref;
   std::vector<Factor> factors;
   std::vector<Lit> cand1 = c1s.pos, cand2 = c2s.neg;
   FactorBuild b0{std::move(c1s), std::move(c2s), {}, {}, {}};
@@ -320,9 +322,9 @@ void ProverImpl<L>::offer_factors(const Cl& res, const Lit& l,
     fc.indices_b = res.indices_b;
     fc.indices_a = add_hist_c(res.indices_a, res);
     fc.num = core_.next_clause_number();
-    fc.contraintes = std::make_shared<typename L::constraints>(f.cons);
+    fc.contraintes = make_constraints<L>(f.cons);
     fc.origine = make_origine<L>(ContrOrigine<L>{res.num, res.origine, f.lit});
-    premajcndats(fc, &res);
+    premajcndats(share(std::move(fc)), &resref);
   }
 }
 

@@ -21,7 +21,7 @@ void ProverImpl<L>::add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps
     Cl c;
     c.poids = core_.weights.initpoids(h.poids);
     c.origine = make_origine<L>(Parentless<L>{});
-    c.contraintes = std::make_shared<typename L::constraints>(h.constraints);
+    c.contraintes = make_constraints<L>(h.constraints);
     try {
       const bool negative = lg.negative_formula(h.formula);
       F g = lg.elim_all_neg(h.formula);
@@ -37,9 +37,11 @@ void ProverImpl<L>::add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps
       c.indice = Indice{2.0};
       c.autres.push_back(Lit{h.formula, Marque{}, core_.next_literal_number()});
     }
-    if (majlistes_.majcndats(c, core_.cndats, core_.djvues) == Majlistes<L>::Admission::Inserted)
-      record(c);
-    if (c.poids > core_.weights.pdsmax_vu) core_.weights.pdsmax_vu = c.poids;
+    const double poids = c.poids;
+    const ClauseRef<L> cref = share(std::move(c));
+    if (majlistes_.majcndats(cref, core_.cndats, core_.djvues) == Majlistes<L>::Admission::Inserted)
+      record(cref);
+    if (poids > core_.weights.pdsmax_vu) core_.weights.pdsmax_vu = poids;
   }
 }
 
@@ -49,15 +51,16 @@ void ProverImpl<L>::add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps
 // clauses, with `parent` when given (a factor's resolvent, which is kept
 // only through it); may raise Proved. True when c is kept.
 template <Logic L>
-bool ProverImpl<L>::premajcndats(const Cl& c, const Cl* parent) {
+bool ProverImpl<L>::premajcndats(const ClauseRef<L>& cref, const ClauseRef<L>* parent) {
+  const Cl& c = *cref;
   auto file = [&] {
-    record(c);
+    record(cref);
     if (parent) record(*parent);
   };
   using Admission = typename Majlistes<L>::Admission;
   Admission a;
   try {
-    a = majlistes_.majcndats(c, core_.cndats, core_.djvues);
+    a = majlistes_.majcndats(cref, core_.cndats, core_.djvues);
   } catch (const Proved&) {
     file();
     throw;
@@ -66,7 +69,7 @@ bool ProverImpl<L>::premajcndats(const Cl& c, const Cl* parent) {
   if (a != Admission::EmptySplit) return a == Admission::Inserted;
   file();
   for (auto it = core_.empty_split_clauses.rbegin(); it != core_.empty_split_clauses.rend(); ++it)
-    if (majlistes_.subsume(*it, c)) return false;
+    if (majlistes_.subsume(**it, c)) return false;
   std::vector<SplitLit> lits;
   lits.reserve(c.split_neg.size() + c.split_pos.size());
   for (int n : c.split_neg) lits.push_back(Splitting::mklit(n, true));
@@ -85,7 +88,7 @@ bool ProverImpl<L>::premajcndats(const Cl& c, const Cl* parent) {
   }
   // The satisfiable set: c, newest, then the clauses it does not subsume.
   majlistes_.majesclauses(c, core_.empty_split_clauses);
-  core_.empty_split_clauses.push_back(c);
+  core_.empty_split_clauses.push_back(cref);
   majlistes_.add_empty_with_split(c, core_.cndats, core_.djvues, core_.decables, core_.lit_index);
   return true;
 }
@@ -128,7 +131,7 @@ void ProverImpl<L>::prune_clause_table() {
   };
   mark(0);
   for (const Decomposed& d : core_.djvues) {
-    mark(d.first.num);
+    mark(d.first->num);
     for (const auto& slot : d.second->slots())
       for (const auto& v : slot.second) mark(v.first->num);
   }
@@ -141,15 +144,15 @@ void ProverImpl<L>::prune_clause_table() {
     mark(e.num);
     mark(e.rest->num);
   }
-  for (const Cl& c : core_.cndats) mark(c.num);
-  for (const Cl& c : core_.empty_split_clauses) mark(c.num);
+  for (const ClauseRef<L>& c : core_.cndats) mark(c->num);
+  for (const ClauseRef<L>& c : core_.empty_split_clauses) mark(c->num);
   // Ancestors, as the proof printer finds them: through the table's own entries.
   while (!todo.empty()) {
     const int n = todo.back();
     todo.pop_back();
     tick();
     auto it = table.find(n);
-    if (it == table.end() || !it->second.origine) continue;
+    if (it == table.end() || !it->second->origine) continue;
     std::visit(
         [&](const auto& o) {
           using O = std::decay_t<decltype(o)>;
@@ -160,7 +163,7 @@ void ProverImpl<L>::prune_clause_table() {
             mark(o.num);
           }
         },
-        it->second.origine->v);
+        it->second->origine->v);
   }
   for (auto it = table.begin(); it != table.end();) {
     tick();
@@ -183,14 +186,10 @@ void ProverImpl<L>::one_step() {
 
 // Splits C when splitting is on, with the traces of level 3.
 template <Logic L>
-std::vector<typename ProverImpl<L>::Cl> ProverImpl<L>::split_or_keep(Cl c) {
-  trace_.taken(c);
-  if (!core_.current.splitting) {
-    std::vector<Cl> one;
-    one.push_back(std::move(c));
-    return one;
-  }
-  std::vector<Cl> subs = split_clause(core_, c);
+std::vector<ClauseRef<L>> ProverImpl<L>::split_or_keep(const ClauseRef<L>& c) {
+  trace_.taken(*c);
+  if (!core_.current.splitting) return {c};
+  std::vector<ClauseRef<L>> subs = split_clause(core_, c);
   trace_.split(subs);
   return subs;
 }
@@ -198,13 +197,13 @@ std::vector<typename ProverImpl<L>::Cl> ProverImpl<L>::split_or_keep(Cl c) {
 template <Logic L>
 void ProverImpl<L>::one_step_plain() {
   if (core_.cndats.empty()) throw ProveFail{};
-  Cl c = std::move(core_.cndats.front());
+  ClauseRef<L> c = std::move(core_.cndats.front());
   core_.cndats.erase(core_.cndats.begin());
   --core_.taillecndats;
-  std::vector<Cl> subs = split_or_keep(std::move(c));
+  std::vector<ClauseRef<L>> subs = split_or_keep(c);
   std::vector<Decomposed> ds;
   ds.reserve(subs.size());
-  for (const Cl& s : subs) ds.push_back(decompose_clause(s));
+  for (const ClauseRef<L>& s : subs) ds.push_back(decompose_clause(s));
   for (Decomposed& d : ds) all_resol(std::move(d));
 }
 
@@ -213,16 +212,16 @@ void ProverImpl<L>::one_step_lazy() {
   if (core_.cndats.empty() && core_.decables.empty()) throw ProveFail{};
   const bool take_decable =
       core_.cndats.empty() ||
-      (!core_.decables.empty() && core_.cndats.front().poids > core_.decables.front().rest->poids);
+      (!core_.decables.empty() && core_.cndats.front()->poids > core_.decables.front().rest->poids);
   if (take_decable) return take_decomposable();
-  Cl c = std::move(core_.cndats.front());
+  ClauseRef<L> c = std::move(core_.cndats.front());
   core_.cndats.erase(core_.cndats.begin());
   --core_.taillecndats;
   trace_.take_clause();
-  std::vector<Cl> subs = split_or_keep(std::move(c));
+  std::vector<ClauseRef<L>> subs = split_or_keep(c);
   std::vector<Decomposed> ds;
   ds.reserve(subs.size());
-  for (Cl& s : subs) ds.push_back(lazy_decompose_clause(std::move(s)));
+  for (const ClauseRef<L>& s : subs) ds.push_back(lazy_decompose_clause(s));
   for (Decomposed& d : ds) all_resol(std::move(d));
 }
 

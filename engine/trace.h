@@ -51,7 +51,7 @@ class Trace {
     p.print_newline();
     p.print_newline();
   }
-  void split(const std::vector<Cl>& subs) const {
+  void split(const std::vector<ClauseRef<L>>& subs) const {
     if (level() < 3) return;
     auto& p = support::pp();
     if (subs.size() > 1) {
@@ -84,7 +84,7 @@ class Trace {
     p.print_newline();
     p.print_newline();
     {
-      std::vector<Cl> first;
+      std::vector<ClauseRef<L>> first;
       for (std::size_t i = core_.djvues.size(); i-- > 0 && first.size() < 10;)
         first.push_back(core_.djvues[i].first);
       affichage_.print_clause_list(first);

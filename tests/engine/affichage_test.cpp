@@ -28,7 +28,7 @@ struct Printing : Fixture {
     Cl c = clause(pos, neg, poids);
     c.num = num;
     c.origine = std::move(o);
-    core.clause_table[num] = c;
+    core.clause_table[num] = ref(c);
     return c;
   }
   engine::OriginePtr<TL> none() { return engine::make_origine<TL>(engine::Parentless<TL>{}); }
@@ -72,7 +72,7 @@ TEST(PrintClause, Decomposables) {
   EXPECT_EQ(p.cap.text(), "\n");
   Cl c = p.clause({"Q"});
   c.num = 3;
-  auto r = std::make_shared<const Cl>(c);
+  auto r = engine::share(c);
   p.a.print_dec_list({{r, p.lit("P"), false, 9}, {r, p.lit("R"), true, 2}});
   EXPECT_EQ(p.cap.text(),
             "~P\n(3)Q :  #1.\nprovient de la clause 9\n\n"
@@ -138,7 +138,7 @@ TEST(ProofTree, LongChainIsLinear) {
   p.put(1, {"A"}, {}, 1.0, p.none());
   for (int n = 2; n <= 2000; ++n) p.put(n, {"A"}, {}, 1.0, p.res(n - 1, n - 1, "A"));
   std::set<int> shown;
-  auto t = p.a.make_proof_tree(p.core.clause_table.at(2000), p.core.clause_table, shown);
+  auto t = p.a.make_proof_tree(*p.core.clause_table.at(2000), p.core.clause_table, shown);
   EXPECT_EQ(shown.size(), 2000u);
   const auto& r = std::get<Tree::Res>(t->v);
   EXPECT_TRUE(std::holds_alternative<Tree::Leaf>(r.t1->v));

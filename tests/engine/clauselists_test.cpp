@@ -16,6 +16,14 @@ using engine::int_compare;
 using tcore::Fixture;
 using V = std::vector<int>;
 
+// split_clause on a clause made for the test; the pieces as values.
+template <class L>
+std::vector<engine::Clause<L>> split(engine::Core<L>& core, engine::Clause<L> c) {
+  std::vector<engine::Clause<L>> out;
+  for (const auto& r : engine::split_clause(core, engine::share(std::move(c)))) out.push_back(*r);
+  return out;
+}
+
 TEST(Merges, MergePersoKeepsSharedOnceFromFirst) {
   EXPECT_EQ(engine::merge_perso(int_compare, V{1, 3, 5}, V{2, 3, 6}), (V{1, 2, 3, 5, 6}));
   EXPECT_EQ(engine::merge_perso(int_compare, V{}, V{2}), (V{2}));
@@ -187,7 +195,7 @@ TEST(SplitClause, SharedVariablesGiveTheClauseItself) {
   Fixture fx;
   auto c = fx.clause({"P(x)", "Q(x,y)"}, {"R(y)"});
   int before = fx.core.clause_counter;
-  auto r = engine::split_clause(fx.core, c);
+  auto r = split(fx.core, c);
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0].num, c.num);
   EXPECT_EQ(fx.core.splitting_st.current_litname(), 0);
@@ -198,7 +206,7 @@ TEST(SplitClause, GroundFragmentsOrderNamesAndReuse) {
   Fixture fx;
   auto c = fx.clause({"A", "B", "C"}, {}, 4.0);
   c.indice = 2.0;
-  auto r = engine::split_clause(fx.core, c);
+  auto r = split(fx.core, c);
   ASSERT_EQ(r.size(), 3u);
   // Fragments C, A, B: names 1 and 2; the middle clause holds 1 positive and 2 negated.
   EXPECT_EQ(Fixture::formulas(r[0].pos), std::vector<std::string>{"C"});
@@ -222,20 +230,20 @@ TEST(SplitClause, GroundFragmentsOrderNamesAndReuse) {
   }
   // A later split where C again stands alone (not last) reuses name 1.
   auto d = fx.clause({"C", "D"}, {}, 1.0, {7}, {8});
-  auto s = engine::split_clause(fx.core, d);
+  auto s = split(fx.core, d);
   ASSERT_EQ(s.size(), 2u);
   EXPECT_EQ(Fixture::formulas(s[0].pos), std::vector<std::string>{"D"});
   EXPECT_EQ(s[0].split_neg, (V{3, 7}));  // D is new: name 3, merged with the clause's own
   EXPECT_EQ(s[1].split_pos, (V{3, 8}));
   // A fragment of two literals always takes a fresh name.
   auto w =
-      engine::split_clause(fx.core, fx.clause({"C", "F(x)", "G(x)"}));  // fragments F(x)G(x), C
+      split(fx.core, fx.clause({"C", "F(x)", "G(x)"}));  // fragments F(x)G(x), C
   ASSERT_EQ(w.size(), 2u);
   EXPECT_EQ(Fixture::formulas(w[0].pos), (std::vector<std::string>{"F(x)", "G(x)"}));
   EXPECT_EQ(w[0].split_neg, V{4});
   EXPECT_EQ(w[1].split_pos, V{4});
   auto z =
-      engine::split_clause(fx.core, fx.clause({"B", "C"}));  // fragments C, B: C first, reuses 1
+      split(fx.core, fx.clause({"B", "C"}));  // fragments C, B: C first, reuses 1
   EXPECT_EQ(Fixture::formulas(z[0].pos), std::vector<std::string>{"C"});
   EXPECT_EQ(z[0].split_neg, V{1});
 }
@@ -244,19 +252,19 @@ TEST(SplitClause, MiddleNamesDependOnThePreviousName) {
   // A middle name stands for its fragment and every fragment before it:
   // shared with a lone literal elsewhere, it would prove non-theorems.
   Fixture fx;
-  auto r = engine::split_clause(fx.core, fx.clause({"A", "B", "C"}));  // C, A, B
+  auto r = split(fx.core, fx.clause({"A", "B", "C"}));  // C, A, B
   EXPECT_EQ(r[0].split_neg, V{1});
   EXPECT_EQ(r[1].split_neg, V{2});
-  auto s = engine::split_clause(fx.core, fx.clause({"0", "A"}));  // A first: not the middle name
+  auto s = split(fx.core, fx.clause({"0", "A"}));  // A first: not the middle name
   EXPECT_EQ(Fixture::formulas(s[0].pos), std::vector<std::string>{"A"});
   EXPECT_EQ(s[0].split_neg, V{3});
   auto t =
-      engine::split_clause(fx.core, fx.clause({"D", "A", "E"}));  // E, A, D: A in the middle again
+      split(fx.core, fx.clause({"D", "A", "E"}));  // E, A, D: A in the middle again
   EXPECT_EQ(Fixture::formulas(t[1].pos), std::vector<std::string>{"A"});
   EXPECT_EQ(t[1].split_neg, V{5});
   EXPECT_EQ(t[2].split_pos, V{5});
   // The same middle fragment after the same first one: the names come back.
-  auto u = engine::split_clause(fx.core, fx.clause({"A", "B", "C"}));
+  auto u = split(fx.core, fx.clause({"A", "B", "C"}));
   EXPECT_EQ(u[0].split_neg, V{1});
   EXPECT_EQ(u[1].split_neg, V{2});
   EXPECT_EQ(u[1].split_pos, V{1});
@@ -267,15 +275,15 @@ TEST(SplitClause, ALiteralAndItsNegationNeverShareAName) {
   // Splitting (P | Q) and (~Q | R): Q standing alone positive and Q standing
   // alone negated must get different names, or P & R would follow.
   Fixture fx;
-  auto a = engine::split_clause(fx.core, fx.clause({"P", "Q"}));
-  auto b = engine::split_clause(fx.core, fx.clause({"R"}, {"Q"}));
+  auto a = split(fx.core, fx.clause({"P", "Q"}));
+  auto b = split(fx.core, fx.clause({"R"}, {"Q"}));
   ASSERT_EQ(a.size(), 2u);
   ASSERT_EQ(b.size(), 2u);
   EXPECT_EQ(Fixture::formulas(a[0].pos), std::vector<std::string>{"Q"});
   EXPECT_EQ(Fixture::formulas(b[0].neg), std::vector<std::string>{"Q"});
   EXPECT_NE(a[0].split_neg, b[0].split_neg);
   // Same list, same formula: the name is shared.
-  auto c = engine::split_clause(fx.core, fx.clause({"S"}, {"Q"}));
+  auto c = split(fx.core, fx.clause({"S"}, {"Q"}));
   EXPECT_EQ(c[0].split_neg, b[0].split_neg);
 }
 
@@ -291,12 +299,12 @@ TEST(SplitClause, OnPropositionalFormulas) {
       engine::insert_sorted(engine::lit_cmp(core), c.neg,
                             engine::Literal<prop::PropLogic>{f, {}, 0});
     c.num = core.next_clause_number();
-    c.contraintes = std::make_shared<prop::Constraints>();
+    c.contraintes = engine::make_constraints<prop::PropLogic>(prop::Constraints{});
     return c;
   };
   auto P = prop::atom("P"), Q = prop::atom("Q"), R = prop::atom("R");
-  auto a = engine::split_clause(core, mk({P, Q}, {}));
-  auto b = engine::split_clause(core, mk({R}, {Q}));
+  auto a = split(core, mk({P, Q}, {}));
+  auto b = split(core, mk({R}, {Q}));
   ASSERT_EQ(a.size(), 2u);
   ASSERT_EQ(b.size(), 2u);
   EXPECT_EQ(a[0].pos[0].formule, Q);
@@ -307,8 +315,8 @@ TEST(SplitClause, OnPropositionalFormulas) {
   EXPECT_EQ(b[1].split_pos, V{2});
   // A compound lone literal is keyed by its whole formula.
   auto pq = prop::and_(P, Q);
-  auto c = engine::split_clause(core, mk({R}, {pq}));
-  auto d = engine::split_clause(core, mk({P}, {pq}));
+  auto c = split(core, mk({R}, {pq}));
+  auto d = split(core, mk({P}, {pq}));
   EXPECT_EQ(c[0].neg[0].formule, pq);
   EXPECT_EQ(d[0].neg[0].formule, pq);
   EXPECT_EQ(c[0].split_neg, d[0].split_neg);
@@ -317,9 +325,9 @@ TEST(SplitClause, OnPropositionalFormulas) {
 TEST(Tables, InitForgetsAxiomsOnly) {
   Fixture fx;
   auto c = fx.clause({"P"});
-  fx.core.axiom_table[c.num] = c;
-  fx.core.axiom_djvues.push_back({c, fx.core.new_lit_table()});
-  engine::add_clause_table(fx.core, c.num, c);
+  fx.core.axiom_table[c.num] = fx.ref(c);
+  fx.core.axiom_djvues.push_back({fx.ref(c), fx.core.new_lit_table()});
+  engine::add_clause_table(fx.core, fx.ref(c));
   engine::init(fx.core);
   EXPECT_TRUE(fx.core.axiom_table.empty());
   EXPECT_TRUE(fx.core.axiom_djvues.empty());

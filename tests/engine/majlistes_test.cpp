@@ -23,16 +23,18 @@ struct Upkeep : Fixture {
   using M = Majlistes<TL>;
   M m{core};
 
-  // The engine updates its lists in place; these read the updates as
-  // functions of copies, so each case states its lists whole.
+  // The engine updates its lists of shared clauses in place; these read
+  // the updates as functions of copies, so each case states its lists whole.
   std::vector<Cl> majcndats(const Cl& c, std::vector<Cl> l,
                             const std::vector<M::Decomposed>& seen) {
-    m.majcndats(c, l, seen);
-    return l;
+    std::vector<engine::ClauseRef<TL>> r = refs(std::move(l));
+    m.majcndats(ref(c), r, seen);
+    return values(r);
   }
   std::vector<Cl> ajoute(const Cl& c, std::vector<Cl> l, int capacity) {
-    m.ajoute(c, l, capacity);
-    return l;
+    std::vector<engine::ClauseRef<TL>> r = refs(std::move(l));
+    m.ajoute(ref(c), r, capacity);
+    return values(r);
   }
   struct Seen {
     std::vector<M::Decomposed> djvues;
@@ -45,12 +47,14 @@ struct Upkeep : Fixture {
     return s;
   }
   std::vector<Cl> chcndts(const Cl& c, std::vector<Cl> l) {
-    m.chcndts(c, l);
-    return l;
+    std::vector<engine::ClauseRef<TL>> r = refs(std::move(l));
+    m.chcndts(c, r);
+    return values(r);
   }
   std::vector<Cl> majesclauses(const Cl& c, std::vector<Cl> l) const {
-    m.majesclauses(c, l);
-    return l;
+    std::vector<engine::ClauseRef<TL>> r = refs(std::move(l));
+    m.majesclauses(c, r);
+    return values(r);
   }
 };
 
@@ -100,8 +104,8 @@ TEST(Majcndats, EmptyClauses) {
   EXPECT_THROW(f.majcndats(e, {}, {}), engine::Proved);
   EXPECT_EQ(f.core.empty_clause_number, e.num);
   Cl s = f.clause({}, {}, 1.0, {}, {4});
-  std::vector<Cl> none;
-  EXPECT_EQ(f.m.majcndats(s, none, {}), Majlistes<TL>::Admission::EmptySplit);
+  std::vector<engine::ClauseRef<TL>> none;
+  EXPECT_EQ(f.m.majcndats(f.ref(s), none, {}), Majlistes<TL>::Admission::EmptySplit);
   EXPECT_TRUE(none.empty());
   EXPECT_EQ(f.core.empty_clause_number, s.num);
   Cl a = f.clause({});
@@ -120,7 +124,7 @@ TEST(Majcndats, RefusesTautologiesHeavyAndSubsumed) {
   EXPECT_TRUE(f.majcndats(f.clause({"Q"}, {}, 600.0), none, {}).empty());  // above pdsmax_global
   // An already-seen clause subsumes a lighter newcomer: not added.
   std::vector<Majlistes<TL>::Decomposed> seen{
-      {f.clause({"R(x)"}, {}, 9.0), f.core.new_lit_table()}};
+      {f.ref(f.clause({"R(x)"}, {}, 9.0)), f.core.new_lit_table()}};
   std::vector<Cl> cands{f.clause({"Z"}, {}, 5.0)};
   f.core.taillecndats = 1;
   EXPECT_EQ(weights(f.majcndats(f.clause({"R(a)"}, {}, 0.5), cands, seen)),
@@ -184,21 +188,22 @@ TEST(Ajoute, InPlaceFormAndNegativeCapacity) {
   Upkeep f;
   std::vector<Cl> l{f.clause({"A"}, {}, 1.0), f.clause({"B"}, {}, 3.0)};
   f.core.taillecndats = 2;
-  std::vector<Cl> same = l;
-  f.m.majcndats(f.clause({"A", "C"}, {}, 0.5), same, {});  // subsumed: untouched
-  EXPECT_EQ(weights(same), (std::vector<double>{1.0, 3.0}));
-  f.m.majcndats(f.clause({"C"}, {}, 2.0), same, {});
-  EXPECT_EQ(weights(same), (std::vector<double>{1.0, 2.0, 3.0}));
+  std::vector<engine::ClauseRef<TL>> same = f.refs(l);
+  f.m.majcndats(f.ref(f.clause({"A", "C"}, {}, 0.5)), same, {});  // subsumed: untouched
+  EXPECT_EQ(weights(f.values(same)), (std::vector<double>{1.0, 3.0}));
+  f.m.majcndats(f.ref(f.clause({"C"}, {}, 2.0)), same, {});
+  EXPECT_EQ(weights(f.values(same)), (std::vector<double>{1.0, 2.0, 3.0}));
   EXPECT_EQ(f.core.taillecndats, 3);
   // A capacity below 0 never reaches 0: nothing is cut.
-  EXPECT_EQ(f.ajoute(f.clause({"D"}, {}, 0.5), same, -1).size(), 4u);
+  EXPECT_EQ(f.ajoute(f.clause({"D"}, {}, 0.5), f.values(same), -1).size(), 4u);
 }
 
 TEST(Upkeep, MajdjvuesDropsSubsumedWithTheirEntries) {
   Upkeep f;
   Cl a = f.clause({"P(a)", "Q"}), b = f.clause({"R"}), c = f.clause({"P(b)"});
-  std::vector<Majlistes<TL>::Decomposed> seen{
-      {a, f.core.new_lit_table()}, {b, f.core.new_lit_table()}, {c, f.core.new_lit_table()}};
+  std::vector<Majlistes<TL>::Decomposed> seen{{f.ref(a), f.core.new_lit_table()},
+                                               {f.ref(b), f.core.new_lit_table()},
+                                               {f.ref(c), f.core.new_lit_table()}};
   Majlistes<TL>::LitIndex index{
       {a.num, seen[0].second}, {b.num, seen[1].second}, {c.num, seen[2].second}};
   std::vector<Majlistes<TL>::Decomposable> decs;
@@ -207,7 +212,7 @@ TEST(Upkeep, MajdjvuesDropsSubsumedWithTheirEntries) {
   Majlistes<TL>::add_decables(decs, c.num, f.clause({}, {}, 2.0), true, f.lit("P(b)"));
   auto r = f.majdjvues(f.clause({"P(x)"}), {seen, decs, index});
   ASSERT_EQ(r.djvues.size(), 1u);
-  EXPECT_EQ(r.djvues[0].first.num, b.num);
+  EXPECT_EQ(r.djvues[0].first->num, b.num);
   ASSERT_EQ(r.decables.size(), 1u);
   EXPECT_EQ(r.decables[0].num, b.num);
   EXPECT_EQ(r.lit_index.size(), 1u);

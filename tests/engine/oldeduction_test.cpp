@@ -28,8 +28,11 @@ struct Search : Fixture {
   OD od{core};
   Cl split(V sn, V sp) {
     Cl c = clause({}, {}, 1.0, sn, sp);
-    core.clause_table[c.num] = c;
+    core.clause_table[c.num] = ref(c);
     return c;
+  }
+  engine::ProofTreePtr<TL> search(std::vector<Cl> l, const Cl& c) {
+    return od.proof_search(refs(std::move(l)), c);
   }
 };
 
@@ -74,7 +77,7 @@ TEST(Oldeduction, SimplifyAndRedundancy) {
 TEST(Oldeduction, WithoutSplitLiteralsTheClauseItself) {
   Search s;
   Cl c = s.split({}, {});
-  auto t = s.od.proof_search({s.split({1}, {})}, c);
+  auto t = s.search({s.split({1}, {})}, c);
   EXPECT_EQ(deferred_num(t), c.num);
 }
 
@@ -82,7 +85,7 @@ TEST(Oldeduction, OneResolution) {
   Search s;
   Cl c = s.split({1}, {});
   Cl x = s.split({}, {1});
-  auto t = s.od.proof_search({x}, c);
+  auto t = s.search({x}, c);
   const auto& r = std::get<Tree::Res_split>(t->v);
   EXPECT_EQ(r.c.num, -1);
   EXPECT_EQ(r.name, 1);
@@ -104,7 +107,7 @@ TEST(Oldeduction, ExtensionsThenReduction) {
   Cl c = s.split({1}, {});
   Cl x1 = s.split({}, {1, 2});
   Cl x2 = s.split({2}, {1});
-  auto t = s.od.proof_search({x1, x2}, c);
+  auto t = s.search({x1, x2}, c);
   const auto& root = std::get<Tree::Center>(t->v);
   EXPECT_EQ(root.c.num, -1);
   EXPECT_EQ(root.name, 1);
@@ -139,9 +142,9 @@ TEST(Oldeduction, NoRefutation) {
   Search s;
   Cl c = s.split({1}, {});
   // No complement anywhere, or only a chain that leads nowhere.
-  EXPECT_THROW(s.od.proof_search({s.split({2}, {})}, c), engine::Noprinting);
-  EXPECT_THROW(s.od.proof_search({s.split({}, {1, 3})}, c), engine::Noprinting);
-  EXPECT_THROW(s.od.proof_search({}, c), engine::Noprinting);
+  EXPECT_THROW(s.search({s.split({2}, {})}, c), engine::Noprinting);
+  EXPECT_THROW(s.search({s.split({}, {1, 3})}, c), engine::Noprinting);
+  EXPECT_THROW(s.search({}, c), engine::Noprinting);
 }
 
 TEST(Oldeduction, WiderRefutationFound) {
@@ -149,7 +152,7 @@ TEST(Oldeduction, WiderRefutationFound) {
   Search s;
   Cl c = s.split({1}, {});
   std::vector<Cl> l{s.split({}, {1, 2}), s.split({2}, {1, 3}), s.split({3}, {})};
-  auto t = s.od.proof_search(l, c);
+  auto t = s.search(l, c);
   EXPECT_EQ(std::visit([](const auto& n) { return n.c.num; }, t->v), -1);
   Capture cap;
   engine::Affichage<TL>(s.core).print_proof(t, s.core.clause_table);
@@ -198,19 +201,19 @@ TEST(Oldeduction, EndlessWalksAreCut) {
   Search s;
   Cl c = s.split({3}, {});
   std::vector<Cl> l{s.split({1, 3}, {}), s.split({3}, {1}), s.split({}, {1, 2, 3})};
-  EXPECT_THROW(s.od.proof_search(l, c), engine::Noprinting);
+  EXPECT_THROW(s.search(l, c), engine::Noprinting);
   EXPECT_EQ(s.od.last_end(), OD::End::Repeated);
 
   Cl c2 = s.split({1}, {});
   std::vector<Cl> l2{s.split({}, {1, 2}), s.split({2}, {1, 3}), s.split({3}, {})};
-  s.od.proof_search(l2, c2);
+  s.search(l2, c2);
   EXPECT_EQ(s.od.last_end(), OD::End::Found);
   const std::uint64_t needed = s.od.last_work();
   s.od.set_work_bound(needed / 2);
-  EXPECT_THROW(s.od.proof_search(l2, c2), engine::Noprinting);
+  EXPECT_THROW(s.search(l2, c2), engine::Noprinting);
   EXPECT_EQ(s.od.last_end(), OD::End::OverBound);
   s.od.set_work_bound(needed);
-  s.od.proof_search(l2, c2);
+  s.search(l2, c2);
   EXPECT_EQ(s.od.last_end(), OD::End::Found);
 }
 
@@ -221,10 +224,10 @@ TEST(Oldeduction, InterruptStopsTheSearch) {
   Cl c = s.split({1}, {});
   std::vector<Cl> l;
   for (int k = 2; k <= 200; ++k) l.push_back(s.split({}, {1, k}));
-  EXPECT_THROW(s.od.proof_search(l, c), engine::Noprinting);
+  EXPECT_THROW(s.search(l, c), engine::Noprinting);
   support::catch_interrupt();
   raise(SIGINT);
-  EXPECT_THROW(s.od.proof_search(l, c), support::Interrupted);
+  EXPECT_THROW(s.search(l, c), support::Interrupted);
   EXPECT_FALSE(support::interrupt_flag());
 }
 

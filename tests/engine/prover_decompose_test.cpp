@@ -22,12 +22,12 @@ struct Dec {
     c.poids = poids;
     c.num = core.next_clause_number();
     c.origine = engine::make_origine<prop::PropLogic>(engine::Parentless<prop::PropLogic>{});
-    c.contraintes = std::make_shared<prop::Constraints>();
+    c.contraintes = engine::make_constraints<prop::PropLogic>(prop::Constraints{});
     return c;
   }
   void decompose(const std::string& f, bool sign, const Cl& r) {
     engine::TestAccess::decompose_litteral(impl, Lit{parse(f), {}, 1}, sign,
-                                           std::make_shared<const Cl>(r), *table);
+                                           engine::share(r), *table);
   }
   std::size_t filed() const {
     std::size_t n = 0;
@@ -74,9 +74,9 @@ TEST(ProverDecompose, RulesThatGiveNoClauseOrTheRestItself) {
   int b2 = e.core.clause_counter;
   e.decompose("faux | faux", true, r2);
   ASSERT_EQ(e.core.cndats.size(), 1u);
-  EXPECT_EQ(e.core.cndats[0].num, b2 + 1);
-  EXPECT_EQ(prop::to_string(e.core.cndats[0].pos[0].formule), "s");
-  const auto& o = std::get<engine::DecOrigine<prop::PropLogic>>(e.core.cndats[0].origine->v);
+  EXPECT_EQ(e.core.cndats[0]->num, b2 + 1);
+  EXPECT_EQ(prop::to_string(e.core.cndats[0]->pos[0].formule), "s");
+  const auto& o = std::get<engine::DecOrigine<prop::PropLogic>>(e.core.cndats[0]->origine->v);
   EXPECT_EQ(o.num, r2.num);
   EXPECT_EQ(o.rule, "+or");
 }
@@ -90,8 +90,8 @@ TEST(ProverDecompose, RepeatedRuleWeighsMore) {
   EXPECT_TRUE(d.core.cndats.empty());
   // Clause of the first +or: 1 + 1.0 + 0.1; of the second, counted twice:
   // 1 + 2.1 + 0.1 * 2.
-  const Cl& first = d.core.clause_table.at(2);
-  const Cl& second = d.core.clause_table.at(3);
+  const Cl& first = *d.core.clause_table.at(2);
+  const Cl& second = *d.core.clause_table.at(3);
   EXPECT_DOUBLE_EQ(first.poids, 2.1);
   EXPECT_DOUBLE_EQ(second.poids, 1.0 + 2.1 + 0.2);
   // The rule history travels with the literals filed; the table of all

@@ -30,7 +30,7 @@ struct Resol {
     c.split_pos = std::move(split_pos);
     c.origine = engine::make_origine<TL>(engine::Parentless<TL>{});
     c.num = core.next_clause_number();
-    c.contraintes = std::make_shared<tlogic::Empty>();
+    c.contraintes = engine::make_constraints<TL>(tlogic::Empty{});
     return c;
   }
   // Resolves and reports whether the empty clause came out.
@@ -59,10 +59,10 @@ TEST(ProverResol, ResolventThenItsFactor) {
   Cl c2 = r.clause({});
   int before = r.core.clause_counter;
   EXPECT_TRUE(r.resolve(c1, "P(x)", c2, "P(a)"));
-  const Cl& res = r.core.clause_table.at(before + 1);
+  const Cl& res = *r.core.clause_table.at(before + 1);
   EXPECT_EQ(formulas(res.pos), std::vector<std::string>{"P(y)"});
   ASSERT_TRUE(std::holds_alternative<engine::ResOrigine<TL>>(res.origine->v));
-  const Cl& fac = r.core.clause_table.at(before + 2);
+  const Cl& fac = *r.core.clause_table.at(before + 2);
   EXPECT_TRUE(fac.pos.empty() && fac.neg.empty());
   const auto& o = std::get<engine::ContrOrigine<TL>>(fac.origine->v);
   EXPECT_EQ(o.num, before + 1);
@@ -70,7 +70,7 @@ TEST(ProverResol, ResolventThenItsFactor) {
   EXPECT_EQ(r.core.empty_clause_number, before + 2);
   // The resolvent went to the candidates first.
   ASSERT_EQ(r.core.cndats.size(), 1u);
-  EXPECT_EQ(r.core.cndats[0].num, before + 1);
+  EXPECT_EQ(r.core.cndats[0]->num, before + 1);
 }
 
 TEST(ProverResol, UnifiedLiteralLeavesBothRests) {
@@ -80,7 +80,7 @@ TEST(ProverResol, UnifiedLiteralLeavesBothRests) {
   Cl c2 = r.clause({"R"});
   int before = r.core.clause_counter;
   EXPECT_FALSE(r.resolve(c1, "P(x)", c2, "P(a)"));
-  const Cl& res = r.core.clause_table.at(before + 1);
+  const Cl& res = *r.core.clause_table.at(before + 1);
   EXPECT_EQ(formulas(res.pos), (std::vector<std::string>{"Q", "R"}));
   // The factor search starts from clause 1's positives as they stand, P(a)
   // included: one factor equal to the resolvent, which then subsumes it.
@@ -88,7 +88,7 @@ TEST(ProverResol, UnifiedLiteralLeavesBothRests) {
   EXPECT_EQ(r.core.clause_counter, before + 2);
   EXPECT_EQ(r.core.clause_table.count(before + 2), 0u);
   ASSERT_EQ(r.core.cndats.size(), 1u);
-  EXPECT_EQ(r.core.cndats[0].num, before + 1);
+  EXPECT_EQ(r.core.cndats[0]->num, before + 1);
 }
 
 TEST(ProverResol, FailedUnificationIsQuietAtLevelOne) {
@@ -156,7 +156,7 @@ TEST(ProverResol, EmptyClausesWithSplitLiteralsCloseCases) {
   // P with ~sp1 against ~P: an empty clause that depends on case sp1.
   EXPECT_FALSE(r.resolve(r.clause({}, {}, {1}), "P", r.clause({}), "P"));
   ASSERT_EQ(r.core.empty_split_clauses.size(), 1u);
-  EXPECT_EQ(r.core.empty_split_clauses[0].split_neg, std::vector<int>{1});
+  EXPECT_EQ(r.core.empty_split_clauses[0]->split_neg, std::vector<int>{1});
   // The same case again: subsumed, nothing changes.
   EXPECT_FALSE(r.resolve(r.clause({}, {}, {1}), "Q", r.clause({}), "Q"));
   EXPECT_EQ(r.core.empty_split_clauses.size(), 1u);
@@ -170,7 +170,7 @@ TEST(ProverResol, LazyStepTakesTheCandidateOnATie) {
   r.core.current.verbose = 2;
   Cl cand = r.clause({"Q"});
   Cl rest = r.clause({});
-  r.core.cndats = {cand};
+  r.core.cndats = {engine::share(cand)};
   r.core.taillecndats = 1;
   engine::Majlistes<TL>::add_decables(r.core.decables, rest.num, rest, true, r.lit("P"));
   engine::TestAccess::one_step(r.impl);
@@ -178,7 +178,7 @@ TEST(ProverResol, LazyStepTakesTheCandidateOnATie) {
   EXPECT_TRUE(r.core.cndats.empty());
   // A strictly heavier candidate waits for the decomposable.
   cand.poids = 2.0;
-  r.core.cndats = {cand};
+  r.core.cndats = {engine::share(cand)};
   r.core.taillecndats = 1;
   r.core.decables.clear();
   engine::Majlistes<TL>::add_decables(r.core.decables, rest.num, rest, true, r.lit("P"));

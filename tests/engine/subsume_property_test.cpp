@@ -60,7 +60,7 @@ struct Clauses {
     c.split_pos = std::move(split_pos);
     c.origine = engine::make_origine<L>(engine::Parentless<L>{});
     c.num = core.next_clause_number();
-    c.contraintes = std::make_shared<typename L::constraints>();
+    c.contraintes = engine::make_constraints<L>(typename L::constraints{});
     return c;
   }
   static std::vector<F> forms(const std::vector<Lit>& l) {

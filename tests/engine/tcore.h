@@ -54,8 +54,20 @@ struct Fixture {
     c.poids = poids;
     c.origine = engine::make_origine<TL>(engine::Parentless<TL>{});
     c.num = core.next_clause_number();
-    c.contraintes = std::make_shared<tlogic::Empty>();
+    c.contraintes = engine::make_constraints<TL>(tlogic::Empty{});
     return c;
+  }
+  // The clause shared, as the lists hold it.
+  static engine::ClauseRef<TL> ref(Cl c) { return engine::share(std::move(c)); }
+  static std::vector<engine::ClauseRef<TL>> refs(std::vector<Cl> l) {
+    std::vector<engine::ClauseRef<TL>> out;
+    for (auto& c : l) out.push_back(ref(std::move(c)));
+    return out;
+  }
+  static std::vector<Cl> values(const std::vector<engine::ClauseRef<TL>>& l) {
+    std::vector<Cl> out;
+    for (const auto& c : l) out.push_back(*c);
+    return out;
   }
   static std::vector<std::string> formulas(const std::vector<Lit>& l) {
     std::vector<std::string> out;
