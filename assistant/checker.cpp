@@ -15,12 +15,11 @@
 // - a value given by "set" never depends on its own variable, so the
 //   existential-variable store stays free of cycles.
 //
-// Side effects: the walk draws a key from Main::next_number per "search";
-// the justification stores the values of "set" and runs the prover with
-// the user's settings.
+// Side effects: the walk draws a key from the context's next_number per
+// "search"; the justification stores the values of "set" and runs the
+// prover with the user's settings.
 #include "assistant/checker.h"
 
-#include <algorithm>
 #include <deque>
 #include <initializer_list>
 #include <optional>
@@ -108,7 +107,9 @@ bool has_named_hyp(const CGoal& g, const std::string& h) {
 // `branch_` must not outlive it.
 class Walk {
  public:
-  explicit Walk(Main& m) : m_(m) {}
+  // The walk reads the session and draws keys; it never calls the prover.
+  Walk(const fol::Session& ses, NameGenerator& next_number)
+      : ses_(ses), next_number_(next_number) {}
 
   // The walk of a phrase from goal g.
   CheckPtr check(CGoal g, const NcProof& p) {
@@ -134,7 +135,7 @@ class Walk {
     // A claim is proved in the goal as it stands; the rest of the proof
     // then has it as a hypothesis under its name.
     if (const auto* pr = std::get_if<parsernc::Prove>(&p->v)) {
-      if (!known(g, pr->formula)) reject_unknown_claim(m_.logic.session(), pr->formula);
+      if (!known(g, pr->formula)) reject_unknown_claim(ses_, pr->formula);
       CGoal claim = g;
       claim.concl = pr->formula;
       CheckPtr first = proof(std::move(claim), *pr->proof);
@@ -157,7 +158,7 @@ class Walk {
   const fol::Term* value_of(const std::string& key) const {
     for (auto it = accepted_.rbegin(); it != accepted_.rend(); ++it)
       if (it->first == key) return &it->second;
-    return fol::evar_value(m_.logic.session(), key);
+    return fol::evar_value(ses_, key);
   }
 
   // Whether key k occurs in t, following values. A value that is the
@@ -212,11 +213,9 @@ class Walk {
     }
     if (s.term->kind() != fol::FormKind::Atom || s.term->args().size() != 1)
       support::internal_error("main");
-    const fol::Formula t = fol::formsubst(
-        m_.logic.session(), do_subst(m_.logic.session(), g.csts.to_vector(), g.evars.to_vector()),
-        s.term);
-    if (t->kind() != fol::FormKind::Atom || t->args().size() != 1)
-      support::internal_error("main");
+    const fol::Formula t =
+        fol::formsubst(ses_, do_subst(ses_, g.csts.to_vector(), g.evars.to_vector()), s.term);
+    if (t->kind() != fol::FormKind::Atom || t->args().size() != 1) support::internal_error("main");
     const fol::Term& value = t->args().front();
     if (depends_on(key, value)) {
       say("la variable " + x + " est instanciee par un terme");
@@ -240,7 +239,7 @@ class Walk {
       std::vector<fol::Formula> part;
       if (const auto* st = std::get_if<parsernc::Stated>(&item.source)) {
         if (!is_hyp_formula(g, st->formula)) {
-          if (!known(g, st->formula)) reject_unknown_hint(m_.logic.session(), st->formula);
+          if (!known(g, st->formula)) reject_unknown_hint(ses_, st->formula);
           part.push_back(st->formula);
         }
       } else if (const auto* h = std::get_if<parsernc::Hyp>(&item.source)) {
@@ -268,7 +267,7 @@ class Walk {
     for (const NcHint& h : l) {
       if (const auto* st = std::get_if<parsernc::Stated>(&h)) {
         if (is_hyp_formula(g, st->formula)) continue;
-        if (!known(g, st->formula)) reject_unknown_hint(m_.logic.session(), st->formula);
+        if (!known(g, st->formula)) reject_unknown_hint(ses_, st->formula);
         out.push_back(st->formula);
       } else if (const auto* hy = std::get_if<parsernc::Hyp>(&h)) {
         if (!has_named_hyp(g, hy->name)) {
@@ -297,7 +296,7 @@ class Walk {
       // when it is proved and universally once it is a hypothesis.
       std::vector<fol::Formula> formulas;
       for (const auto& n : d->formulas) {
-        if (!known(g, n.formula)) reject_unknown_claim(m_.logic.session(), n.formula);
+        if (!known(g, n.formula)) reject_unknown_claim(ses_, n.formula);
         formulas.push_back(n.formula);
       }
       // Pushed last first, so the first deduced formula is the newest
@@ -311,20 +310,18 @@ class Walk {
     // one without splits it into cases, and the step proves that one of
     // the cases holds. Either way the parts are justified in written order.
     const NcBlock& b = *std::get<parsernc::Block>(s.v).block;
-    std::vector<CheckPtr> parts;
-    prem_rev(g, b, parts);
-    std::reverse(parts.begin(), parts.end());
-    if (exists_show(b)) {
-      std::vector<fol::Formula> established;
-      a_set(b, false, g.concl, established);
-      return step_check(Shown{std::move(established), std::move(parts)});
-    }
+    std::deque<CheckPtr> in_front;
+    aux_prem(g, b, in_front);
+    std::vector<CheckPtr> parts(in_front.begin(), in_front.end());
+    if (exists_show(b)) return step_check(Shown{aux_a_set(b, g.concl), std::move(parts)});
     return step_check(Cases{aux_b(b), std::move(parts)});
   }
 
-  // The sub-proofs of a block, last first: the right half of a "then" is
-  // walked before the left one, and both start from the same goal.
-  void prem_rev(CGoal g, const NcBlock& b0, std::vector<CheckPtr>& out) {
+  // The sub-proofs of a block in written order, put in front of `out`. Both
+  // halves of a "then" start from goal g. The right half is walked first
+  // (its diagnostic is the one printed, its "search" keys come first), and
+  // the left half's parts then go in front of it.
+  void aux_prem(CGoal g, const NcBlock& b0, std::deque<CheckPtr>& out) {
     const NcBlock* b = &b0;
     // The names this block adds to the branch leave it with the block: the
     // two halves of a "then" start from the same branch.
@@ -357,7 +354,7 @@ class Walk {
           reject();
         }
         // A fresh key: the variable's identity in the store, never reused.
-        g.evars = g.evars.push_front({s->name, m_.next_number()});
+        g.evars = g.evars.push_front({s->name, next_number_()});
         b = s->block.get();
       } else if (const auto* a = std::get_if<parsernc::Assume>(&b->v)) {
         // The wording of this diagnostic is part of the output; keep it.
@@ -373,15 +370,15 @@ class Walk {
       }
     }
     if (const auto* t = std::get_if<parsernc::Then>(&b->v)) {
-      prem_rev(g, *t->right, out);
-      prem_rev(g, *t->left, out);
+      aux_prem(g, *t->right, out);
+      aux_prem(g, *t->left, out);
     } else if (const auto* sh = std::get_if<parsernc::Show>(&b->v)) {
       // As for "deduce": a claim must not have variables of its own.
-      if (!known(g, sh->formula)) reject_unknown_claim(m_.logic.session(), sh->formula);
+      if (!known(g, sh->formula)) reject_unknown_claim(ses_, sh->formula);
       g.concl = sh->formula;
-      out.push_back(proof(std::move(g), *sh->proof));
+      out.push_front(proof(std::move(g), *sh->proof));
     } else {
-      out.push_back(proof(std::move(g), *std::get<parsernc::Proof>(b->v).proof));
+      out.push_front(proof(std::move(g), *std::get<parsernc::Proof>(b->v).proof));
     }
   }
 
@@ -397,38 +394,46 @@ class Walk {
   // The formula a block with "show" establishes; c is the step's goal
   // formula, what a part without "show" establishes. "let" generalises,
   // "search" gives a witness, "assume" a condition.
-  static fol::Formula a_elt(const NcBlock& b, const fol::Formula& c) {
+  static fol::Formula aux_a_elt(const NcBlock& b, const fol::Formula& c) {
     if (const auto* t = std::get_if<parsernc::Then>(&b.v))
-      return fol::mk_and(a_elt(*t->left, c), a_elt(*t->right, c));
+      return fol::mk_and(aux_a_elt(*t->left, c), aux_a_elt(*t->right, c));
     if (const auto* l = std::get_if<parsernc::Let>(&b.v))
-      return fol::mk_forall(l->name, a_elt(*l->block, c));
+      return fol::mk_forall(l->name, aux_a_elt(*l->block, c));
     if (const auto* s = std::get_if<parsernc::Search>(&b.v))
-      return fol::mk_exists(s->name, a_elt(*s->block, c));
+      return fol::mk_exists(s->name, aux_a_elt(*s->block, c));
     if (const auto* a = std::get_if<parsernc::Assume>(&b.v))
-      return fol::mk_imp(a->formula, a_elt(*a->block, c));
+      return fol::mk_imp(a->formula, aux_a_elt(*a->block, c));
     if (const auto* sh = std::get_if<parsernc::Show>(&b.v)) return sh->formula;
     return c;
   }
 
-  // The formulas a block with "show" establishes, appended to out (reversed
-  // when `reversed`): a "then" gives its left list reversed, then its right.
-  static void a_set(const NcBlock& b, bool reversed, const fol::Formula& c,
-                    std::vector<fol::Formula>& out) {
+  // The formulas a block with "show" establishes, c as for aux_a_elt: a
+  // "then" gives its left list reversed, then its right list; any other
+  // block its one formula.
+  static std::vector<fol::Formula> aux_a_set(const NcBlock& b, const fol::Formula& c) {
+    std::vector<fol::Formula> out;
+    aux_a_set(b, false, c, out);
+    return out;
+  }
+  // The same list appended to out, reversed when `reversed`: one vector for
+  // a whole "then" chain rather than a copy per link.
+  static void aux_a_set(const NcBlock& b, bool reversed, const fol::Formula& c,
+                        std::vector<fol::Formula>& out) {
     if (const auto* t = std::get_if<parsernc::Then>(&b.v)) {
       if (!reversed) {
-        a_set(*t->left, true, c, out);
-        a_set(*t->right, false, c, out);
+        aux_a_set(*t->left, true, c, out);
+        aux_a_set(*t->right, false, c, out);
       } else {
-        a_set(*t->right, true, c, out);
-        a_set(*t->left, false, c, out);
+        aux_a_set(*t->right, true, c, out);
+        aux_a_set(*t->left, false, c, out);
       }
       return;
     }
-    out.push_back(a_elt(b, c));
+    out.push_back(aux_a_elt(b, c));
   }
 
   // The case formula of a block without "show"; True when no condition.
-  // The quantifiers are the duals of a_elt's: a case "let x" holds when
+  // The quantifiers are the duals of aux_a_elt's: a case "let x" holds when
   // some x fits it, a case "search x" must fit every x. A part with no
   // condition is dropped from a disjunction rather than making it True.
   static fol::Formula aux_b(const NcBlock& b) {
@@ -454,7 +459,8 @@ class Walk {
     support::internal_error("main");
   }
 
-  Main& m_;
+  const fol::Session& ses_;
+  NameGenerator& next_number_;
   std::vector<std::pair<std::string, fol::Term>> accepted_;  // (key, value) set by this phrase
   // The names of the branch being walked: the goal's existential variables
   // and constants, and those the enclosing blocks introduce. One set for
@@ -588,7 +594,7 @@ class HypsList {
 // goes on, so one phrase may leave several goals to the user.
 class Justifier {
  public:
-  explicit Justifier(Main& m) : m_(m) {}
+  explicit Justifier(CheckContext& ctx) : ctx_(ctx) {}
 
   std::vector<Goal> open;  // oldest first
 
@@ -602,7 +608,7 @@ class Justifier {
       // The value under the goal's substitution: a name written in the term
       // stands for the goal's constant or existential variable, and must
       // not become a variable of every clause that meets it.
-      fol::add_evar_val(m_.logic.session(), a->key, a->substituted);
+      fol::add_evar_val(ctx_.session, a->key, a->substituted);
       justify(*a->rest);
     } else {
       step(std::get<Justify>(t.v));
@@ -613,7 +619,7 @@ class Justifier {
   // True when the goal holds (its proof shown or not).
   bool prove(const std::vector<Hypothesis>& hyps, const fol::Formula& goal) {
     return engine::proved(
-        support::verdict::prove(m_.prover, m_.settings(), hyps, fol::KFormula{goal, 0}));
+        support::verdict::prove(ctx_.prover, ctx_.settings, hyps, fol::KFormula{goal, 0}));
   }
 
   // The goal's display substitution, for g's hypotheses, the hints'
@@ -654,7 +660,7 @@ class Justifier {
       }
       return missing == 0;
     });
-    return do_subst(m_.logic.session(), csts, evars);
+    return do_subst(ctx_.session, csts, evars);
   }
 
   // A step whose hints fail stays open as a whole; otherwise its outcome
@@ -672,12 +678,12 @@ class Justifier {
   // nested n deep would otherwise keep n of them at once.
   bool prove_hints(const CGoal& g, const std::vector<fol::Formula>& formulas) {
     const fol::Subst s = display_subst(g, {}, {&formulas});
-    const std::vector<Hypothesis> l = give_hyps_list(m_.logic.session(), s, {}, g);
+    const std::vector<Hypothesis> l = give_hyps_list(ctx_.session, s, {}, g);
     const fol::Formula* f = first_unproved(l, s, formulas);
     if (!f) return true;
     say("la formule :");
     newline();
-    fol::print_formula(m_.logic.session(), *f);
+    fol::print_formula(ctx_.session, *f);
     newline();
     say("n'a pu être prouvee");
     newline();
@@ -686,16 +692,16 @@ class Justifier {
 
   bool prove_deduced(const CGoal& g, const std::vector<NcByItem>& hints, const Deduced& d) {
     const fol::Subst s = display_subst(g, hints, {&d.formulas});
-    const std::vector<Hypothesis> l = give_hyps_list(m_.logic.session(), s, hints, g);
+    const std::vector<Hypothesis> l = give_hyps_list(ctx_.session, s, hints, g);
     const fol::Formula* f = first_unproved(l, s, d.formulas);
     if (!f) return true;
     say("la deduction de la formule :");
     newline();
-    fol::print_formula(m_.logic.session(), *f);
+    fol::print_formula(ctx_.session, *f);
     newline();
     say("dans le but :");
     newline();
-    print_goal(m_.logic.session(), g.to_goal());
+    print_goal(ctx_.session, g.to_goal());
     say("n'a pu etre effectuee");
     newline();
     return false;
@@ -706,7 +712,7 @@ class Justifier {
   const fol::Formula* first_unproved(const std::vector<Hypothesis>& l, const fol::Subst& s,
                                      const std::vector<fol::Formula>& formulas) {
     for (const fol::Formula& f : formulas)
-      if (!prove(l, fol::formsubst(m_.logic.session(), s, f))) return &f;
+      if (!prove(l, fol::formsubst(ctx_.session, s, f))) return &f;
     return nullptr;
   }
 
@@ -718,7 +724,8 @@ class Justifier {
     CGoal g2 = g;
     for (auto it = extra.rbegin(); it != extra.rend(); ++it)
       g2.hyps = g2.hyps.push_front({"", *it});
-    return prove(give_hyps_list(m_.logic.session(), s, hints, g2), fol::formsubst(m_.logic.session(), s, concl));
+    return prove(give_hyps_list(ctx_.session, s, hints, g2),
+                 fol::formsubst(ctx_.session, s, concl));
   }
 
   // The step's own proof first; its nested parts are checked only when it
@@ -744,13 +751,13 @@ class Justifier {
     const Goal whole = g.to_goal();
     say("La preuve de");
     newline();
-    print_goal(m_.logic.session(), whole);
+    print_goal(ctx_.session, whole);
     say("a echoue");
     newline();
     open.push_back(whole);
   }
 
-  Main& m_;
+  CheckContext& ctx_;
 };
 
 }  // namespace
@@ -774,23 +781,16 @@ std::vector<Hypothesis> give_hyps_list(const fol::Session& ses, const fol::Subst
 
 // Goals cross the interface as vectors and are converted once each way;
 // inside the checker they share their lists.
-CheckPtr interprete_nc(Main& m, const Goal& g, const NcProof& p) {
-  Walk w(m);
+CheckPtr interprete_nc(CheckContext& ctx, const Goal& g, const NcProof& p) {
+  Walk w(ctx.session, ctx.next_number);
   return w.check(CGoal::of(g), p);
 }
 
-void parcourt_arbre(Main& m, const CheckTree& t) {
-  m.new_goals.clear();
-  m.new_goal_count = 0;
-  // Goals reach m.base only once the whole tree is justified: a throw from
-  // the engine (end of input at the step question, an internal error)
-  // leaves the goal stack as it was, for check_phrase to restore.
-  Justifier j(m);
+GoalList parcourt_arbre(CheckContext& ctx, const CheckTree& t) {
+  Justifier j(ctx);
   j.justify(t);
   // Newest first: the goal opened first ends last and becomes current.
-  m.new_goals.assign(j.open.rbegin(), j.open.rend());
-  m.new_goal_count = static_cast<int>(m.new_goals.size());
-  m.base.add_goal_list(m.new_goals);
+  return GoalList(j.open.rbegin(), j.open.rend());
 }
 
 }  // namespace assistant

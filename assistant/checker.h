@@ -4,10 +4,11 @@
 // and variables, builds the goal of every sub-proof and returns a check tree
 // of obligations, without calling the prover. `parcourt_arbre` then walks
 // that tree, stores the values that "set" gives, asks the engine to justify
-// every step and pushes the goals that stay open.
+// every step and returns the goals that stay open.
 //
-//   CheckPtr t = interprete_nc(m, g, *phrase);   // NCErreur after a diagnostic
-//   parcourt_arbre(m, *t);                       // open goals appended to m.base
+//   CheckContext ctx{prover, settings, session, next_number};
+//   CheckPtr t = interprete_nc(ctx, g, *phrase);   // NCErreur after a diagnostic
+//   GoalList open = parcourt_arbre(ctx, *t);       // for the caller to push
 #pragma once
 
 #include <memory>
@@ -17,11 +18,37 @@
 #include <vector>
 
 #include "assistant/base.h"
-#include "assistant/main.h"
 #include "assistant/parsernc.h"
+#include "engine/prover.h"
 #include "fol/fol.h"
 
 namespace assistant {
+
+// The proof-language checker's rejection; its diagnostic is already printed.
+struct NCErreur {};
+
+// Names from a counter of its own that never resets: the prefix, then
+// 1, 2, ... in decimal.
+class NameGenerator {
+ public:
+  explicit NameGenerator(std::string prefix) : prefix_(std::move(prefix)) {}
+  std::string operator()() { return prefix_ + std::to_string(++counter_); }
+
+ private:
+  std::string prefix_;
+  long long counter_ = 0;
+};
+
+// All that the checker can touch. The walk reads the session and draws the
+// keys of "search"; the justification runs the prover with the user's
+// settings and stores the values of "set" in the session. The goal stack
+// stays the caller's.
+struct CheckContext {
+  engine::Prover<fol::FolLogic>& prover;
+  engine::ProveSettings settings;  // the user's, unchanged for the whole phrase
+  fol::Session& session;           // the logic's: existential-variable values
+  NameGenerator& next_number;      // keys of existential variables
+};
 
 // An immutable list that shares its tail: adding in front costs O(1), so a
 // sub-proof that adds a hypothesis shares the rest with its parent goal.
@@ -148,8 +175,8 @@ struct StepCheck {
 
 // Checks phrase p against goal g (already taken off the goal list).
 // Prints a diagnostic and throws NCErreur on a rejected phrase. Side
-// effects: each "search" draws a key from m.next_number(); nothing else.
-CheckPtr interprete_nc(Main& m, const Goal& g, const parsernc::NcProof& p);
+// effects: each "search" draws a key from ctx.next_number; nothing else.
+CheckPtr interprete_nc(CheckContext& ctx, const Goal& g, const parsernc::NcProof& p);
 
 // The engine hypotheses of one justification in goal g with hints: the
 // goal's hypotheses under s, keyed 1, 2, ... in list order (the unnamed ones
@@ -162,11 +189,11 @@ std::vector<engine::Hypothesis<fol::FolLogic>> give_hyps_list(
     const fol::Session& ses, const fol::Subst& s, const std::vector<parsernc::NcByItem>& hints,
     const CGoal& g);
 
-// Justifies every step of t through the engine, in tree order. Side
-// effects: stores the values of "set" in m.logic's existential-variable store;
-// sets m.new_goals and m.new_goal_count and appends the open goals to
-// m.base (the goal opened first becomes the current goal). A step the
-// engine does not prove prints why and stays open; nothing is thrown for it.
-void parcourt_arbre(Main& m, const CheckTree& t);
+// Justifies every step of t through the engine, in tree order, and returns
+// the goals that stay open, newest first: appended to the goal list, the
+// goal opened first becomes the current one. Side effects: stores the
+// values of "set" in ctx.session. A step the engine does not prove prints
+// why and stays open; nothing is thrown for it.
+GoalList parcourt_arbre(CheckContext& ctx, const CheckTree& t);
 
 }  // namespace assistant

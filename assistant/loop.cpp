@@ -221,11 +221,18 @@ std::optional<int> Main::command(const Command& c) {
 
 void Main::check_phrase() {
   new_goal_count = 0;
+  new_goals.clear();
   const Goal g = base.c_goal();
   base.rm_goal();
   try {
-    CheckPtr t = interprete_nc(*this, g, *pending_proof);
-    parcourt_arbre(*this, *t);
+    CheckContext ctx = check_context();
+    CheckPtr t = interprete_nc(ctx, g, *pending_proof);
+    // The goals reach the stack only once the whole tree is justified: a
+    // throw from the engine (end of input at the step question, an
+    // internal error) leaves the stack for the handlers below to restore.
+    new_goals = parcourt_arbre(ctx, *t);
+    new_goal_count = static_cast<int>(new_goals.size());
+    base.add_goal_list(new_goals);
   } catch (const NCErreur&) {
     // The diagnostic is printed; the goal is current again, nothing recorded.
     base.add_goal_list({g});

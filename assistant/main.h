@@ -12,15 +12,13 @@
 #include <variant>
 
 #include "assistant/base.h"
+#include "assistant/checker.h"
 #include "assistant/parsermain.h"
 #include "assistant/parsernc.h"
 #include "engine/prover.h"
 #include "fol/fol.h"
 
 namespace assistant {
-
-// The proof-language checker's rejection; its diagnostic is already printed.
-struct NCErreur {};
 
 class Main {
  public:
@@ -56,13 +54,13 @@ class Main {
 
   Base base;  // the goal stack and its history
 
-  // Keys of existential variables: "1", "2", ... (never reset).
-  std::string next_number();
-  // "#1", "#2", ... with a counter of its own (never reset).
-  std::string next_hyp_name();
+  NameGenerator next_number{""};     // keys of existential variables: "1", "2", ...
+  NameGenerator next_hyp_name{"#"};  // "#1", "#2", ...
 
   // Cells 1-10 as the settings of one proof attempt.
   engine::ProveSettings settings() const;
+  // What the checker may use of this state, for one phrase.
+  CheckContext check_context();
 
   // The read-eval loop on standard input. Returns the exit status: 0 after
   // "exit" and at end of input; 130 when interrupted at the prompt.
@@ -89,9 +87,6 @@ class Main {
   // execute_line without the answers to a refused line or the end of input.
   std::optional<int> interpret(const std::string& line);
   std::optional<int> ask_exit();
-
-  long long number_counter_ = 0;
-  long long hyp_name_counter_ = 0;
 };
 
 }  // namespace assistant

@@ -26,7 +26,8 @@ struct CommandError : Refusal {
   CommandError() : Refusal("Erreur de commande") {}
 };
 
-// A formula in the line does not read.
+// A formula in the line does not read: ErrForm of the command and
+// proof-language lexers.
 struct FormulaError : Refusal {
   FormulaError() : Refusal("Erreur de formule") {}
 };

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "assistant/main.h"
 #include "engine/ptypes.h"
 #include "fol/parserfol.h"
 #include "support/printer.h"
@@ -24,7 +25,8 @@ class CheckerTest : public ::testing::Test {
   Goal goal(const char* concl) { return Goal{{}, F(concl), {}, {}, ""}; }
   // The tree stays alive for the whole test, so references into it hold.
   const CheckPtr& walk(const Goal& g, const char* phrase) {
-    kept.push_back(interprete_nc(m, g, *parsernc::parse_phrase(phrase)));
+    CheckContext ctx = m.check_context();
+    kept.push_back(interprete_nc(ctx, g, *parsernc::parse_phrase(phrase)));
     return kept.back();
   }
   // The step check of a one-step phrase.
