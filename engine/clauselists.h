@@ -581,11 +581,13 @@ Clause<L> shown_part(const Clause<L>& c) {
   return r;
 }
 
-// Files c in the table of all clauses under its number (a later clause
-// shadows an earlier one), shared with the lists that hold it.
+// Files what a proof shows of c in the table of all clauses under its
+// number (a later clause shadows an earlier one). The table keeps its own
+// small copy: sharing the list's clause would keep its histories and its
+// subsumption caches alive as long as the table, about twice the memory.
 template <Logic L>
 void add_clause_table(Core<L>& core, const ClauseRef<L>& c) {
-  core.clause_table.insert_or_assign(c->num, c);
+  core.clause_table.insert_or_assign(c->num, share(shown_part(*c)));
 }
 
 // Forgets the axioms: their already-seen list and their table.
