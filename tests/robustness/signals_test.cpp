@@ -103,6 +103,29 @@ TEST_P(Interrupt, AtThePromptAfterAProveEndsTheProgram) {
   EXPECT_EQ(c.out().find("A bientot"), std::string::npos);
 }
 
+// The step question waits for a line as the prompt does; the key press
+// there cancels the attempt only.
+TEST_P(Interrupt, AtTheStepQuestionCancelsTheProve) {
+  const Program& p = GetParam();
+  Child c(p.path);
+  c.write("set verbose 2\nprove p -> p\n");
+  ASSERT_TRUE(c.wait_output("entree sinon) ", 0, 30.0)) << c.out();
+  std::size_t start = c.out_size();
+  std::this_thread::sleep_for(100ms);
+  ASSERT_EQ(c.out_size(), start);
+  c.signal(SIGINT);
+  ASSERT_TRUE(c.wait_output("Preuve annulee\n>>> ", start, 20.0))
+      << c.out().substr(start) << c.err();
+  EXPECT_EQ(c.out().substr(start), "Preuve annulee\n>>> ");
+
+  c.write("exit\n");
+  c.close_input();
+  Ending e = c.wait_exit(30.0);
+  EXPECT_TRUE(e.finished);
+  EXPECT_FALSE(e.signaled);
+  EXPECT_EQ(e.code, 0);
+}
+
 std::vector<Program> programs() {
   return {
       {"prop_prover", PROP_PROVER, kLargeLimits, kLimitsAnswer, pigeons_into_holes(5)},
