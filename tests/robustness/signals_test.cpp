@@ -56,6 +56,17 @@ class Interrupt : public ::testing::TestWithParam<Program> {
   }
 };
 
+// The loop still answers "exit" with its farewell and status 0.
+void exits_on_exit(Child& c) {
+  c.write("exit\n");
+  c.close_input();
+  Ending e = c.wait_exit(30.0);
+  EXPECT_TRUE(e.finished);
+  EXPECT_FALSE(e.signaled);
+  EXPECT_EQ(e.code, 0);
+  EXPECT_NE(c.out().find("\n A bientot \n\n"), std::string::npos);
+}
+
 TEST_P(Interrupt, DuringAProveCancelsItAndTheLoopGoesOn) {
   const Program& p = GetParam();
   Child c(p.path);
@@ -80,13 +91,7 @@ TEST_P(Interrupt, DuringAProveCancelsItAndTheLoopGoesOn) {
   c.signal(SIGINT);
   ASSERT_TRUE(c.wait_output("Preuve annulee\n>>> ", next, 20.0)) << c.out().substr(next);
 
-  c.write("exit\n");
-  c.close_input();
-  Ending e = c.wait_exit(30.0);
-  EXPECT_TRUE(e.finished);
-  EXPECT_FALSE(e.signaled);
-  EXPECT_EQ(e.code, 0);
-  EXPECT_NE(c.out().find("\n A bientot \n\n"), std::string::npos);
+  exits_on_exit(c);
 }
 
 TEST_P(Interrupt, AtThePromptAfterAProveEndsTheProgram) {
@@ -118,12 +123,7 @@ TEST_P(Interrupt, AtTheStepQuestionCancelsTheProve) {
       << c.out().substr(start) << c.err();
   EXPECT_EQ(c.out().substr(start), "Preuve annulee\n>>> ");
 
-  c.write("exit\n");
-  c.close_input();
-  Ending e = c.wait_exit(30.0);
-  EXPECT_TRUE(e.finished);
-  EXPECT_FALSE(e.signaled);
-  EXPECT_EQ(e.code, 0);
+  exits_on_exit(c);
 }
 
 std::vector<Program> programs() {
