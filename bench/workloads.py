@@ -3,14 +3,16 @@
 peak memory, clauses made and clauses per CPU second, for one build or for
 two builds side by side (same machine, same run, alternating).
 
-    bench/workloads.py BUILD [--before OLD_BUILD] [--runs 3] [--only NAME ...]
+    bench/workloads.py BUILD [--before OLD_BUILD] [--runs 3] [--only NAME ...] [--syscalls]
 
 Each BUILD must have bench_stats (configure with -DPROVER_BUILD_BENCH=ON):
 it is fol_prover or prop_prover as shipped, reporting on standard error
 how many clauses the engine made. With --before, the outputs of both builds
 are compared byte for byte (except where the time limit cut a search), and
 the table ends with the geometric mean of the CPU time ratios and the growth
-exponent of the first-order chain family.
+exponent of the first-order chain family. --syscalls adds, per workload and
+build, the memory system calls of one more run (strace -f -c: brk, mmap,
+munmap, mprotect), where the allocator's growth shows.
 """
 import argparse
 import math
@@ -79,6 +81,27 @@ def run_once(build, kind, lines):
             "out": out, "cut": "Temps imparti ecoule" in out}
 
 
+MEMORY_CALLS = ("brk", "mmap", "munmap", "mprotect")
+
+
+def memory_calls(build, kind, lines):
+    """Counts of the memory system calls of one run, all threads."""
+    with tempfile.TemporaryDirectory() as d:
+        inp = Path(d) / "in"
+        inp.write_text("\n".join(lines + ["exit"]) + "\n")
+        trace = Path(d) / "trace"
+        with open(inp) as f:
+            subprocess.run(["strace", "-f", "-c", "-e", "trace=" + ",".join(MEMORY_CALLS),
+                            "-o", str(trace), str(Path(build) / "bench" / "bench_stats"), kind],
+                           stdin=f, capture_output=True, timeout=1800)
+        counts = dict.fromkeys(MEMORY_CALLS, 0)
+        for row in trace.read_text().splitlines():
+            cells = row.split()
+            if cells and cells[-1] in counts:
+                counts[cells[-1]] = int(cells[3])
+        return counts
+
+
 def outcome(out):
     for text, name in (("La formule est vraie", "proved"), ("Temps imparti ecoule", "time limit"),
                        ("plus de candidats", "no candidates")):
@@ -98,6 +121,7 @@ def main():
     ap.add_argument("--before")
     ap.add_argument("--runs", type=int, default=3)
     ap.add_argument("--only", nargs="*")
+    ap.add_argument("--syscalls", action="store_true", help="also count memory system calls")
     args = ap.parse_args()
     builds = ([("before", args.before)] if args.before else []) + [("after", args.build)]
     rows = []
@@ -125,6 +149,11 @@ def main():
             elif a["out"] != b["out"]:
                 line += " | time limit: " + outcome(b["out"]) + " -> " + outcome(a["out"])
         print(line, flush=True)
+        if args.syscalls:
+            for tag, b in builds:
+                c = memory_calls(b, kind, lines)
+                print(f"{'':30s} {tag} syscalls: " + " ".join(f"{k} {v}" for k, v in c.items()),
+                      flush=True)
     if args.before:
         ratios = [r["after"]["cpu"] / max(r["before"]["cpu"], 1e-3) for n, r in rows
                   if not n.startswith("fol chain")]

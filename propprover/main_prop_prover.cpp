@@ -1,4 +1,4 @@
-// prop_prover's entry: the command loop on a thread with a big stack.
+// prop_prover's entry: the command loop on a big stack.
 #include "propprover/main.h"
 #include "support/bigstack.h"
 

@@ -56,6 +56,17 @@ class Interrupt : public ::testing::TestWithParam<Program> {
   }
 };
 
+// The loop still answers "exit" with its farewell and status 0.
+void exits_on_exit(Child& c) {
+  c.write("exit\n");
+  c.close_input();
+  Ending e = c.wait_exit(30.0);
+  EXPECT_TRUE(e.finished);
+  EXPECT_FALSE(e.signaled);
+  EXPECT_EQ(e.code, 0);
+  EXPECT_NE(c.out().find("\n A bientot \n\n"), std::string::npos);
+}
+
 TEST_P(Interrupt, DuringAProveCancelsItAndTheLoopGoesOn) {
   const Program& p = GetParam();
   Child c(p.path);
@@ -80,13 +91,7 @@ TEST_P(Interrupt, DuringAProveCancelsItAndTheLoopGoesOn) {
   c.signal(SIGINT);
   ASSERT_TRUE(c.wait_output("Preuve annulee\n>>> ", next, 20.0)) << c.out().substr(next);
 
-  c.write("exit\n");
-  c.close_input();
-  Ending e = c.wait_exit(30.0);
-  EXPECT_TRUE(e.finished);
-  EXPECT_FALSE(e.signaled);
-  EXPECT_EQ(e.code, 0);
-  EXPECT_NE(c.out().find("\n A bientot \n\n"), std::string::npos);
+  exits_on_exit(c);
 }
 
 TEST_P(Interrupt, AtThePromptAfterAProveEndsTheProgram) {
@@ -101,6 +106,24 @@ TEST_P(Interrupt, AtThePromptAfterAProveEndsTheProgram) {
   ASSERT_TRUE(e.finished) << "still waiting at the prompt";
   EXPECT_TRUE(e.signaled || e.code != 0);
   EXPECT_EQ(c.out().find("A bientot"), std::string::npos);
+}
+
+// The step question waits for a line as the prompt does; the key press
+// there cancels the attempt only.
+TEST_P(Interrupt, AtTheStepQuestionCancelsTheProve) {
+  const Program& p = GetParam();
+  Child c(p.path);
+  c.write("set verbose 2\nprove p -> p\n");
+  ASSERT_TRUE(c.wait_output("entree sinon) ", 0, 30.0)) << c.out();
+  std::size_t start = c.out_size();
+  std::this_thread::sleep_for(100ms);
+  ASSERT_EQ(c.out_size(), start);
+  c.signal(SIGINT);
+  ASSERT_TRUE(c.wait_output("Preuve annulee\n>>> ", start, 20.0))
+      << c.out().substr(start) << c.err();
+  EXPECT_EQ(c.out().substr(start), "Preuve annulee\n>>> ");
+
+  exits_on_exit(c);
 }
 
 std::vector<Program> programs() {
