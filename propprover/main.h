@@ -1,7 +1,7 @@
 // prop_prover: the propositional prover's command loop. Reads one command a
 // line after the prompt ">>> " and answers through the shared printer.
 //
-//   return prop::run_prop_prover();   // on a thread with a big stack
+//   return prop::run_prop_prover();   // on a big stack (support/bigstack.h)
 #pragma once
 
 #include <optional>
@@ -36,7 +36,7 @@ class Main {
 };
 
 // Runs the loop until an exit word (status 0) or the end of input (non-zero
-// status, a short message on stderr). Call it on a thread with a big stack.
+// status, a short message on stderr). Call it on a big stack (support/bigstack.h).
 int run_prop_prover();
 
 }  // namespace prop
