@@ -220,11 +220,18 @@ PosNegList<L> pos_neg_list(const Core<L>& core, const std::vector<Literal<L>>& l
   return r;
 }
 
-// The clause with s applied to every literal; `autres` literals whose sign
-// becomes known move to `pos` or `neg`. The constraints cell is shared.
+// The literal lists of a clause: all that a substitution changes in it.
 template <Logic L>
-Clause<L> apply_subst_clause(const Core<L>& core, const typename L::substitution& s,
-                             const Clause<L>& c) {
+struct Lits {
+  std::vector<Literal<L>> pos, neg, autres;
+};
+
+// The lists under s; `autres` literals whose sign becomes known move to
+// `pos` or `neg`.
+template <Logic L>
+Lits<L> apply_subst_lits(const Core<L>& core, const typename L::substitution& s,
+                         const std::vector<Literal<L>>& pos, const std::vector<Literal<L>>& neg,
+                         const std::vector<Literal<L>>& autres) {
   auto subst = [&](const std::vector<Literal<L>>& l) {
     std::vector<Literal<L>> out;
     out.reserve(l.size());
@@ -232,13 +239,36 @@ Clause<L> apply_subst_clause(const Core<L>& core, const typename L::substitution
       out.push_back(Literal<L>{core.logic.apply_subst(s, lit.formule), lit.marque, lit.num_lit});
     return out;
   };
-  Clause<L> r = c;
-  std::vector<Literal<L>> p = subst(c.pos), n = subst(c.neg), a = subst(c.autres);
-  PosNegList<L> k = pos_neg_list(core, a);
+  std::vector<Literal<L>> p = subst(pos), n = subst(neg);
+  if (autres.empty()) return {std::move(p), std::move(n), {}};
+  PosNegList<L> k = pos_neg_list(core, subst(autres));
   auto cmp = lit_cmp(core);
-  r.pos = merge_perso(cmp, k.pos, p);
-  r.neg = merge_perso(cmp, k.neg, n);
-  r.autres = std::move(k.autres);
+  return {merge_perso(cmp, k.pos, p), merge_perso(cmp, k.neg, n), std::move(k.autres)};
+}
+template <Logic L>
+Lits<L> apply_subst_lits(const Core<L>& core, const typename L::substitution& s, const Lits<L>& l) {
+  return apply_subst_lits(core, s, l.pos, l.neg, l.autres);
+}
+
+// The clause with s applied to every literal (apply_subst_lits); every other
+// field, the constraints cell included, is c's.
+template <Logic L>
+Clause<L> apply_subst_clause(const Core<L>& core, const typename L::substitution& s,
+                             const Clause<L>& c) {
+  Lits<L> l = apply_subst_lits(core, s, c.pos, c.neg, c.autres);
+  Clause<L> r;
+  r.pos = std::move(l.pos);
+  r.neg = std::move(l.neg);
+  r.autres = std::move(l.autres);
+  r.split_neg = c.split_neg;
+  r.split_pos = c.split_pos;
+  r.poids = c.poids;
+  r.origine = c.origine;
+  r.num = c.num;
+  r.contraintes = c.contraintes;
+  r.indice = c.indice;
+  r.indices_a = c.indices_a;
+  r.indices_b = c.indices_b;
   return r;
 }
 

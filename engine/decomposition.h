@@ -155,16 +155,16 @@ Clause<L> ProverImpl<L>::rule_clause(const Cl& r, const Lit& l, const Dec& d,
     }
   const double poids = core_.weights.pds_rule(ri, d.kind, rn, r.indice, r.poids);
   const Indice indice = core_.weights.indice_of_int(core_.weights.indice_rule(r.indice, hb));
-  Cl rp = apply_subst_clause(core_, d.subst, r);
+  Lits<L> rp = apply_subst_lits(core_, d.subst, r.pos, r.neg, r.autres);
 
   auto cmp = [this](const Lit& x, const Lit& y) { return lit_cmp(x, y); };
   Cl k0;
   k0.pos = std::move(rp.pos);
   k0.neg = std::move(rp.neg);
   k0.autres = merge_perso(cmp, c, rp.autres);
-  k0.split_neg = std::move(rp.split_neg);
-  k0.split_pos = std::move(rp.split_pos);
-  k0.indices_a = std::move(rp.indices_a);
+  k0.split_neg = r.split_neg;
+  k0.split_pos = r.split_pos;
+  k0.indices_a = r.indices_a;
   k0.poids = poids;
   k0.contraintes = make_constraints<L>(d.constraints);
   k0.num = core_.next_clause_number();

@@ -96,8 +96,8 @@ class ProverImpl {
     F l2;                        // its resolved literal, renamed
     typename L::constraints k2;  // its constraints, renamed
   };
-  struct FactorBuild {  // what a factor is built from: the parents' instances, extra literals
-    Cl c1, c2;
+  struct FactorBuild {  // what a factor is built from: the instances' literals, extra literals
+    Lits<L> i1, i2;
     std::vector<Lit> a, b, c;
   };
   struct Factor {
@@ -117,14 +117,17 @@ class ProverImpl {
   Apart rename_apart(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
   bool drop_refused(const Cl& c1, const Cl& c2, const UnifOf<L>& u, const Lit& l,
                     const typename L::renaming& r, bool extra_lits);
-  std::pair<Cl, Cl> instances(const Cl& c1, const Cl& c2, const Apart& apart, const UnifOf<L>& u,
-                              const Lit& l);
-  Cl joined(const Cl& c1, const Cl& c2, const Lit& lit, const std::vector<Lit>& a,
-            const std::vector<Lit>& b, const std::vector<Lit>& c);
-  double resolvent_weight(const Cl& c1, const Cl& c2, int depth, const Lit& l) const;
-  void weigh_resolvent(Cl& res, const Cl& c1s, const Cl& c2s, const UnifOf<L>& u, const Lit& l);
-  void offer_factors(const ClauseRef<L>& res, const Lit& l, const typename L::constraints& cons,
-                     Cl c1s, Cl c2s);
+  std::pair<Lits<L>, Lits<L>> instances(const Cl& c1, const Cl& c2, const Apart& apart,
+                                        const UnifOf<L>& u, const Lit& l);
+  static Cl with_lits(const Cl& c, const Lits<L>& l);
+  Cl joined(const Cl& c1, const Lits<L>& i1, const Cl& c2, const Lits<L>& i2, const Lit& lit,
+            const std::vector<Lit>& a, const std::vector<Lit>& b, const std::vector<Lit>& c);
+  double resolvent_weight(const Cl& c1, std::size_t len1, const Cl& c2, std::size_t len2,
+                          int depth, const Lit& l) const;
+  void weigh_resolvent(Cl& res, const Cl& c1, const Lits<L>& i1, const Cl& c2, const Lits<L>& i2,
+                       const UnifOf<L>& u, const Lit& l);
+  void offer_factors(const ClauseRef<L>& res, const Cl& c1, const Cl& c2, const Lit& l,
+                     const typename L::constraints& cons, Lits<L> i1, Lits<L> i2);
   int factor_walk(const Lit& cur, const typename L::constraints& cons, const FactorBuild* b,
                   std::vector<Lit> l1, std::vector<Lit> l2, std::vector<Factor>* out);
   std::vector<Lit> subst_lits(const typename L::substitution& s, const std::vector<Lit>& l);

@@ -104,13 +104,13 @@ void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const L
       drop_refused(c1, c2, *u, l, apart.r, !ea.empty() || !eb.empty()))
     return;
 
-  auto [c1s, c2s] = instances(c1, c2, apart, *u, l);
-  Cl res = joined(c1s, c2s, l, ea, eb, ec);
-  weigh_resolvent(res, c1s, c2s, *u, l);
+  auto [i1, i2] = instances(c1, c2, apart, *u, l);
+  Cl res = joined(c1, i1, c2, i2, l, ea, eb, ec);
+  weigh_resolvent(res, c1, i1, c2, i2, *u, l);
   trace_.resolvent(res);
   const ClauseRef<L> resref = share(std::move(res));
   premajcndats(resref);
-  offer_factors(resref, l, u->constraints, std::move(c1s), std::move(c2s));
+  offer_factors(resref, c1, c2, l, u->constraints, std::move(i1), std::move(i2));
 }
 
 // The method and the split checks that refuse a pair before any unification.
@@ -224,7 +224,9 @@ bool ProverImpl<L>::drop_refused(const Cl& c1, const Cl& c2, const UnifOf<L>& u,
   if (!nonempty) return false;
   const bool factors = !c1.pos.empty() || !c2.neg.empty();
   if (factors && c1.neg.empty() && c2.pos.empty()) return false;
-  if (!majlistes_.refused_by_weight(resolvent_weight(c1, c2, u.depth, l))) return false;
+  if (!majlistes_.refused_by_weight(
+          resolvent_weight(c1, length(c1), c2, length(c2), u.depth, l)))
+    return false;
   core_.next_clause_number();
   if (!factors) return true;
   // The candidates of the walk: as in the instances, c1's positives and
@@ -240,83 +242,98 @@ bool ProverImpl<L>::drop_refused(const Cl& c1, const Cl& c2, const UnifOf<L>& u,
   return true;
 }
 
-// Both parents under the unifier, clause 2 renamed apart first. Each
-// instance gets a new cell with the constraints the logic gave its clause
-// (with both logics the set the parent's cell already holds), so the
-// parents, which tables share, stay as they are.
+// The literals of both parents under the unifier, clause 2's renamed apart
+// first: all a resolvent and its factors take from the instances (the
+// other fields are the parents' own). Whole instances are made only to be
+// shown, from verbose 4.
 template <Logic L>
-std::pair<Clause<L>, Clause<L>> ProverImpl<L>::instances(const Cl& c1, const Cl& c2,
-                                                        const Apart& apart, const UnifOf<L>& u,
-                                                        const Lit& l) {
+std::pair<Lits<L>, Lits<L>> ProverImpl<L>::instances(const Cl& c1, const Cl& c2,
+                                                    const Apart& apart, const UnifOf<L>& u,
+                                                    const Lit& l) {
   L& lg = core_.logic;
-  const auto& two = std::get<TwoConstraints<typename L::constraints>>(u.outcome);
-  Cl c2p = c2;
-  for (auto* side : {&c2p.pos, &c2p.neg, &c2p.autres})
-    for (Lit& x : *side) x.formule = lg.rename_formula(apart.r, x.formule);
-  c2p.contraintes = make_constraints<L>(apart.k2);
-  Cl c1s = apply_subst_clause(core_, u.subst, c1);
-  c1s.contraintes = make_constraints<L>(two.c1);
-  Cl c2s = apply_subst_clause(core_, u.subst, c2p);
-  c2s.contraintes = make_constraints<L>(two.c2);
-  trace_.instances(c2p, l, c1s, c2s);
-  return {std::move(c1s), std::move(c2s)};
+  auto renamed = [&](const std::vector<Lit>& side) {
+    std::vector<Lit> out;
+    out.reserve(side.size());
+    for (const Lit& x : side) out.push_back(Lit{lg.rename_formula(apart.r, x.formule), x.marque, x.num_lit});
+    return out;
+  };
+  Lits<L> r2{renamed(c2.pos), renamed(c2.neg), renamed(c2.autres)};
+  Lits<L> i1 = apply_subst_lits(core_, u.subst, c1.pos, c1.neg, c1.autres);
+  Lits<L> i2 = apply_subst_lits(core_, u.subst, r2);
+  if (trace_.shows_resolvents())
+    trace_.instances(with_lits(c2, r2), l, with_lits(c1, i1), with_lits(c2, i2));
+  return {std::move(i1), std::move(i2)};
 }
 
-// The literals of a resolvent (or a factor) of c1 and c2 on `lit`: the
-// unifier's extra literals a, b, c merged with both parents', lit taken
-// out of c1's positives and c2's negatives.
+// c with the literal lists l: an instance of c, as a trace shows it.
 template <Logic L>
-Clause<L> ProverImpl<L>::joined(const Cl& c1, const Cl& c2, const Lit& lit,
-                                const std::vector<Lit>& a, const std::vector<Lit>& b,
-                                const std::vector<Lit>& c) {
+Clause<L> ProverImpl<L>::with_lits(const Cl& c, const Lits<L>& l) {
+  Cl out = c;
+  out.pos = l.pos;
+  out.neg = l.neg;
+  out.autres = l.autres;
+  return out;
+}
+
+// The literals of a resolvent (or a factor) of c1 and c2 on `lit`, from
+// their instances' literals i1 and i2: the unifier's extra literals a, b, c
+// merged with both instances', lit taken out of i1's positives and i2's
+// negatives; the split literals of both parents.
+template <Logic L>
+Clause<L> ProverImpl<L>::joined(const Cl& c1, const Lits<L>& i1, const Cl& c2, const Lits<L>& i2,
+                                const Lit& lit, const std::vector<Lit>& a,
+                                const std::vector<Lit>& b, const std::vector<Lit>& c) {
   auto cmp = [this](const Lit& x, const Lit& y) { return lit_cmp(x, y); };
   Cl out;
   out.split_neg = merge_perso(int_compare, c1.split_neg, c2.split_neg);
   out.split_pos = merge_perso(int_compare, c1.split_pos, c2.split_pos);
-  out.autres = merge_3(core_, c, c1.autres, c2.autres);
-  out.neg = merge_3(core_, b, c1.neg, except(cmp, lit, c2.neg));
-  out.pos = merge_3(core_, a, except(cmp, lit, c1.pos), c2.pos);
+  out.autres = merge_3(core_, c, i1.autres, i2.autres);
+  out.neg = merge_3(core_, b, i1.neg, except(cmp, lit, i2.neg));
+  out.pos = merge_3(core_, a, except(cmp, lit, i1.pos), i2.pos);
   return out;
 }
 
-// The weight of the resolvent of c1 and c2 on l, from the parents' fields
-// alone: the built resolvent and the early refusal both take it from here.
-// The parents' instances under the unifier have the same weights, indices,
-// histories and (without literals of undetermined sign) lengths.
+// The weight of the resolvent of c1 and c2 on l, their instances having
+// len1 and len2 literals: the built resolvent and the early refusal both
+// take it from here. An instance keeps its parent's weight, index and
+// histories, and (without literals of undetermined sign) its length.
 template <Logic L>
-double ProverImpl<L>::resolvent_weight(const Cl& c1, const Cl& c2, int depth, const Lit& l) const {
+double ProverImpl<L>::resolvent_weight(const Cl& c1, std::size_t len1, const Cl& c2,
+                                       std::size_t len2, int depth, const Lit& l) const {
   return Typespoids::pds_res_max(depth, c1.indice, resolvent_hint_max(c1, c2), c1.poids,
-                                 static_cast<int>(length(c1)), c2.indice, c2.poids,
-                                 static_cast<int>(length(c2)), core_.logic.size(l.formule));
+                                 static_cast<int>(len1), c2.indice, c2.poids,
+                                 static_cast<int>(len2), core_.logic.size(l.formule));
 }
 
-// The resolvent's weight, index and histories, from its parents' instances.
-// Side effect: takes the next clause number.
+// The resolvent's weight, index and histories, from its parents and their
+// instances' literals. Side effect: takes the next clause number.
 template <Logic L>
-void ProverImpl<L>::weigh_resolvent(Cl& res, const Cl& c1s, const Cl& c2s, const UnifOf<L>& u,
-                                    const Lit& l) {
-  res.indices_b = merge_hist(c1s.indices_b, c2s.indices_b);
-  res.indices_a = add_hist_c(add_hist_c(merge_hist(c1s.indices_a, c2s.indices_a), c1s), c2s);
-  res.poids = resolvent_weight(c1s, c2s, u.depth, l);
-  res.indice = core_.weights.indice_res(c1s.indice, c2s.indice, res.indices_b, res.indices_a);
+void ProverImpl<L>::weigh_resolvent(Cl& res, const Cl& c1, const Lits<L>& i1, const Cl& c2,
+                                    const Lits<L>& i2, const UnifOf<L>& u, const Lit& l) {
+  auto len = [](const Lits<L>& i) { return i.pos.size() + i.neg.size() + i.autres.size(); };
+  res.indices_b = merge_hist(c1.indices_b, c2.indices_b);
+  res.indices_a = add_hist_c(add_hist_c(merge_hist(c1.indices_a, c2.indices_a), c1), c2);
+  res.poids = resolvent_weight(c1, len(i1), c2, len(i2), u.depth, l);
+  res.indice = core_.weights.indice_res(c1.indice, c2.indice, res.indices_b, res.indices_a);
   res.num = core_.next_clause_number();
   res.contraintes = make_constraints<L>(u.constraints);
-  res.origine = make_origine<L>(ResOrigine<L>{c1s.num, c1s.origine, c2s.num, c2s.origine, l});
+  res.origine = make_origine<L>(ResOrigine<L>{c1.num, c1.origine, c2.num, c2.origine, l});
 }
 
 // Factors: further literals of clause 1's positives and clause 2's
 // negatives that unify with the resolved literal. Each weighs as the
 // resolvent and derives from it.
 template <Logic L>
-void ProverImpl<L>::offer_factors(const ClauseRef<L>& resref, const Lit& l,
-                                  const typename L::constraints& cons, Cl c1s, Cl c2s) {
+void ProverImpl<L>::offer_factors(const ClauseRef<L>& resref, const Cl& c1, const Cl& c2,
+                                  const Lit& l, const typename L::constraints& cons, Lits<L> i1,
+                                  Lits<L> i2) {
   const Cl& res = *resref;
   std::vector<Factor> factors;
-  std::vector<Lit> cand1 = c1s.pos, cand2 = c2s.neg;
-  FactorBuild b0{std::move(c1s), std::move(c2s), {}, {}, {}};
+  std::vector<Lit> cand1 = i1.pos, cand2 = i2.neg;
+  FactorBuild b0{std::move(i1), std::move(i2), {}, {}, {}};
   factor_walk(l, cons, &b0, std::move(cand1), std::move(cand2), &factors);
   for (Factor& f : factors) {
-    Cl fc = joined(f.b.c1, f.b.c2, f.lit, f.b.a, f.b.b, f.b.c);
+    Cl fc = joined(c1, f.b.i1, c2, f.b.i2, f.lit, f.b.a, f.b.b, f.b.c);
     fc.poids = res.poids;
     fc.indice = res.indice;
     fc.indices_b = res.indices_b;
@@ -332,7 +349,7 @@ void ProverImpl<L>::offer_factors(const ClauseRef<L>& resref, const Lit& l,
 // the current literal gives one factor; chains taking an earlier candidate
 // come first. The loop walks the candidates; the recursion follows one
 // chain, so its depth is bounded by the clause's length. Returns how many
-// factors there are; with `b` (the parents' instances and the extra
+// factors there are; with `b` (the instances' literals and the extra
 // literals so far) it also builds them into `out`, else it only counts.
 template <Logic L>
 int ProverImpl<L>::factor_walk(const Lit& cur, const typename L::constraints& cons,
@@ -358,8 +375,8 @@ int ProverImpl<L>::factor_walk(const Lit& cur, const typename L::constraints& co
       std::vector<Lit> extra;
       for (const F& f : w->extra) extra.push_back(Lit{f, Marque{}, 0});
       auto [wa, wb, wc] = pos_neg_list(core_, extra);
-      bp.emplace(FactorBuild{apply_subst_clause(core_, w->subst, b->c1),
-                             apply_subst_clause(core_, w->subst, b->c2),
+      bp.emplace(FactorBuild{apply_subst_lits(core_, w->subst, b->i1),
+                             apply_subst_lits(core_, w->subst, b->i2),
                              merge_perso(cmp, wa, subst_lits(w->subst, b->a)),
                              merge_perso(cmp, wb, subst_lits(w->subst, b->b)),
                              merge_perso(cmp, wc, subst_lits(w->subst, b->c))});
