@@ -232,7 +232,8 @@ def main():
                         f.write(f"### {pname}\n{text}")
             done = [p for p in order if (name, p) in results]
             left = [p for p in done if timed_out(results[(name, p)])]
-            print(f"{name}: {len(done)} recorded" + (f", left out {' '.join(left)}" if left else ""))
+            print(f"{name}: {len(done)} recorded"
+                  + (f", left out {' '.join(left)}" if left else ""))
             continue
         golden = recorded[name]
         for pname in order:
