@@ -6,11 +6,16 @@ earlier build.
     bench/golden.py [--build DIR]            check (exit 1 on any difference)
     bench/golden.py --update [--build DIR]   record the outputs of DIR anew
     bench/golden.py --only fol-default ...   just these cases
+    bench/golden.py --update --build DIR --entries fol-default:34 ...
+                                             record just these outputs from DIR,
+                                             keeping the rest as recorded
 
 Each problem runs in a fresh process: the file's "set", "axiom" and "init"
 lines met so far, then the case's settings, then the prove line and "exit".
 A session case runs a whole file in one process instead (counters and
 settings then carry from one problem to the next, as a user sees them).
+A step-trace case answers every step question with an empty line, so that
+whole traces of small problems that split clauses are compared.
 
 An output cut by the time limit depends on the machine, so such a problem is
 recorded as left out and not run by the check; --update looks at it again.
@@ -41,27 +46,52 @@ SMALL_FOL = {"18", "19", "21", "57"}
 SMALL_PROP = {"1", "5", "8", "10", "17"}
 SMALL_HARD = {"chain4", "parity2"}
 
+# Small problems whose whole step traces split clauses and resolve the split
+# cases; STEPS empty answers are more than any of them takes.
+ASSISTANT_FILE = "bench/assistant_traces.txt"
+TRACE_FOL = {"22", "28", "32", "45"}
+TRACE_PROP = {"1", "10", "13"}
+TRACE_HARD = {"chain4", "php3"}
+STEPS = 200
+
 MANY = ["set maxcndts 1000", "set check_subcase false"]
 
 
 def cases():
+    """(name, program, problem file, settings or None for a session, problems
+    to run or None for all, answers to the step questions)."""
     out = []
     for tag, prog, path in (("fol", FOL, FOL_FILE), ("prop", PROP, PROP_FILE),
                             ("hard", PROP, HARD_FILE)):
-        out.append((f"{tag}-default", prog, path, [], None))
-        out.append((f"{tag}-many", prog, path, MANY, None))
-        out.append((f"{tag}-nosplit", prog, path, ["set splitting false"], None))
-        out.append((f"{tag}-notrace", prog, path, ["set trace_proof false"], None))
-        out.append((f"{tag}-many-nosplit", prog, path, MANY + ["set splitting false"], None))
+        out.append((f"{tag}-default", prog, path, [], None, []))
+        out.append((f"{tag}-many", prog, path, MANY, None, []))
+        out.append((f"{tag}-nosplit", prog, path, ["set splitting false"], None, []))
+        out.append((f"{tag}-notrace", prog, path, ["set trace_proof false"], None, []))
+        out.append((f"{tag}-many-nosplit", prog, path, MANY + ["set splitting false"], None, []))
     for level in range(1, 6):
+        # From verbose 2 the engine asks between steps: two steps, then "c" lets it run on.
+        answers = ["", "", "c"] if level >= 2 else []
         for tag, prog, path, small in (("fol", FOL, FOL_FILE, SMALL_FOL),
                                        ("prop", PROP, PROP_FILE, SMALL_PROP),
                                        ("hard", PROP, HARD_FILE, SMALL_HARD)):
-            out.append((f"{tag}-verbose{level}", prog, path, [f"set verbose {level}"], small))
+            out.append((f"{tag}-verbose{level}", prog, path, [f"set verbose {level}"], small,
+                        answers))
+    # Whole step traces. The first "exit" ends the program, or answers a step
+    # question if a search outlasts the empty answers; the second ends it then.
+    answers = [""] * STEPS + ["exit"]
+    for level in range(3, 6):
+        for tag, prog, path, small, word in (("fol", FOL, FOL_FILE, TRACE_FOL, "set"),
+                                             ("prop", PROP, PROP_FILE, TRACE_PROP, "set"),
+                                             ("hard", PROP, HARD_FILE, TRACE_HARD, "set"),
+                                             ("assistant", ASSISTANT, ASSISTANT_FILE, None,
+                                              "pset")):
+            out.append((f"{tag}-steps{level}", prog, path, [f"{word} verbose {level}"], small,
+                        answers))
     # Whole files as one session each.
-    out.append(("session-fol", FOL, FOL_FILE, None, None))
-    out.append(("session-prop", PROP, PROP_FILE, None, None))
-    out.append(("session-assistant", ASSISTANT, "examples/fol_assistant_proofs.txt", None, None))
+    out.append(("session-fol", FOL, FOL_FILE, None, None, []))
+    out.append(("session-prop", PROP, PROP_FILE, None, None, []))
+    out.append(("session-assistant", ASSISTANT, "examples/fol_assistant_proofs.txt", None, None,
+                []))
     return out
 
 
@@ -76,7 +106,7 @@ def problems(path):
             if len(text.split()) <= 2 or text[:1].isdigit():
                 name = re.split(r"[:,\s]", text, maxsplit=1)[0]
             continue
-        if re.match(r"^(set |axiom |init$|init )", line):
+        if re.match(r"^(set |pset |axiom |init$|init )", line):
             context.append(line)
             continue
         if not line.startswith("prove "):
@@ -107,16 +137,14 @@ def timed_out(text):
 
 def jobs_of(case):
     """(key, program, input) for each run of a case."""
-    name, prog, path, settings, only = case
+    name, prog, path, settings, only, answers = case
     if settings is None:
         return [(name, "session", prog, (ROOT / path).read_text())]
     out = []
     for pname, context, prove in problems(path):
         if only is not None and pname not in only:
             continue
-        # From verbose 2 the engine asks between steps: two steps, then "c" lets it run on.
-        answer = ["", "", "c"] if any(re.match(r"set verbose [2-9]", s) for s in settings) else []
-        text = "\n".join(context + settings + [prove] + answer + ["exit"]) + "\n"
+        text = "\n".join(context + settings + [prove] + answers + ["exit"]) + "\n"
         out.append((name, pname, prog, text))
     return out
 
@@ -147,17 +175,28 @@ def main():
     ap.add_argument("--build", default=str(ROOT / "build"))
     ap.add_argument("--update", action="store_true")
     ap.add_argument("--only", nargs="*")
+    ap.add_argument("--entries", nargs="*", metavar="CASE:PROBLEM",
+                    help="just these outputs; with --update the others stay as recorded")
+    ap.add_argument("--golden", default=str(GOLDEN), help="the folder of recorded outputs")
     ap.add_argument("--jobs", type=int, default=os.cpu_count() or 4)
     args = ap.parse_args()
     build = Path(args.build).resolve()
-    selected = [c for c in cases() if not args.only or c[0] in args.only]
+    golden_dir = Path(args.golden)
+    entries = {tuple(e.split(":", 1)) for e in args.entries or []}
+    selected = [c for c in cases() if (not args.only or c[0] in args.only)
+                and (not entries or any(e[0] == c[0] for e in entries))]
+    unknown = entries - {(c[0], j[1]) for c in selected for j in jobs_of(c)}
+    if unknown:
+        sys.exit(f"golden: no such entries: {' '.join(':'.join(e) for e in sorted(unknown))}")
 
     work = []
     recorded = {}
     for case in selected:
-        golden = parse_golden(GOLDEN / f"{case[0]}.txt")
+        golden = parse_golden(golden_dir / f"{case[0]}.txt")
         recorded[case[0]] = golden
         for job in jobs_of(case):
+            if entries and (job[0], job[1]) not in entries:
+                continue
             if not args.update and job[1] in golden and golden[job[1]] is None:
                 continue  # left out: cut by the time limit when recorded
             work.append(job)
@@ -178,16 +217,23 @@ def main():
         name = case[0]
         order = [pname for (cname, pname, _, _) in jobs_of(case)]
         if args.update:
-            GOLDEN.mkdir(parents=True, exist_ok=True)
-            with open(GOLDEN / f"{name}.txt", "w", encoding="latin-1") as f:
+            golden_dir.mkdir(parents=True, exist_ok=True)
+            with open(golden_dir / f"{name}.txt", "w", encoding="latin-1") as f:
                 for pname in order:
-                    text = results[(name, pname)]
-                    if timed_out(text):
+                    if (name, pname) in results:
+                        text = results[(name, pname)]
+                    elif pname in recorded[name]:
+                        text = recorded[name][pname]  # not run now: stays as recorded
+                    else:
+                        continue
+                    if text is None or timed_out(text):
                         f.write(f"### {pname} (left out: time limit)\n")
                     else:
                         f.write(f"### {pname}\n{text}")
-            left = [p for p in order if timed_out(results[(name, p)])]
-            print(f"{name}: {len(order)} recorded" + (f", left out {' '.join(left)}" if left else ""))
+            done = [p for p in order if (name, p) in results]
+            left = [p for p in done if timed_out(results[(name, p)])]
+            print(f"{name}: {len(done)} recorded"
+                  + (f", left out {' '.join(left)}" if left else ""))
             continue
         golden = recorded[name]
         for pname in order:
