@@ -184,7 +184,7 @@ class ProverImpl {
   int attempt_first_clause_ = 0;           // the clause counter when the attempt began
   // Clause number -> the fresh names renaming it apart takes (a clause's
   // literal and its rest together are the whole clause). Looked up only.
-  std::unordered_map<int, int> fresh_names_;
+  IntMap<int> fresh_names_;
   bool filing_axiom_ = false;  // decomposition clauses go to the axiom table
   unsigned ticks_ = 0;         // calls of tick since its last check
   // Deferred literals taken after their clause had left the literal index.

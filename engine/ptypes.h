@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/handle.h"
+#include "engine/intmap.h"
 #include "engine/logic.h"
 #include "engine/settings.h"
 #include "engine/splitting.h"
@@ -212,6 +213,7 @@ class OrderedMultimap {
   }
   void clear() {
     slots_.clear();
+    hashes_.clear();
     index_.clear();
   }
   // Calls f(key, value) for every binding: keys in first-insertion order,
@@ -225,24 +227,53 @@ class OrderedMultimap {
   const std::vector<std::pair<K, std::vector<V>>>& slots() const { return slots_; }
 
  private:
+  // A few keys are scanned by their hashes; past kScan keys an open-addressed
+  // index (slot + 1 by hash, 0 for none, at most half full) is kept too.
+  static constexpr std::size_t kScan = 8;
   std::optional<std::size_t> find(const K& k) const {
-    auto range = index_.equal_range(hash_(k));
-    for (auto it = range.first; it != range.second; ++it)
-      if (eq_(slots_[it->second].first, k)) return it->second;
+    const std::size_t h = hash_(k);
+    if (index_.empty()) {
+      for (std::size_t i = 0; i < hashes_.size(); ++i)
+        if (hashes_[i] == h && eq_(slots_[i].first, k)) return i;
+      return std::nullopt;
+    }
+    const std::size_t mask = index_.size() - 1;
+    for (std::size_t i = spread(h) & mask; index_[i] != 0; i = (i + 1) & mask) {
+      const std::size_t s = index_[i] - 1;
+      if (hashes_[s] == h && eq_(slots_[s].first, k)) return s;
+    }
     return std::nullopt;
   }
   std::size_t find_or_make(const K& k) {
     if (auto s = find(k)) return *s;
     slots_.emplace_back(k, std::vector<V>{});
-    index_.emplace(hash_(k), slots_.size() - 1);
-    return slots_.size() - 1;
+    hashes_.push_back(hash_(k));
+    const std::size_t n = slots_.size();
+    if (n > kScan) {
+      if (2 * n > index_.size()) reindex(index_.empty() ? 4 * kScan : 2 * index_.size());
+      else place(n - 1);
+    }
+    return n - 1;
+  }
+  static std::size_t spread(std::size_t h) {
+    return static_cast<std::size_t>((static_cast<std::uint64_t>(h) * 0x9E3779B97F4A7C15ULL) >> 32);
+  }
+  void place(std::size_t s) {
+    const std::size_t mask = index_.size() - 1;
+    std::size_t i = spread(hashes_[s]) & mask;
+    while (index_[i] != 0) i = (i + 1) & mask;
+    index_[i] = static_cast<std::uint32_t>(s + 1);
+  }
+  void reindex(std::size_t size) {
+    index_.assign(size, 0);
+    for (std::size_t s = 0; s < slots_.size(); ++s) place(s);
   }
 
   Hash hash_;
   Eq eq_;
   std::vector<std::pair<K, std::vector<V>>> slots_;  // in order of first insertion
-  std::unordered_multimap<std::size_t, std::size_t>
-      index_;  // hash -> slot; looked up, never iterated
+  std::vector<std::size_t> hashes_;                  // hashes_[i] == hash_(slots_[i].first)
+  std::vector<std::uint32_t> index_;                 // empty while there are few keys
 };
 
 // ---- The state of one engine instance on a logic L ----
@@ -410,7 +441,7 @@ struct Core {
   std::vector<Decomposable> decables;  // deferred literals, ascending poids of the rest
   std::vector<Decomposed> djvues;      // already-seen, oldest first: read backwards
   SeenIndex seen_index{&logic};        // the tables of djvues by key
-  std::unordered_map<int, std::uint32_t> seen_seq;  // clause number -> seq of its djvues entry
+  IntMap<std::uint32_t> seen_seq;                   // clause number -> seq of its djvues entry
   std::map<int, LitTableCell> lit_index;            // clause number -> its own table
   std::vector<Decomposed> axiom_djvues;             // axioms, oldest first
   std::vector<ClauseRef<L>> empty_split_clauses;  // the satisfiable set, oldest first: read backwards

@@ -19,7 +19,7 @@ void ProverImpl<L>::all_resol(Decomposed e) {
   majlistes_.majdjvues(*e.first, core_.djvues, core_.decables, core_.lit_index);
   drop_gone();
   e.seq = core_.seen_index.add(*e.second);
-  core_.seen_seq[e.first->num] = e.seq;
+  core_.seen_seq.insert_or_assign(e.first->num, e.seq);
   const LitTableCell table = e.second;
   const std::uint32_t seen = e.seq;
   core_.djvues.push_back(std::move(e));
@@ -67,7 +67,7 @@ void ProverImpl<L>::drop_gone() {
   if (!core_.seen_index.worth_rebuilding()) return;
   core_.seen_index.rebuild(core_.djvues);
   core_.seen_seq.clear();
-  for (const Decomposed& d : core_.djvues) core_.seen_seq[d.first->num] = d.seq;
+  for (const Decomposed& d : core_.djvues) core_.seen_seq.insert_or_assign(d.first->num, d.seq);
 }
 
 // Resolves positive literal l1 (rest c1) with negative literal l2 (rest c2).
@@ -180,14 +180,14 @@ bool ProverImpl<L>::split_subcase(const Cl& c1, const Cl& c2) const {
 // by the logic's own renaming walk once per clause and attempt.
 template <Logic L>
 int ProverImpl<L>::fresh_names_of(const Cl& c1, const Lit& l1) {
-  auto [it, fresh] = fresh_names_.try_emplace(c1.num, 0);
+  auto [count, fresh] = fresh_names_.try_emplace(c1.num, 0);
   if (fresh) {
     std::vector<F> fs{l1.formule};
     for (const auto* side : {&c1.neg, &c1.pos, &c1.autres})
       for (const Lit& x : *side) fs.push_back(x.formule);
-    it->second = core_.logic.count_fresh_names(fs);
+    *count = core_.logic.count_fresh_names(fs);
   }
-  return it->second;
+  return *count;
 }
 
 // Clause 2's literal renamed apart from the whole of clause 1, and the

@@ -258,11 +258,11 @@ void ProverImpl<L>::take_decomposable() {
   drop_gone();
   // The clause's own table takes the new literals; a key new to it, when the
   // clause is in the already-seen list, joins the list's index.
-  const auto seq = attached ? core_.seen_seq.find(dec.num) : core_.seen_seq.end();
+  const std::uint32_t* seq = attached ? core_.seen_seq.find(dec.num) : nullptr;
   fresh.for_each([&](const HeadKey& key, const std::pair<ClauseRef<L>, Lit>& v) {
     const bool new_key = cell->find_all(key).empty();
     cell->add(key, v);
-    if (new_key && seq != core_.seen_seq.end()) core_.seen_index.add_key(seq->second, key, *cell);
+    if (new_key && seq) core_.seen_index.add_key(*seq, key, *cell);
   });
 }
 

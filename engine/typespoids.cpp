@@ -32,15 +32,6 @@ Indice Typespoids::indice_of_int(long long n) {
   return fmin_(static_cast<double>(n), 1.0);
 }
 
-int Typespoids::int_of_indice(const Indice& i) {
-  if (!i) return 0;
-  double x = *i;
-  // max(1, trunc x), clamped: converting a NaN or an out-of-range float to int is undefined.
-  if (std::isnan(x) || x < 1.0) return 1;
-  if (x >= static_cast<double>(kIntMax)) return static_cast<int>(kIntMax);
-  return static_cast<int>(std::trunc(x));
-}
-
 // A hint below 1 counts as 1; a hint never makes a clause lighter than the
 // default weight.
 double Typespoids::initpoids(std::optional<int> hint) const {

@@ -27,7 +27,16 @@ class Typespoids {
   static double make_pdsmax_global(int n);
   double pdsmoy_global() const;
   static Indice indice_of_int(long long n);
-  static int int_of_indice(const Indice& i);  // guarded: never UB on huge values
+  // 0 when absent, else max(1, trunc x), clamped: converting a NaN or an
+  // out-of-range float to int is undefined. Inline: the resolvent's weight
+  // reads it for every entry of its parents' histories.
+  static int int_of_indice(const Indice& i) {
+    if (!i) return 0;
+    const double x = *i;
+    if (!(x >= 1.0)) return 1;  // below 1, or NaN
+    if (x >= static_cast<double>(kIntMax)) return static_cast<int>(kIntMax);
+    return static_cast<int>(x);  // truncates towards zero
+  }
   double initpoids(std::optional<int> hint) const;
 
   template <class Item>
