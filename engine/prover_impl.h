@@ -123,7 +123,7 @@ class ProverImpl {
   Cl joined(const Cl& c1, const Lits<L>& i1, const Cl& c2, const Lits<L>& i2, const Lit& lit,
             const std::vector<Lit>& a, const std::vector<Lit>& b, const std::vector<Lit>& c);
   double resolvent_weight(const Cl& c1, std::size_t len1, const Cl& c2, std::size_t len2,
-                          int depth, const Lit& l) const;
+                          int depth, const Lit& l, bool floor = false) const;
   void weigh_resolvent(Cl& res, const Cl& c1, const Lits<L>& i1, const Cl& c2, const Lits<L>& i2,
                        const UnifOf<L>& u, const Lit& l);
   void offer_factors(const ClauseRef<L>& res, const Cl& c1, const Cl& c2, const Lit& l,

@@ -224,8 +224,11 @@ bool ProverImpl<L>::drop_refused(const Cl& c1, const Cl& c2, const UnifOf<L>& u,
   if (!nonempty) return false;
   const bool factors = !c1.pos.empty() || !c2.neg.empty();
   if (factors && c1.neg.empty() && c2.pos.empty()) return false;
-  if (!majlistes_.refused_by_weight(
-          resolvent_weight(c1, length(c1), c2, length(c2), u.depth, l)))
+  // The weight grows with the hint of the history, so the weight without it
+  // refuses most resolvents before the history is read.
+  const std::size_t len1 = length(c1), len2 = length(c2);
+  if (!majlistes_.refused_by_weight(resolvent_weight(c1, len1, c2, len2, u.depth, l, true)) &&
+      !majlistes_.refused_by_weight(resolvent_weight(c1, len1, c2, len2, u.depth, l)))
     return false;
   core_.next_clause_number();
   if (!factors) return true;
@@ -297,11 +300,15 @@ Clause<L> ProverImpl<L>::joined(const Cl& c1, const Lits<L>& i1, const Cl& c2, c
 // len1 and len2 literals: the built resolvent and the early refusal both
 // take it from here. An instance keeps its parent's weight, index and
 // histories, and (without literals of undetermined sign) its length.
+// `floor`: the weight with the history's hint left out, never above the
+// weight itself (the hint multiplies an index, and indices are never
+// negative).
 template <Logic L>
 double ProverImpl<L>::resolvent_weight(const Cl& c1, std::size_t len1, const Cl& c2,
-                                       std::size_t len2, int depth, const Lit& l) const {
-  return Typespoids::pds_res_max(depth, c1.indice, resolvent_hint_max(c1, c2), c1.poids,
-                                 static_cast<int>(len1), c2.indice, c2.poids,
+                                       std::size_t len2, int depth, const Lit& l,
+                                       bool floor) const {
+  return Typespoids::pds_res_max(depth, c1.indice, floor ? 0 : resolvent_hint_max(c1, c2),
+                                 c1.poids, static_cast<int>(len1), c2.indice, c2.poids,
                                  static_cast<int>(len2), core_.logic.size(l.formule));
 }
 
