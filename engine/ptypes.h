@@ -150,11 +150,14 @@ using FrozenClause = ClauseRef<L>;  // null: the clause has no variable
 // ClauseRef and never changed.
 template <Logic L>
 struct Clause {
-  std::vector<Literal<L>> pos;     // positive literals; sorted by compare_litteral, no duplicates
-  std::vector<Literal<L>> neg;     // negative ones, their formulas without the negation; likewise
-  std::vector<Literal<L>> autres;  // sign undetermined; likewise
+  // The split literals first: a resolution's first check reads their
+  // signatures and often nothing else of the clause.
+  ClauseFact<SplitFacts> split_facts;  // cache: see clauselists.h
   std::vector<int> split_neg;      // split names it depends on negatively; ascending, no duplicates
   std::vector<int> split_pos;      // and positively; ascending, no duplicates
+  std::vector<Literal<L>> pos;     // positive literals, in compare_litteral order as merged
+  std::vector<Literal<L>> neg;     // negative ones, their formulas without the negation; likewise
+  std::vector<Literal<L>> autres;  // sign undetermined; likewise
   double poids = 1.0;              // weight: the candidates are taken lightest first
   OriginePtr<L> origine;           // how it was made; null only for a clause built in a test
   int num = -1;                    // from the clause counter; a rest keeps its clause's number
@@ -162,7 +165,6 @@ struct Clause {
   Indice indice;                   // index, from hints and derivations
   ClauseHistory indices_a;         // ancestor clauses, with their indices and counts
   RuleHistory indices_b;           // rules used on the way, with their indices and counts
-  ClauseFact<SplitFacts> split_facts;  // cache: see clauselists.h
   ClauseFact<FrozenClause<L>> frozen;  // cache: see majlistes.h
   ClauseFact<std::uint64_t> heads;     // cache: see majlistes.h
 };
