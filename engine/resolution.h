@@ -370,6 +370,7 @@ int ProverImpl<L>::factor_walk(const Lit& cur, const typename L::constraints& co
     tick();
     const bool from1 = i < l1.size();
     const Lit& m = from1 ? l1[i] : l2[i - l1.size()];
+    if (!lg.may_unify(cur.formule, m.formule)) continue;  // a clash: unif would fail
     auto w = lg.unif(ConstraintArgOf<L>{OneConstraint<typename L::constraints>{cons}}, cur.formule,
                      m.formule);
     if (!w) continue;
