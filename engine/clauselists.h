@@ -427,10 +427,16 @@ inline Inclusion which_one_sub(const std::vector<int>& l1, const std::vector<int
 
 // ---- Split-name signatures ----
 
+// Names below 64 (most searches never make more) have a bit of their own,
+// so a signature of such names is the set itself; larger ones share bits.
 inline std::uint64_t split_bit(int n) {
+  if (n >= 0 && n < 64) return std::uint64_t{1} << n;
   return std::uint64_t{1} << ((static_cast<std::uint64_t>(static_cast<unsigned>(n)) *
                                0x9E3779B97F4A7C15ULL) >>
                               58);
+}
+inline bool exact_names(const std::vector<int>& l) {
+  return l.empty() || (l.front() >= 0 && l.back() < 64);  // ascending
 }
 inline std::uint64_t split_signature(const std::vector<int>& l) {
   std::uint64_t s = 0;
@@ -453,8 +459,9 @@ inline bool names_meet(const std::vector<int>& a, const std::vector<int>& b) {
 
 // Every name of a is in b, a's signature being sa and b's sb.
 inline bool names_included(const std::vector<int>& a, std::uint64_t sa, const std::vector<int>& b,
-                           std::uint64_t sb) {
+                           std::uint64_t sb, bool exact = false) {
   if ((sa & ~sb) != 0) return false;
+  if (exact) return true;
   for (int x : a)
     if (std::find(b.begin(), b.end(), x) == b.end()) return false;
   return true;
@@ -463,9 +470,21 @@ inline bool names_included(const std::vector<int>& a, std::uint64_t sa, const st
 template <Logic L>
 const SplitFacts& split_facts(const Clause<L>& c) {
   return c.split_facts.get([&c] {
-    return SplitFacts{split_signature(c.split_neg), split_signature(c.split_pos),
-                      names_meet(c.split_neg, c.split_pos)};
+    return SplitFacts{split_signature(c.split_neg),
+                      split_signature(c.split_pos),
+                      names_meet(c.split_neg, c.split_pos),
+                      !c.split_neg.empty() || !c.split_pos.empty(),
+                      !c.pos.empty(),
+                      !c.neg.empty(),
+                      exact_names(c.split_neg) && exact_names(c.split_pos)};
   });
+}
+
+// The table entry of literal lit with the rest of its clause.
+template <Logic L>
+typename Core<L>::Entry table_entry(ClauseRef<L> rest, Literal<L> lit) {
+  const SplitFacts facts = split_facts(*rest);
+  return {std::move(rest), std::move(lit), facts};
 }
 
 // ---- Clause splitting ----

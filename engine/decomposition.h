@@ -113,7 +113,7 @@ void ProverImpl<L>::decompose_litteral(const Lit& l, bool sign, ClauseRef<L> res
   if (rest.poids > core_.weights.pdsmax_vu && static_cast<long long>(core_.taillecndats) >=
                                                  static_cast<long long>(core_.current.maxcndts) - 1)
     return;
-  table.add(HeadKey{core_.logic.head_symbol(l.formule), sign}, {rest_ref, l});
+  table.add(HeadKey{core_.logic.head_symbol(l.formule), sign}, table_entry(rest_ref, l));
   std::vector<Dec> ds = rules_for(rest, l, sign);
   for (const Dec& d : ds) decomposition_to_clause(rest, l, d, &table, nullptr);
 }
@@ -183,7 +183,8 @@ void ProverImpl<L>::pass_on(const Cl& k0, const NewLits& n, LitTable* full,
   auto cmp = [this](const Lit& x, const Lit& y) { return lit_cmp(x, y); };
   auto hand = [&](const Lit& x, bool sign, ClauseRef<L> rest) {
     if (lazy) {
-      lazy->new_clauses->add(HeadKey{core_.logic.head_symbol(x.formule), sign}, {rest, x});
+      lazy->new_clauses->add(HeadKey{core_.logic.head_symbol(x.formule), sign},
+                             table_entry(rest, x));
       Majlistes<L>::add_decables(core_.decables, lazy->k, std::move(rest), sign, x);
     } else {
       decompose_litteral(x, sign, std::move(rest), *full);
@@ -247,7 +248,7 @@ typename ProverImpl<L>::Decomposed ProverImpl<L>::lazy_decompose_clause(const Cl
     const std::vector<Lit>& lits = c.*side;
     for (std::size_t i = 0; i < lits.size(); ++i) {
       ClauseRef<L> rest = rest_of(c, side, i);
-      table->add(HeadKey{core_.logic.head_symbol(lits[i].formule), sign}, {rest, lits[i]});
+      table->add(HeadKey{core_.logic.head_symbol(lits[i].formule), sign}, table_entry(rest, lits[i]));
       Majlistes<L>::add_decables(core_.decables, c.num, std::move(rest), sign, lits[i]);
     }
   };

@@ -265,8 +265,9 @@ class Majlistes {
     if (c1.pos.size() > c2.pos.size() || c1.neg.size() > c2.neg.size()) return false;
     if ((heads_of(c1) & ~heads_of(c2)) != 0) return false;
     const SplitFacts &f1 = split_facts(c1), &f2 = split_facts(c2);
-    return names_included(c1.split_neg, f1.neg, c2.split_neg, f2.neg) &&
-           names_included(c1.split_pos, f1.pos, c2.split_pos, f2.pos);
+    const bool exact = f1.exact && f2.exact;
+    return names_included(c1.split_neg, f1.neg, c2.split_neg, f2.neg, exact) &&
+           names_included(c1.split_pos, f1.pos, c2.split_pos, f2.pos, exact);
   }
 
   bool match(const Cl& c1, const Cl& c2f) const {

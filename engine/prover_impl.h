@@ -49,6 +49,7 @@ class ProverImpl {
   using Decomposed = typename CoreT::Decomposed;
   using Decomposable = typename CoreT::Decomposable;
   using HeadKey = typename CoreT::HeadKey;
+  using Entry = typename CoreT::Entry;
   using Dec = DecompositionOf<L>;
 
   explicit ProverImpl(L& logic);
@@ -108,11 +109,13 @@ class ProverImpl {
   void all_resol(Decomposed e);
   void resolve_table(const LitTable& t, std::uint32_t seen);
   void drop_gone();
-  void add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
-  bool refused_pair(const Cl& c1, const Cl& c2) const;
-  bool refused_by_method(const Cl& c1, const Cl& c2) const;
-  bool split_tautology(const Cl& c1, const Cl& c2) const;
-  bool split_subcase(const Cl& c1, const Cl& c2) const;
+  void add_resol(const Entry& e1, const Entry& e2);
+  bool refused_pair(const SplitFacts& f1, const SplitFacts& f2, const Cl& c1, const Cl& c2) const;
+  bool refused_by_method(const SplitFacts& f1, const SplitFacts& f2) const;
+  bool split_tautology(const SplitFacts& f1, const SplitFacts& f2, const Cl& c1,
+                       const Cl& c2) const;
+  bool split_subcase(const SplitFacts& f1, const SplitFacts& f2, const Cl& c1,
+                     const Cl& c2) const;
   int fresh_names_of(const Cl& c1, const Lit& l1);
   Apart rename_apart(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
   bool drop_refused(const Cl& c1, const Cl& c2, const UnifOf<L>& u, const Lit& l,

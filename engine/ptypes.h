@@ -137,9 +137,15 @@ class ClauseFact {
 
 // The split names of a clause as 64-bit signatures (a name sets one bit), so
 // that most tests between two clauses' names need no walk.
+// With what the first checks of a resolution pair read of a clause: a pair
+// refused there never touches the clause itself (see `Core::Entry`).
 struct SplitFacts {
   std::uint64_t neg = 0, pos = 0;
   bool self_meet = false;  // some name is both in split_neg and in split_pos
+  bool split = false;      // some split name at all
+  bool with_pos = false;   // some positive literal
+  bool with_neg = false;   // some negative literal
+  bool exact = false;      // every name below 64: neg and pos are the name sets themselves
 };
 
 template <Logic L>
@@ -300,9 +306,17 @@ struct Core {
       return logic->hashed_equal(a.head, a.sign, b.head, b.sign);
     }
   };
-  // A clause's own table: (head, sign) -> (rest of the clause, literal). The
-  // rest is shared with the literal's entry in the decomposables list.
-  using LitTable = OrderedMultimap<HeadKey, std::pair<ClauseRef<L>, Lit>, HeadHash, HeadEq>;
+  // An entry of a clause's own table: a literal, the rest of its clause
+  // (shared with the literal's entry in the decomposables list), and the
+  // rest's split facts, kept beside them so that the checks that refuse most
+  // pairs read the table alone. Made by `table_entry` (clauselists.h).
+  struct Entry {
+    ClauseRef<L> rest;
+    Lit lit;
+    SplitFacts facts;
+  };
+  // A clause's own table: (head, sign) -> entries.
+  using LitTable = OrderedMultimap<HeadKey, Entry, HeadHash, HeadEq>;
   using LitTableCell = std::shared_ptr<LitTable>;  // shared with the literal index
   // An entry of the already-seen list: a clause and its own literal table.
   // `gone`: subsumed while a walk over the list ran; dropped when it ends.

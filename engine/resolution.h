@@ -37,20 +37,18 @@ void ProverImpl<L>::all_resol(Decomposed e) {
 // visited (the others give nothing).
 template <Logic L>
 void ProverImpl<L>::resolve_table(const LitTable& t, std::uint32_t seen) {
-  t.for_each([&](const HeadKey& key, const std::pair<ClauseRef<L>, Lit>& v) {
-    const Cl& rest = *v.first;
-    const Lit& lit = v.second;
+  t.for_each([&](const HeadKey& key, const Entry& v) {
     const HeadKey other{key.head, !key.sign};
     if (key.sign)
-      for (const auto& w : t.find_all(other)) add_resol(rest, lit, *w.first, w.second);
+      for (const auto& w : t.find_all(other)) add_resol(v, w);
     core_.seen_index.for_each_table(other, seen, [&](const LitTable& st) {
       tick();
       const auto& ws = st.find_all(other);
       for (std::size_t j = 0; j < ws.size(); ++j) {
         if (key.sign)
-          add_resol(rest, lit, *ws[j].first, ws[j].second);
+          add_resol(v, ws[j]);
         else
-          add_resol(*ws[j].first, ws[j].second, rest, lit);
+          add_resol(ws[j], v);
       }
     });
   });
@@ -70,15 +68,18 @@ void ProverImpl<L>::drop_gone() {
   for (const Decomposed& d : core_.djvues) core_.seen_seq.insert_or_assign(d.first->num, d.seq);
 }
 
-// Resolves positive literal l1 (rest c1) with negative literal l2 (rest c2).
-// A pair that does not resolve ends quietly. Side effects: advances the
-// clause counter, records and offers the resolvent and its factors; may
+// Resolves positive literal l1 (rest c1, entry e1) with negative literal l2
+// (rest c2, entry e2); the checks that refuse most pairs read the entries
+// alone. A pair that does not resolve ends quietly. Side effects: advances
+// the clause counter, records and offers the resolvent and its factors; may
 // raise Proved.
 template <Logic L>
-void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2) {
+void ProverImpl<L>::add_resol(const Entry& e1, const Entry& e2) {
   check_stop();
   L& lg = core_.logic;
-  if (refused_pair(c1, c2)) return;
+  const Cl &c1 = *e1.rest, &c2 = *e2.rest;
+  const Lit &l1 = e1.lit, &l2 = e2.lit;
+  if (refused_pair(e1.facts, e2.facts, c1, c2)) return;
   // A pair whose literals clash cannot resolve: it costs no renaming, but
   // the fresh-name counter moves on as the renaming would have moved it.
   if (!trace_.stepwise() && !lg.may_unify(l1.formule, l2.formule)) {
@@ -115,17 +116,18 @@ void ProverImpl<L>::add_resol(const Cl& c1, const Lit& l1, const Cl& c2, const L
 
 // The method and the split checks that refuse a pair before any unification.
 template <Logic L>
-bool ProverImpl<L>::refused_pair(const Cl& c1, const Cl& c2) const {
-  if (refused_by_method(c1, c2)) {
+bool ProverImpl<L>::refused_pair(const SplitFacts& f1, const SplitFacts& f2, const Cl& c1,
+                                 const Cl& c2) const {
+  if (refused_by_method(f1, f2)) {
     trace_.refusal("Methode : Une resolution empechee");
     return true;
   }
   if (!core_.current.splitting) return false;
-  if (split_tautology(c1, c2)) {
+  if (split_tautology(f1, f2, c1, c2)) {
     trace_.refusal("Splitting : Tautologie detectee");
     return true;
   }
-  if (core_.current.check_subcase && split_subcase(c1, c2)) {
+  if (core_.current.check_subcase && split_subcase(f1, f2, c1, c2)) {
     trace_.refusal("Splitting : Sous-cas detecte");
     return true;
   }
@@ -133,12 +135,12 @@ bool ProverImpl<L>::refused_pair(const Cl& c1, const Cl& c2) const {
 }
 
 template <Logic L>
-bool ProverImpl<L>::refused_by_method(const Cl& c1, const Cl& c2) const {
+bool ProverImpl<L>::refused_by_method(const SplitFacts& f1, const SplitFacts& f2) const {
   switch (core_.current.resolution_method) {
     case ResolutionMethod::Nhr:
-      return !c2.pos.empty();
+      return f2.with_pos;
     case ResolutionMethod::Phr:
-      return !c1.neg.empty();
+      return f1.with_neg;
     case ResolutionMethod::All:
       break;
   }
@@ -148,20 +150,29 @@ bool ProverImpl<L>::refused_by_method(const Cl& c1, const Cl& c2) const {
 // A name in a split_neg of one clause and a split_pos of either: the
 // signatures rule most pairs out without a walk.
 template <Logic L>
-bool ProverImpl<L>::split_tautology(const Cl& c1, const Cl& c2) const {
-  const SplitFacts &f1 = split_facts(c1), &f2 = split_facts(c2);
+bool ProverImpl<L>::split_tautology(const SplitFacts& f1, const SplitFacts& f2, const Cl& c1,
+                                    const Cl& c2) const {
+  const bool exact = f1.exact && f2.exact;
   return f1.self_meet || f2.self_meet ||
-         ((f1.neg & f2.pos) != 0 && names_meet(c1.split_neg, c2.split_pos)) ||
-         ((f2.neg & f1.pos) != 0 && names_meet(c2.split_neg, c1.split_pos));
+         ((f1.neg & f2.pos) != 0 && (exact || names_meet(c1.split_neg, c2.split_pos))) ||
+         ((f2.neg & f1.pos) != 0 && (exact || names_meet(c2.split_neg, c1.split_pos)));
 }
 
 // Run only when both clauses carry a split literal: two clauses without any
 // would otherwise count as a sub-case, and no two unsplit clauses would ever
-// resolve.
+// resolve. Each outcome but None needs one clause's names within the
+// other's, on both sides: the signatures rule most pairs out first.
 template <Logic L>
-bool ProverImpl<L>::split_subcase(const Cl& c1, const Cl& c2) const {
-  auto split = [](const Cl& c) { return !c.split_neg.empty() || !c.split_pos.empty(); };
-  if (!split(c1) || !split(c2)) return false;
+bool ProverImpl<L>::split_subcase(const SplitFacts& f1, const SplitFacts& f2, const Cl& c1,
+                                  const Cl& c2) const {
+  if (!f1.split || !f2.split) return false;
+  auto within = [](std::uint64_t a, std::uint64_t b) { return (a & ~b) == 0; };
+  const bool first = within(f1.neg, f2.neg) && within(f1.pos, f2.pos);
+  const bool second = within(f2.neg, f1.neg) && within(f2.pos, f1.pos);
+  // Ascending lists: which_one_sub is set inclusion, fst_sub_snd too, so
+  // exact signatures decide alone.
+  if (!first && !second) return false;
+  if (f1.exact && f2.exact) return true;
   switch (which_one_sub(c1.split_neg, c2.split_neg)) {
     case Inclusion::Both:
       return which_one_sub(c1.split_pos, c2.split_pos) != Inclusion::None;

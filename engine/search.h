@@ -133,12 +133,12 @@ void ProverImpl<L>::prune_clause_table() {
   for (const Decomposed& d : core_.djvues) {
     mark(d.first->num);
     for (const auto& slot : d.second->slots())
-      for (const auto& v : slot.second) mark(v.first->num);
+      for (const auto& v : slot.second) mark(v.rest->num);
   }
   for (const auto& [num, cell] : core_.lit_index) {
     mark(num);
     for (const auto& slot : cell->slots())
-      for (const auto& v : slot.second) mark(v.first->num);
+      for (const auto& v : slot.second) mark(v.rest->num);
   }
   for (const Decomposable& e : core_.decables) {
     mark(e.num);
@@ -259,7 +259,7 @@ void ProverImpl<L>::take_decomposable() {
   // The clause's own table takes the new literals; a key new to it, when the
   // clause is in the already-seen list, joins the list's index.
   const std::uint32_t* seq = attached ? core_.seen_seq.find(dec.num) : nullptr;
-  fresh.for_each([&](const HeadKey& key, const std::pair<ClauseRef<L>, Lit>& v) {
+  fresh.for_each([&](const HeadKey& key, const typename CoreT::Entry& v) {
     const bool new_key = cell->find_all(key).empty();
     cell->add(key, v);
     if (new_key && seq) core_.seen_index.add_key(*seq, key, *cell);

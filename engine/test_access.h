@@ -71,7 +71,7 @@ struct TestAccess {
   template <Logic L>
   static void add_resol(ProverImpl<L>& i, const Clause<L>& c1, const Literal<L>& l1,
                         const Clause<L>& c2, const Literal<L>& l2) {
-    i.add_resol(c1, l1, c2, l2);
+    i.add_resol(table_entry(share(Clause<L>(c1)), l1), table_entry(share(Clause<L>(c2)), l2));
   }
   template <Logic L>
   static void one_step(ProverImpl<L>& i) {

@@ -99,11 +99,11 @@ TEST(ProverDecompose, RepeatedRuleWeighsMore) {
   EXPECT_TRUE(second.indices_b.empty());
   bool seen = false;
   d.table->for_each([&](const auto&, const auto& v) {
-    if (v.first->num != 3) return;
+    if (v.rest->num != 3) return;
     seen = true;
-    ASSERT_EQ(v.first->indices_b.size(), 1u);
-    EXPECT_EQ(v.first->indices_b[0].first, "+or");
-    EXPECT_EQ(v.first->indices_b[0].second.second, 2);
+    ASSERT_EQ(v.rest->indices_b.size(), 1u);
+    EXPECT_EQ(v.rest->indices_b[0].first, "+or");
+    EXPECT_EQ(v.rest->indices_b[0].second.second, 2);
   });
   EXPECT_TRUE(seen);
 }
