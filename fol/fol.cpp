@@ -501,7 +501,10 @@ const Names& FormNode::free_vars() const {
   Names r;
   Scope sc;
   collect_free(*this, sc, r);
-  fv_ = to_set(std::move(r));
+  // Exact size: the walk also met bound names, which the set dropped.
+  Names v = to_set(std::move(r));
+  v.shrink_to_fit();
+  fv_ = std::move(v);
   return *fv_;
 }
 
