@@ -47,6 +47,18 @@ int sat_add(int a, int b) { return (a > INT_MAX - b) ? INT_MAX : a + b; }
 
 }  // namespace
 
+// The alpha hash leaves out the names of variables, free and bound, so
+// formulas equal up to those names hash alike (see equal_formula).
+std::size_t alpha_seed(TermKind k, const std::string& name, const std::string& key) {
+  return mix(static_cast<std::size_t>(k) + 1,
+             k == TermKind::Var ? 0 : mix(hash_str(name), hash_str(key)));
+}
+std::size_t alpha_seed(FormKind k, const std::string& name) {
+  const bool quant = k == FormKind::Forall || k == FormKind::Exists;
+  return mix(static_cast<std::size_t>(k) + 101, quant ? 0 : hash_str(name));
+}
+std::size_t alpha_step(std::size_t h, std::size_t part) { return mix(h, part); }
+
 // Live nodes by structural hash: open addressing with linear probing and
 // backward-shift deletion, so lookups touch one flat array. Only probed by
 // hash, never iterated, so its layout cannot reach any output.
@@ -152,10 +164,7 @@ struct Bank {
     n->name_ = name;
     n->key_ = key;
     n->hash_ = h;
-    // The alpha hash leaves out Var names, so formulas equal up to the names
-    // of their variables hash alike (see equal_formula).
-    std::size_t ah = mix(static_cast<std::size_t>(k) + 1,
-                         k == TermKind::Var ? 0 : mix(hash_str(name), hash_str(key)));
+    std::size_t ah = alpha_seed(k, name, key);
     int sz = 1;
     // Only an Fn passes its children's flags and sizes up: the dependencies
     // of a Cst are never substituted into or renamed (a Cst is one rigid
@@ -168,7 +177,7 @@ struct Bank {
         sz = sat_add(sz, a->size_);
       }
     }
-    for (const Term& a : args) ah = mix(ah, a->ahash_);
+    for (const Term& a : args) ah = alpha_step(ah, a->ahash_);
     n->has_var_ |= k == TermKind::Var;
     n->has_evar_ |= k == TermKind::Evar;
     n->has_bvar_ |= k == TermKind::Bvar;
@@ -196,12 +205,10 @@ struct Bank {
     n->kind_ = k;
     n->name_ = name;
     n->hash_ = h;
-    // A bound variable's name stays out of the alpha hash, like Var names.
-    bool quant = k == FormKind::Forall || k == FormKind::Exists;
-    std::size_t ah = mix(static_cast<std::size_t>(k) + 101, quant ? 0 : hash_str(name));
+    std::size_t ah = alpha_seed(k, name);
     int sz = 1;
     for (const Term& t : args) {
-      ah = mix(ah, t->ahash_);
+      ah = alpha_step(ah, t->ahash_);
       n->has_var_ |= t->has_var_;
       n->has_evar_ |= t->has_evar_;
       n->has_bvar_ |= t->has_bvar_;
@@ -210,7 +217,7 @@ struct Bank {
     for (const Formula* c : {&a, &b}) {
       if (!*c) continue;
       const FormNode* cn = c->get();
-      ah = mix(ah, cn->ahash_);
+      ah = alpha_step(ah, cn->ahash_);
       n->has_var_ |= cn->has_var_;
       n->has_evar_ |= cn->has_evar_;
       n->has_bvar_ |= cn->has_bvar_;

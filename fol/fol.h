@@ -171,6 +171,13 @@ Formula mk_quant(FormKind k, const std::string& x, Formula p);
 int compare(const Term& a, const Term& b);
 int compare(const Formula& a, const Formula& b);
 
+// The alpha hash the bank gives a node, from its own fields and then each
+// part's alpha hash in order (arguments, then operands): a walk can hash a
+// formula it does not build.
+std::size_t alpha_seed(TermKind k, const std::string& name, const std::string& key);
+std::size_t alpha_seed(FormKind k, const std::string& name);
+std::size_t alpha_step(std::size_t h, std::size_t part);
+
 // Live nodes in the bank, and how many Cst and Evar nodes were ever made
 // (lets tests check that the batch variant never makes them).
 struct BankStats {
@@ -318,13 +325,89 @@ Subst vars_to_constants(const Names& vars);
 bool is_empty_inter_varset(const Names& a, const Names& b);
 Names union_varset(const Names& a, const Names& b);
 
+// ---- Formulas with a substitution still to apply ----
+
+// formsubst(s, base) kept as the pair until something needs the formula
+// itself. An instance of a long quantifier prefix then costs one binding
+// more than the instance before it, not a new copy of the rest of the
+// prefix: the bank holds that rest once, for all of them.
+//
+// Only a ground s waits (no image holds a Var, an Evar or a Bvar) over a
+// base without Evar or Bvar: such a substitution renames no binder and
+// reads no stored value, so it only replaces the free occurrences of its
+// variables, and the pair can be taken apart (operands, bodies, further
+// ground instances) without building anything. Facts about the built
+// formula (free variables, size, alpha hash) come from walks over the pair
+// and are kept once found.
+//
+//   LazyFormula g = LazyFormula::delay(ses, body, Subst().add("x", mk_fn("c", {})));
+//   g.base();  // body: the built formula has its connective
+//   g.build(); // formsubst(ses, {x -> c()}, body)
+class LazyFormula {
+ public:
+  LazyFormula() = default;
+  // A built formula, nothing pending: implicit, since every formula is one.
+  LazyFormula(Formula f) : base_(std::move(f)) {}
+
+  // formsubst(ses, s, base): kept as the pair when s may wait (see above),
+  // else built at once. Small formulas are built at once too: walking them
+  // costs less than carrying s along.
+  static LazyFormula delay(const Session& ses, Formula base, const Subst& s);
+  // g under f's substitution, g being made of the operands of f's base
+  // (no binder of the base crossed).
+  static LazyFormula part(const LazyFormula& f, Formula g);
+  // g under q's substitution inside q's binder, g being made of the body of
+  // q's base (a quantifier on x): x is free in g and stays so.
+  static LazyFormula inside(const LazyFormula& q, Formula g);
+  // inside(q, g) with x then replaced by t; kept as a pair when t is ground.
+  static LazyFormula instance(const Session& ses, const LazyFormula& q, Formula g, const Term& t);
+
+  // The connective, predicate or quantifier (with its variable) on top of
+  // base is that of the built formula.
+  const Formula& base() const { return base_; }
+  bool built() const { return !pending_; }
+  Formula build() const;
+  // The same pair: equal without a walk.
+  static bool same(const LazyFormula& a, const LazyFormula& b);
+
+  // Facts of the built formula, found without building it.
+  bool closed() const;  // no free variable
+  Names free_vars() const;
+  int size() const;  // structural size: no Evar to read
+  std::size_t alpha_hash() const;
+
+  // Structural equality of the built formulas.
+  friend bool operator==(const LazyFormula& a, const LazyFormula& b);
+
+ private:
+  // Shared by the copies of one pair, counted like the nodes (Ref).
+  struct Pending {
+    Subst s;                             // not empty; every image ground
+    mutable std::optional<bool> closed;  // each fact found on first ask
+    mutable std::optional<int> size;
+    mutable std::optional<std::size_t> ahash;
+    mutable std::size_t rc_ = 0;
+    static void release(const Pending* p) { delete p; }
+  };
+  LazyFormula(Formula base, const Pending* p) : base_(std::move(base)), pending_(p) {}
+  static LazyFormula pair(Formula g, Subst s, bool closed);
+  Formula base_;
+  Ref<Pending> pending_;  // null when built
+};
+
 // ---- Decomposition rules ----
 
 using FolRule = engine::Decomposition<KFormula, Subst, Constraints>;
 // Side effects: a Skolem rule advances ses.skolems by one.
-// `hints` = false gives the reduced variant (no instances from the table).
-std::vector<FolRule> get_rules(Session& ses, const Constraints& c, const KFormula& f, bool sign,
-                               bool hints = true);
+std::vector<FolRule> get_rules(Session& ses, const Constraints& c, const KFormula& f, bool sign);
+// The rules of both variants without the hint instances of the full one:
+// (name, kind, formulas) in order. Side effects: as get_rules.
+struct RuleParts {
+  const char* name;
+  int kind;
+  std::vector<LazyFormula> formulas;
+};
+std::vector<RuleParts> decompose(Session& ses, const LazyFormula& f, bool sign);
 engine::Indice indice_regle(const std::string& rule);
 
 // ---- Printing (through the given printer; no boxes, no line ends) ----
@@ -363,7 +446,9 @@ Formula head_symbol(const Formula& f);
 // constraints are the integer 0, no hint instances. Both share the code
 // above: a fol_prover formula never holds an Evar (its reader cannot build
 // one), and a Cst only as a rigid variable of a prove goal, so the term
-// cases they add change no other output.
+// cases they add change no other output. The batch variant's formulas are
+// LazyFormula, so that its ground instances (the Skolem instances of a
+// closed goal) wait as pairs; the full variant builds every rule's formulas.
 class FolLogic {
  public:
   using formula = KFormula;
@@ -410,7 +495,7 @@ class FolLogic {
   varset union_varset(const varset& a, const varset& b) { return fol::union_varset(a, b); }
   std::vector<engine::Decomposition<formula, substitution, constraints>> get_rules(
       const constraints& c, const formula& f, bool sign) {
-    return fol::get_rules(session_, c, f, sign, true);
+    return fol::get_rules(session_, c, f, sign);
   }
   void print_formula(const formula& f) { fol::print_formula(session_, f.f); }
   void print_constraints(const constraints&) {}
@@ -441,7 +526,7 @@ class FolLogic {
 
 class FolBatchLogic {
  public:
-  using formula = Formula;
+  using formula = LazyFormula;
   using substitution = Subst;
   using constraints = int;  // always 0
   using renaming = Subst;
@@ -453,28 +538,24 @@ class FolBatchLogic {
   const Session& session() const { return session_; }
 
   // The members follow the order of the `Logic` concept in engine/logic.h.
+  // Each gives what the same member on the built formulas would give; most
+  // answer from the pair, and those that cannot build what they read.
   constraints empty_constraints() { return 0; }
-  formula apply_subst(const substitution& s, const formula& f) {
-    return fol::formsubst(session_, s, f);
-  }
+  formula apply_subst(const substitution& s, const formula& f);
   std::optional<engine::UnifResult<formula, substitution, constraints>> unif(
       const engine::ConstraintArg<constraints>& c, const formula& a, const formula& b);
-  int size(const formula& f) { return fol::size(session_, f); }
-  bool is_true(const formula& f) { return fol::is_true(f); }
-  bool negative_formula(const formula& f) { return fol::negative_formula(f); }
-  formula negate_formula(const formula& f) { return fol::negate_formula(f); }
-  formula elim_all_neg(const formula& f) { return fol::elim_all_neg(f); }
+  int size(const formula& f) { return f.built() ? fol::size(session_, f.base()) : f.size(); }
+  bool is_true(const formula& f) { return fol::is_true(f.base()); }
+  bool negative_formula(const formula& f) { return fol::negative_formula(f.base()); }
+  formula negate_formula(const formula& f);
+  formula elim_all_neg(const formula& f);
   renaming empty_renaming() { return {}; }
-  renaming get_renaming_formula(const renaming& r, const formula& f) {
-    return fol::get_renaming_formula(session_, r, f);
-  }
+  renaming get_renaming_formula(const renaming& r, const formula& f);
   renaming get_renaming_constraints(const renaming& r, const constraints&) { return r; }
-  formula rename_formula(const renaming& r, const formula& f) {
-    return fol::rename_formula(session_, r, f);
-  }
+  formula rename_formula(const renaming& r, const formula& f);
   constraints rename_constraints(const renaming&, const constraints& c) { return c; }
   varset empty_varset() { return {}; }
-  varset vars_of_formula(const formula& f) { return fol::free_vars(f); }
+  varset vars_of_formula(const formula& f) { return f.free_vars(); }
   substitution vars_to_constants(const varset& v) { return fol::vars_to_constants(v); }
   bool is_empty_inter_varset(const varset& a, const varset& b) {
     return fol::is_empty_inter_varset(a, b);
@@ -482,21 +563,19 @@ class FolBatchLogic {
   varset union_varset(const varset& a, const varset& b) { return fol::union_varset(a, b); }
   std::vector<engine::Decomposition<formula, substitution, constraints>> get_rules(
       const constraints& c, const formula& f, bool sign);
-  void print_formula(const formula& f) { fol::print_formula(session_, f); }
+  void print_formula(const formula& f) { fol::print_formula(session_, f.build()); }
   void print_constraints(const constraints&) {}
-  bool equal_formula(const formula& a, const formula& b) { return fol::equal_formula(a, b); }
-  formula head_symbol(const formula& f) { return fol::head_symbol(f); }
+  bool equal_formula(const formula& a, const formula& b);
+  formula head_symbol(const formula& f) { return fol::head_symbol(f.base()); }
   bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) {
-    return fol::equal_formula(a, b) && sa == sb;
+    return equal_formula(a, b) && sa == sb;
   }
-  std::size_t hashed_hash(const formula& f, bool s) { return f->alpha_hash() * 2 + (s ? 1 : 0); }
+  std::size_t hashed_hash(const formula& f, bool s) { return f.alpha_hash() * 2 + (s ? 1 : 0); }
   engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }
-  bool may_unify(const formula& a, const formula& b) { return fol::may_unify(a, b); }
-  int count_fresh_names(const std::vector<formula>& fs) {
-    return fol::count_fresh_names(session_, fs);
-  }
+  bool may_unify(const formula& a, const formula& b);
+  int count_fresh_names(const std::vector<formula>& fs);
   void skip_fresh_names(int n) { fol::skip_fresh_names(session_, n); }
-  int compare_structural(const formula& a, const formula& b) { return fol::compare(a, b); }
+  int compare_structural(const formula& a, const formula& b);
 
  private:
   Session session_;

@@ -295,31 +295,32 @@ FolRule rule(const char* name, int kind, const Constraints& c, std::vector<KForm
   return FolRule{name, kind, Subst(), c, std::move(lits)};
 }
 
-// The Skolem term for x bound in `whole`: a new function x_cst_<n> applied
-// to the free variables of `whole`, in their sorted order. Side effects:
-// advances ses.skolems by one.
-Term skolem_term(Session& ses, const Formula& whole, const std::string& x) {
+// The Skolem instance of the quantifier q: g, made of q's body, with q's
+// variable x replaced by a new function x_cst_<n> applied to the free
+// variables of q, in their sorted order. Side effects: advances
+// ses.skolems by one.
+LazyFormula skolem_instance(Session& ses, const LazyFormula& q, Formula g) {
+  const std::string& x = q.base()->name();
   std::vector<Term> args;
-  for (const std::string& v : whole->free_vars()) args.push_back(mk_var(v));
-  return mk_fn(x + "_cst_" + std::to_string(++ses.skolems), std::move(args));
+  for (const std::string& v : q.free_vars()) args.push_back(mk_var(v));
+  Term s = mk_fn(x + "_cst_" + std::to_string(++ses.skolems), std::move(args));
+  return LazyFormula::instance(ses, q, std::move(g), s);
 }
 
-// The instances of a positive Forall (or a negative Exists): the generic one,
-// then one per instance item of the formula's key in the instantiation table.
-std::vector<FolRule> instances(const Session& ses, const Constraints& c, const KFormula& f,
-                               bool universal, bool hints) {
+// The hinted instances of a positive Forall (or a negative Exists): one
+// per instance item of the formula's key in the instantiation table,
+// after the generic instance already in `rules`.
+void add_hint_instances(const Session& ses, const Constraints& c, const KFormula& f, bool universal,
+                        std::vector<FolRule>& rules) {
   const std::string& x = f.f->name();
   const Formula& p = f.f->body();
-  std::vector<FolRule> rules;
-  rules.push_back(rule("+fa", 3, c, {{universal ? p : mk_not(p), f.key}}));
-  if (!hints) return rules;
   const TableEntry* entry = nullptr;
   for (const TableEntry& e : c.table)
     if (e.key == f.key) {
       entry = &e;
       break;
     }
-  if (!entry) return rules;
+  if (!entry) return;
   // All the hinted instances or none: if making one throws (anything but a
   // stop request, which goes on), the generic instance is all there is.
   try {
@@ -336,78 +337,71 @@ std::vector<FolRule> instances(const Session& ses, const Constraints& c, const K
     throw;
   } catch (...) {
   }
-  return rules;
 }
 
 }  // namespace
 
 // Atoms and negations are not decomposed: a negation is a sign. A positive
-// Forall (negative Exists) gives instances; a negative Forall (positive
-// Exists) gives a Skolem instance. Side effects: one Skolem name per
-// Skolem rule.
-std::vector<FolRule> get_rules(Session& ses, const Constraints& c, const KFormula& kf, bool sign,
-                               bool hints) {
-  const Formula& f = kf.f;
-  const int k = kf.key;
-  auto K = [k](Formula g) { return KFormula{std::move(g), k}; };
-  switch (f->kind()) {
+// Forall (negative Exists) gives its generic instance; a negative Forall
+// (positive Exists) gives a Skolem instance. The parts of f stay under f's
+// pending substitution. Side effects: one Skolem name per Skolem rule.
+std::vector<RuleParts> decompose(Session& ses, const LazyFormula& f, bool sign) {
+  const Formula& b = f.base();
+  auto P = [&f](Formula g) { return LazyFormula::part(f, std::move(g)); };
+  switch (b->kind()) {
     case FormKind::False:
     case FormKind::True:
     case FormKind::Atom:
     case FormKind::Not:
       return {};
     case FormKind::And: {
-      const Formula &p = f->left(), &q = f->right();
-      if (sign) return {rule("+and", 1, c, {K(p)}), rule("+and", 1, c, {K(q)})};
-      return {rule("-and", 1, c, {K(mk_not(p)), K(mk_not(q))})};
+      const Formula &p = b->left(), &q = b->right();
+      if (sign) return {{"+and", 1, {P(p)}}, {"+and", 1, {P(q)}}};
+      return {{"-and", 1, {P(mk_not(p)), P(mk_not(q))}}};
     }
     case FormKind::Or: {
-      const Formula &p = f->left(), &q = f->right();
-      if (sign) return {rule("or", 1, c, {K(p), K(q)})};
-      return {rule("-or", 1, c, {K(mk_not(p))}), rule("-or", 1, c, {K(mk_not(q))})};
+      const Formula &p = b->left(), &q = b->right();
+      if (sign) return {{"or", 1, {P(p), P(q)}}};
+      return {{"-or", 1, {P(mk_not(p))}}, {"-or", 1, {P(mk_not(q))}}};
     }
     case FormKind::Imp: {
-      const Formula &p = f->left(), &q = f->right();
-      if (sign) return {rule("+imp", 1, c, {K(mk_not(p)), K(q)})};
-      return {rule("-imp", 1, c, {K(p)}), rule("-imp", 1, c, {K(mk_not(q))})};
+      const Formula &p = b->left(), &q = b->right();
+      if (sign) return {{"+imp", 1, {P(mk_not(p)), P(q)}}};
+      return {{"-imp", 1, {P(p)}}, {"-imp", 1, {P(mk_not(q))}}};
     }
     case FormKind::Iff: {
-      const Formula &p = f->left(), &q = f->right();
-      if (sign)
-        return {rule("+iffl", 1, c, {K(mk_imp(p, q))}), rule("+iffr", 1, c, {K(mk_imp(q, p))})};
-      return {rule("-iff", 1, c, {K(mk_not(mk_imp(p, q))), K(mk_not(mk_imp(q, p)))})};
+      const Formula &p = b->left(), &q = b->right();
+      if (sign) return {{"+iffl", 1, {P(mk_imp(p, q))}}, {"+iffr", 1, {P(mk_imp(q, p))}}};
+      return {{"-iff", 1, {P(mk_not(mk_imp(p, q))), P(mk_not(mk_imp(q, p)))}}};
     }
     case FormKind::Forall:
-      if (sign) return instances(ses, c, kf, true, hints);
-      return {rule("-fa", 3, c,
-                   {K(formsubst(ses, Subst().add(f->name(), skolem_term(ses, f, f->name())),
-                                mk_not(f->body())))})};
+      if (sign) return {{"+fa", 3, {LazyFormula::inside(f, b->body())}}};
+      return {{"-fa", 3, {skolem_instance(ses, f, mk_not(b->body()))}}};
     case FormKind::Exists:
-      if (!sign) return instances(ses, c, kf, false, hints);
-      return {rule(
-          "-fa", 3, c,
-          {K(formsubst(ses, Subst().add(f->name(), skolem_term(ses, f, f->name())), f->body()))})};
+      if (!sign) return {{"+fa", 3, {LazyFormula::inside(f, mk_not(b->body()))}}};
+      return {{"-fa", 3, {skolem_instance(ses, f, b->body())}}};
   }
   return {};
 }
 
+// The rules of decompose, built and keyed, with the hinted instances after
+// the generic one.
+std::vector<FolRule> get_rules(Session& ses, const Constraints& c, const KFormula& kf, bool sign) {
+  std::vector<FolRule> rules;
+  for (RuleParts& r : decompose(ses, kf.f, sign)) {
+    std::vector<KFormula> lits;
+    lits.reserve(r.formulas.size());
+    for (const LazyFormula& g : r.formulas) lits.push_back({g.build(), kf.key});
+    rules.push_back(rule(r.name, r.kind, c, std::move(lits)));
+  }
+  const FormKind k = kf.f->kind();
+  if ((k == FormKind::Forall && sign) || (k == FormKind::Exists && !sign))
+    add_hint_instances(ses, c, kf, k == FormKind::Forall, rules);
+  return rules;
+}
+
 // No rule of this logic has an index of its own.
 engine::Indice indice_regle(const std::string&) { return std::nullopt; }
-
-// The reduced variant: the full rules without hints, keys dropped. The
-// Skolem names come from this instance's session like the full variant's.
-std::vector<engine::Decomposition<Formula, Subst, int>> FolBatchLogic::get_rules(const int&,
-                                                                                 const Formula& f,
-                                                                                 bool sign) {
-  std::vector<engine::Decomposition<Formula, Subst, int>> out;
-  for (FolRule& r : fol::get_rules(session_, Constraints{}, KFormula{f, 0}, sign, false)) {
-    std::vector<Formula> lits;
-    lits.reserve(r.formulas.size());
-    for (KFormula& k : r.formulas) lits.push_back(std::move(k.f));
-    out.push_back({std::move(r.rule), r.kind, std::move(r.subst), 0, std::move(lits)});
-  }
-  return out;
-}
 
 // ---- Equality up to bound names, head symbols ----
 

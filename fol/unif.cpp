@@ -468,12 +468,13 @@ std::optional<FolUnif> unif(const Session& ses, const FolConstraintArg& c, const
 }
 
 // The reduced variant: no constraints, no keys; this instance's session
-// (whose store stays empty) is passed along.
-std::optional<engine::UnifResult<Formula, Subst, int>> FolBatchLogic::unif(
-    const engine::ConstraintArg<int>& c, const Formula& a, const Formula& b) {
-  std::optional<Solved> s = solve_pair(session_, a, b);
+// (whose store stays empty) is passed along. Unification reads every
+// position, so a pending instance is built for it.
+std::optional<engine::UnifResult<LazyFormula, Subst, int>> FolBatchLogic::unif(
+    const engine::ConstraintArg<int>& c, const LazyFormula& a, const LazyFormula& b) {
+  std::optional<Solved> s = solve_pair(session_, a.build(), b.build());
   if (!s) return std::nullopt;
-  engine::UnifResult<Formula, Subst, int> r;
+  engine::UnifResult<LazyFormula, Subst, int> r;
   r.depth = s->h;
   r.subst = std::move(s->env);
   r.outcome = c;
