@@ -5,11 +5,13 @@
 // Every walk reads a Var of the base the way the built formula holds it:
 // bound by a binder the walk has crossed (left alone), free and bound in
 // the substitution (its ground image), or free and unbound (itself).
+#include "fol/lazy.h"
+
 #include <algorithm>
 #include <climits>
 #include <string>
 
-#include "fol/fol.h"
+#include "fol/rules.h"
 #include "fol/scope.h"
 #include "support/signals.h"
 

@@ -7,9 +7,10 @@
 // check it). Existential variables print as their value in the Session
 // given, or as "name?" while they have none; nothing here writes a Session.
 // Levels: 2 <->, 4 ->, 6 or, 8 &, 10 a quantifier body, 12 the operand of ~.
+#include "fol/printfol.h"
+
 #include <sstream>
 
-#include "fol/fol.h"
 #include "support/printer.h"
 
 namespace fol {

@@ -1,16 +1,18 @@
-// Size, signs, fresh renaming, variable sets, decomposition rules with Skolem
-// terms and hint instances, equality up to bound names and head symbols.
+// Size, signs, fresh renaming, variable sets, and decomposition rules with
+// Skolem terms and hint instances.
 //
 // The two name generators live in the caller's Session: ses.renamings for
 // the var<n> names of clause renaming, ses.skolems for the x_cst_<n> Skolem
 // functions. Neither is ever reset, so a name is never taken twice in a
 // session, and the engine's traces (which print these names) depend on how
 // many were taken before, in this session only.
+#include "fol/rules.h"
+
+#include <climits>
 #include <string>
 
-#include "engine/ptypes.h"
-#include "fol/fol.h"
 #include "fol/scope.h"
+#include "support/errors.h"
 #include "support/signals.h"
 
 namespace fol {
@@ -18,10 +20,6 @@ namespace fol {
 namespace {
 int sat_add(int a, int b) { return (a > INT_MAX - b) ? INT_MAX : a + b; }
 }  // namespace
-
-// A Bvar outside a unification walk means a placeholder escaped: thrown as
-// an internal error the engine reports, never ignored.
-[[noreturn]] void assert_failure() { support::internal_error("fol"); }
 
 // ---- Size ----
 
@@ -126,7 +124,7 @@ void renaming_term(Session& ses, Subst& r, const Bound& bound, const Term& t) {
         Subst saved = r;
         try {
           renaming_term(ses, r, bound, *v);
-        } catch (const engine::InternalError&) {
+        } catch (const support::InternalError&) {
           r = saved;
         }
       }
@@ -175,14 +173,8 @@ Term rename_term(const Session& ses, const Subst& r, const Bound& bound, const T
     }
     case TermKind::Fn: {
       if (!t->has_var() && !t->has_evar() && !t->has_bvar()) return t;
-      std::vector<Term> args;
-      args.reserve(t->args().size());
-      bool changed = false;
-      for (const Term& a : t->args()) {
-        args.push_back(rename_term(ses, r, bound, a));
-        changed |= !(args.back() == a);
-      }
-      return changed ? mk_fn(t->name(), std::move(args)) : t;
+      auto args = map_args(t->args(), [&](const Term& a) { return rename_term(ses, r, bound, a); });
+      return args ? mk_fn(t->name(), std::move(*args)) : t;
     }
     case TermKind::Cst:
       return t;
@@ -204,20 +196,6 @@ Formula rename_form(const Session& ses, const Subst& r, Bound& bound, const Form
     case FormKind::False:
     case FormKind::True:
       return f;
-    case FormKind::Atom: {
-      std::vector<Term> args;
-      args.reserve(f->args().size());
-      bool changed = false;
-      for (const Term& a : f->args()) {
-        args.push_back(rename_term(ses, r, bound, a));
-        changed |= !(args.back() == a);
-      }
-      return changed ? mk_atom(f->name(), std::move(args)) : f;
-    }
-    case FormKind::Not: {
-      Formula p = rename_form(ses, r, bound, f->left());
-      return p == f->left() ? f : mk_not(std::move(p));
-    }
     case FormKind::Forall:
     case FormKind::Exists: {
       bound.push(f->name());
@@ -225,12 +203,10 @@ Formula rename_form(const Session& ses, const Subst& r, Bound& bound, const Form
       bound.pop();
       return p == f->body() ? f : mk_quant(f->kind(), f->name(), std::move(p));
     }
-    default: {
-      Formula p = rename_form(ses, r, bound, f->left());
-      Formula q = rename_form(ses, r, bound, f->right());
-      return (p == f->left() && q == f->right()) ? f
-                                                 : mk_binary(f->kind(), std::move(p), std::move(q));
-    }
+    default:
+      return map_parts(
+          f, [&](const Term& t) { return rename_term(ses, r, bound, t); },
+          [&](const Formula& g) { return rename_form(ses, r, bound, g); });
   }
 }
 
@@ -402,103 +378,5 @@ std::vector<FolRule> get_rules(Session& ses, const Constraints& c, const KFormul
 
 // No rule of this logic has an index of its own.
 engine::Indice indice_regle(const std::string&) { return std::nullopt; }
-
-// ---- Equality up to bound names, head symbols ----
-
-namespace {
-
-// Binder pairs crossed so far, innermost last. A variable bound on one side
-// must be bound by the matching binder on the other; free ones compare by
-// name. This is comparison with a fresh name for each pair of binders.
-struct Binders {
-  Scope left, right;
-  int renamed = 0;  // pairs with different names: while 0, identical nodes are equal
-};
-
-// Term equality under the binder pairs of b: a Var bound on either side
-// must be bound by the same pair (same depth) on the other.
-bool eq_term(const Binders& b, const Term& s, const Term& t) {
-  if (s == t && (b.renamed == 0 || !s->has_var())) return true;
-  if (s->kind() != t->kind()) return false;
-  switch (s->kind()) {
-    case TermKind::Var: {
-      int i = b.left.find(s->name()), j = b.right.find(t->name());
-      return i == j && (i >= 0 || s->name() == t->name());
-    }
-    case TermKind::Fn: {
-      if (s->name() != t->name() || s->args().size() != t->args().size()) return false;
-      for (std::size_t i = 0; i < s->args().size(); ++i)
-        if (!eq_term(b, s->args()[i], t->args()[i])) return false;
-      return true;
-    }
-    default:  // Bvar by name, Cst by name and dependencies, Evar by key and name
-      return s == t;
-  }
-}
-
-bool eq_form(Binders& b, const Formula& p, const Formula& q) {
-  if (p == q && b.renamed == 0) return true;
-  if (p->kind() != q->kind()) return false;
-  support::stop_tick();
-  switch (p->kind()) {
-    case FormKind::False:
-    case FormKind::True:
-      return true;
-    case FormKind::Atom: {
-      if (p->name() != q->name() || p->args().size() != q->args().size()) return false;
-      for (std::size_t i = 0; i < p->args().size(); ++i)
-        if (!eq_term(b, p->args()[i], q->args()[i])) return false;
-      return true;
-    }
-    case FormKind::Not:
-      return eq_form(b, p->left(), q->left());
-    case FormKind::Forall:
-    case FormKind::Exists: {
-      bool diff = p->name() != q->name();
-      b.left.push(p->name());
-      b.right.push(q->name());
-      b.renamed += diff;
-      bool r = eq_form(b, p->body(), q->body());
-      b.renamed -= diff;
-      b.left.pop();
-      b.right.pop();
-      return r;
-    }
-    default:
-      return eq_form(b, p->left(), q->left()) && eq_form(b, p->right(), q->right());
-  }
-}
-
-}  // namespace
-
-// Pointer equality settles most calls; the alpha hash (which ignores
-// variable names) rejects most of the rest before any walk.
-bool equal_formula(const Formula& a, const Formula& b) {
-  if (a == b) return true;
-  if (a->alpha_hash() != b->alpha_hash()) return false;
-  Binders bs;
-  return eq_form(bs, a, b);
-}
-
-// The connective or predicate of f with placeholder operands: the engine
-// files the literals it decomposes under (head, sign). A predicate keeps its
-// name and drops its arguments.
-Formula head_symbol(const Formula& f) {
-  static const Formula H = mk_atom("head_symb", {});
-  switch (f->kind()) {
-    case FormKind::False:
-    case FormKind::True:
-      return f;
-    case FormKind::Atom:
-      return f->args().empty() ? f : mk_atom(f->name(), {});
-    case FormKind::Not:
-      return mk_not(H);
-    case FormKind::Forall:
-    case FormKind::Exists:
-      return mk_quant(f->kind(), "varhs", H);
-    default:
-      return mk_binary(f->kind(), H, H);
-  }
-}
 
 }  // namespace fol
