@@ -31,12 +31,13 @@ void print_atom(const Session& ses, support::Printer& p, int level, const std::s
                 const std::vector<Term>& args);
 void print_formul(const Session& ses, support::Printer& p, const AtomPrinter& atom, int level,
                   const Formula& f);
-// print_formul at level 0.
+// print_formul at level 0: a whole formula, as every caller prints one.
 void formula_printer(const Session& ses, support::Printer& p, const AtomPrinter& atom,
                      const Formula& f);
-// print_formul with print_atom at level 0, on the process-wide printer.
+// print_term at level 0 (terms never need brackets): a whole term.
+void printert(const Session& ses, support::Printer& p, const Term& t);
+// formula_printer with print_atom, on the process-wide printer.
 void print_formula(const Session& ses, const Formula& f);
-void printert(const Session& ses, const Term& t);
 // The printed text of a formula on one line (no breaks taken).
 std::string to_string(const Session& ses, const Formula& f);
 std::string to_string(const Session& ses, const Term& t);

@@ -144,8 +144,8 @@ class Range {
   std::optional<Names> names_;
 };
 
-Formula subst_q(const Session& ses, const Subst& s, Range& range, FormKind q, const std::string& x,
-                const Formula& p);
+Formula formsubstq(const Session& ses, const Subst& s, Range& range, FormKind q,
+                   const std::string& x, const Formula& p);
 
 // formsubst below the binders crossed so far. Returns f itself wherever
 // nothing changes, so unchanged subformulas stay shared.
@@ -158,7 +158,7 @@ Formula subst_f(const Session& ses, const Subst& s, Range& range, const Formula&
       return f;
     case FormKind::Forall:
     case FormKind::Exists: {
-      Formula r = subst_q(ses, s, range, f->kind(), f->name(), f->body());
+      Formula r = formsubstq(ses, s, range, f->kind(), f->name(), f->body());
       return r->name() == f->name() && r->body() == f->body() ? f : r;
     }
     default:
@@ -177,13 +177,14 @@ bool term_has_var(const Term& t, const std::string& x) {
   return false;
 }
 
-// `range` holds the variables of the images of s or more.
+// The quantifier case of formsubst: q x. p under s, where `range` holds
+// the variables of the images of s or more.
 // Crossing binder x: s no longer applies to x inside. The binder is renamed
 // only when capture is real, i.e. some free y of the body is sent to a term
 // that mentions x; then x becomes a variant free in nothing the substituted
 // body holds, and the body is substituted with x sent to it.
-Formula subst_q(const Session& ses, const Subst& s, Range& range, FormKind q, const std::string& x,
-                const Formula& p) {
+Formula formsubstq(const Session& ses, const Subst& s, Range& range, FormKind q,
+                   const std::string& x, const Formula& p) {
   Subst s1 = s.remove(x);
   bool capture = false;
   if (range.has(x)) {
@@ -207,12 +208,6 @@ Formula subst_q(const Session& ses, const Subst& s, Range& range, FormKind q, co
 Formula formsubst(const Session& ses, const Subst& s, const Formula& f) {
   Range range(s);
   return subst_f(ses, s, range, f);
-}
-
-Formula formsubstq(const Session& ses, const Subst& s, FormKind q, const std::string& x,
-                   const Formula& p) {
-  Range range(s);
-  return subst_q(ses, s, range, q, x, p);
 }
 
 KFormula apply_subst(const Session& ses, const Subst& s, const KFormula& f) {

@@ -72,8 +72,6 @@ std::string variant(std::string x, const Names& vars);
 Term termsubst(const Session& ses, const Subst& s, const Term& t);
 // Capture-avoiding: a crossed binder is renamed when an image mentions it.
 Formula formsubst(const Session& ses, const Subst& s, const Formula& f);
-Formula formsubstq(const Session& ses, const Subst& s, FormKind q, const std::string& x,
-                   const Formula& p);
 KFormula apply_subst(const Session& ses, const Subst& s, const KFormula& f);
 // The goal of a prove request with each free variable x made the constant
 // Cst(x, []), which prints as x: one arbitrary individual. Left a variable,
