@@ -21,13 +21,13 @@ const Term* raw_value(const EvarVals& oldest_first, const std::string& key) {
 }  // namespace
 
 void set_evar_val(Session& ses, const EvarVals& vals) {
-  ses.evars_.assign(vals.rbegin(), vals.rend());
+  ses.evar_vals.assign(vals.rbegin(), vals.rend());
 }
 EvarVals give_evar_val(const Session& ses) {
-  return EvarVals(ses.evars_.rbegin(), ses.evars_.rend());
+  return EvarVals(ses.evar_vals.rbegin(), ses.evar_vals.rend());
 }
 void add_evar_val(Session& ses, const std::string& key, const Term& t) {
-  ses.evars_.emplace_back(key, t);
+  ses.evar_vals.emplace_back(key, t);
 }
 
 // A chain of values that are bare existential variables and comes back to
@@ -35,7 +35,7 @@ void add_evar_val(Session& ses, const std::string& key, const Term& t) {
 // through stored values ends. Cycles through a function symbol are refused
 // before storing (`exists_cycles`).
 const Term* evar_value(const Session& ses, const std::string& key) {
-  const Term* v = raw_value(ses.evars_, key);
+  const Term* v = raw_value(ses.evar_vals, key);
   if (!v) return nullptr;
   const Term* cur = v;
   std::vector<const std::string*> seen{&key};
@@ -44,7 +44,7 @@ const Term* evar_value(const Session& ses, const std::string& key) {
     for (const std::string* s : seen)
       if (*s == k) return nullptr;
     seen.push_back(&k);
-    cur = raw_value(ses.evars_, k);
+    cur = raw_value(ses.evar_vals, k);
     if (!cur) break;
   }
   return v;

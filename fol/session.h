@@ -67,7 +67,7 @@ class Session {
   friend EvarVals give_evar_val(const Session& ses);
   friend void add_evar_val(Session& ses, const std::string& key, const Term& t);
   friend const Term* evar_value(const Session& ses, const std::string& key);
-  EvarVals evars_;  // oldest first: the most recent pair is at the back
+  EvarVals evar_vals;  // values given, oldest first: a key's value is its last pair
 };
 
 // Side effects: replaces the whole store of ses.
