@@ -297,22 +297,16 @@ void add_hint_instances(const Session& ses, const Constraints& c, const KFormula
       break;
     }
   if (!entry) return;
-  // All the hinted instances or none: if making one throws (anything but a
-  // stop request, which goes on), the generic instance is all there is.
-  try {
-    std::vector<FolRule> more;
-    for (const Group& g : entry->groups)
-      for (const ConstraintItem& it : g) {
-        const InstanceItem* inst = std::get_if<InstanceItem>(&it);
-        if (!inst || inst->var != x) continue;
-        Formula q = formsubst(ses, Subst().add(x, inst->term), universal ? p : mk_not(p));
-        more.push_back(rule("+fa", universal ? 0 : 3, c, {{q, f.key}}));
-      }
-    for (FolRule& r : more) rules.push_back(std::move(r));
-  } catch (const support::StopRequested&) {
-    throw;
-  } catch (...) {
-  }
+  // Nothing here fails on its own: the entry and the items are found by
+  // tests, and substitution has no failure. What may still leave (a stop
+  // request, memory running out) ends the whole attempt, so it goes on.
+  for (const Group& g : entry->groups)
+    for (const ConstraintItem& it : g) {
+      const InstanceItem* inst = std::get_if<InstanceItem>(&it);
+      if (!inst || inst->var != x) continue;
+      Formula q = formsubst(ses, Subst().add(x, inst->term), universal ? p : mk_not(p));
+      rules.push_back(rule("+fa", universal ? 0 : 3, c, {{q, f.key}}));
+    }
 }
 
 }  // namespace
