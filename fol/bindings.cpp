@@ -110,8 +110,7 @@ Formula head_symbol(const Formula& f) {
 // ---- The batch variant's members ----
 
 // A substitution that binds no free variable of f leaves it as it is.
-LazyFormula FolBatchLogic::apply_subst(const Subst& s, const LazyFormula& f) {
-  if (f.built()) return formsubst(session_, s, f.base());
+LazyFormula FolBatchLogic::apply_subst_pending(const Subst& s, const LazyFormula& f) {
   if (s.empty() || f.closed()) return f;
   bool touched = false;
   for (const std::string& x : f.free_vars()) touched = touched || s.defined(x);
@@ -134,26 +133,22 @@ std::optional<engine::UnifResult<LazyFormula, Subst, int>> FolBatchLogic::unif(
   return r;
 }
 
-LazyFormula FolBatchLogic::negate_formula(const LazyFormula& f) {
-  if (f.built()) return fol::negate_formula(f.base());
+LazyFormula FolBatchLogic::negate_pending(const LazyFormula& f) {
   return LazyFormula::part(f, mk_not(f.base()));  // a pair's base is neither True nor False
 }
 
-LazyFormula FolBatchLogic::elim_all_neg(const LazyFormula& f) {
-  if (f.built()) return fol::elim_all_neg(f.base());
+LazyFormula FolBatchLogic::elim_all_neg_pending(const LazyFormula& f) {
   const Formula e = fol::elim_all_neg(f.base());
   return e == f.base() ? f : LazyFormula::part(f, e);
 }
 
 // A closed formula takes no fresh name and is not renamed.
-Subst FolBatchLogic::get_renaming_formula(const Subst& r, const LazyFormula& f) {
-  if (f.built()) return fol::get_renaming_formula(session_, r, f.base());
+Subst FolBatchLogic::renaming_pending(const Subst& r, const LazyFormula& f) {
   if (f.closed()) return r;
   return fol::get_renaming_formula(session_, r, f.build());
 }
 
-LazyFormula FolBatchLogic::rename_formula(const Subst& r, const LazyFormula& f) {
-  if (f.built()) return fol::rename_formula(session_, r, f.base());
+LazyFormula FolBatchLogic::rename_pending(const Subst& r, const LazyFormula& f) {
   if (r.empty() || f.closed()) return f;
   return fol::rename_formula(session_, r, f.build());
 }
@@ -167,16 +162,14 @@ std::vector<engine::Decomposition<LazyFormula, Subst, int>> FolBatchLogic::get_r
 }
 
 // Different alpha hashes settle most pairs of instances without a build.
-bool FolBatchLogic::equal_formula(const LazyFormula& a, const LazyFormula& b) {
-  if (a.built() && b.built()) return fol::equal_formula(a.base(), b.base());
+bool FolBatchLogic::equal_pending(const LazyFormula& a, const LazyFormula& b) {
   if (LazyFormula::same(a, b)) return true;
   if (a.alpha_hash() != b.alpha_hash()) return false;
   return fol::equal_formula(a.build(), b.build());
 }
 
 // Substitution keeps the connective on top, which settles many pairs.
-bool FolBatchLogic::may_unify(const LazyFormula& a, const LazyFormula& b) {
-  if (a.built() && b.built()) return fol::may_unify(a.base(), b.base());
+bool FolBatchLogic::may_unify_pending(const LazyFormula& a, const LazyFormula& b) {
   if (a.base()->kind() != b.base()->kind()) return false;
   return fol::may_unify(a.build(), b.build());
 }
@@ -194,8 +187,7 @@ int FolBatchLogic::count_fresh_names(const std::vector<LazyFormula>& fs) {
   return fol::count_fresh_names(session_, plain);
 }
 
-int FolBatchLogic::compare_structural(const LazyFormula& a, const LazyFormula& b) {
-  if (a.built() && b.built()) return fol::compare(a.base(), b.base());
+int FolBatchLogic::compare_pending(const LazyFormula& a, const LazyFormula& b) {
   if (LazyFormula::same(a, b)) return 0;
   return fol::compare(a.build(), b.build());
 }

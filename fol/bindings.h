@@ -128,18 +128,28 @@ class FolBatchLogic {
   // Each gives what the same member on the built formulas would give; most
   // answer from the pair, and those that cannot build what they read.
   constraints empty_constraints() { return 0; }
-  formula apply_subst(const substitution& s, const formula& f);
+  formula apply_subst(const substitution& s, const formula& f) {
+    return f.built() ? formula(fol::formsubst(session_, s, f.base())) : apply_subst_pending(s, f);
+  }
   std::optional<engine::UnifResult<formula, substitution, constraints>> unif(
       const engine::ConstraintArg<constraints>& c, const formula& a, const formula& b);
   int size(const formula& f) { return f.built() ? fol::size(session_, f.base()) : f.size(); }
   bool is_true(const formula& f) { return fol::is_true(f.base()); }
   bool negative_formula(const formula& f) { return fol::negative_formula(f.base()); }
-  formula negate_formula(const formula& f);
-  formula elim_all_neg(const formula& f);
+  formula negate_formula(const formula& f) {
+    return f.built() ? formula(fol::negate_formula(f.base())) : negate_pending(f);
+  }
+  formula elim_all_neg(const formula& f) {
+    return f.built() ? formula(fol::elim_all_neg(f.base())) : elim_all_neg_pending(f);
+  }
   renaming empty_renaming() { return {}; }
-  renaming get_renaming_formula(const renaming& r, const formula& f);
+  renaming get_renaming_formula(const renaming& r, const formula& f) {
+    return f.built() ? fol::get_renaming_formula(session_, r, f.base()) : renaming_pending(r, f);
+  }
   renaming get_renaming_constraints(const renaming& r, const constraints&) { return r; }
-  formula rename_formula(const renaming& r, const formula& f);
+  formula rename_formula(const renaming& r, const formula& f) {
+    return f.built() ? formula(fol::rename_formula(session_, r, f.base())) : rename_pending(r, f);
+  }
   constraints rename_constraints(const renaming&, const constraints& c) { return c; }
   varset empty_varset() { return {}; }
   varset vars_of_formula(const formula& f) { return f.free_vars(); }
@@ -152,19 +162,35 @@ class FolBatchLogic {
       const constraints& c, const formula& f, bool sign);
   void print_formula(const formula& f) { fol::print_formula(session_, f.build()); }
   void print_constraints(const constraints&) {}
-  bool equal_formula(const formula& a, const formula& b);
+  bool equal_formula(const formula& a, const formula& b) {
+    return a.built() && b.built() ? fol::equal_formula(a.base(), b.base()) : equal_pending(a, b);
+  }
   formula head_symbol(const formula& f) { return fol::head_symbol(f.base()); }
   bool hashed_equal(const formula& a, bool sa, const formula& b, bool sb) {
     return equal_formula(a, b) && sa == sb;
   }
   std::size_t hashed_hash(const formula& f, bool s) { return f.alpha_hash() * 2 + (s ? 1 : 0); }
   engine::Indice indice_regle(const std::string& r) { return fol::indice_regle(r); }
-  bool may_unify(const formula& a, const formula& b);
+  bool may_unify(const formula& a, const formula& b) {
+    return a.built() && b.built() ? fol::may_unify(a.base(), b.base()) : may_unify_pending(a, b);
+  }
   int count_fresh_names(const std::vector<formula>& fs);
   void skip_fresh_names(int n) { fol::skip_fresh_names(session_, n); }
-  int compare_structural(const formula& a, const formula& b);
+  int compare_structural(const formula& a, const formula& b) {
+    return a.built() && b.built() ? fol::compare(a.base(), b.base()) : compare_pending(a, b);
+  }
 
  private:
+  // The members above when a formula has a substitution pending.
+  formula apply_subst_pending(const substitution& s, const formula& f);
+  formula negate_pending(const formula& f);
+  formula elim_all_neg_pending(const formula& f);
+  renaming renaming_pending(const renaming& r, const formula& f);
+  formula rename_pending(const renaming& r, const formula& f);
+  bool equal_pending(const formula& a, const formula& b);
+  bool may_unify_pending(const formula& a, const formula& b);
+  int compare_pending(const formula& a, const formula& b);
+
   Session session_;
 };
 

@@ -39,18 +39,23 @@ std::size_t mix(std::size_t h, std::size_t v) {
 // Sizes saturate rather than wrap: a huge term weighs most, never least.
 int sat_add(int a, int b) { return (a > INT_MAX - b) ? INT_MAX : a + b; }
 
+// The alpha hash leaves out the names of variables, free and bound, so
+// formulas equal up to those names hash alike (see equal_formula). From
+// the hashes of the names, which the structural hash needs too.
+std::size_t term_seed(TermKind k, std::size_t name_h, std::size_t key_h) {
+  return mix(static_cast<std::size_t>(k) + 1, k == TermKind::Var ? 0 : mix(name_h, key_h));
+}
+std::size_t form_seed(FormKind k, std::size_t name_h) {
+  const bool quant = k == FormKind::Forall || k == FormKind::Exists;
+  return mix(static_cast<std::size_t>(k) + 101, quant ? 0 : name_h);
+}
+
 }  // namespace
 
-// The alpha hash leaves out the names of variables, free and bound, so
-// formulas equal up to those names hash alike (see equal_formula).
 std::size_t alpha_seed(TermKind k, const std::string& name, const std::string& key) {
-  return mix(static_cast<std::size_t>(k) + 1,
-             k == TermKind::Var ? 0 : mix(hash_str(name), hash_str(key)));
+  return term_seed(k, hash_str(name), hash_str(key));
 }
-std::size_t alpha_seed(FormKind k, const std::string& name) {
-  const bool quant = k == FormKind::Forall || k == FormKind::Exists;
-  return mix(static_cast<std::size_t>(k) + 101, quant ? 0 : hash_str(name));
-}
+std::size_t alpha_seed(FormKind k, const std::string& name) { return form_seed(k, hash_str(name)); }
 std::size_t alpha_step(std::size_t h, std::size_t part) { return mix(h, part); }
 
 // Live nodes by structural hash: open addressing with linear probing and
@@ -147,7 +152,8 @@ struct Bank {
   // The one term node for (k, name, key, args). Side effects: may make a
   // node and enter it in `terms`.
   Term term(TermKind k, const std::string& name, const std::string& key, std::vector<Term> args) {
-    std::size_t h = mix(mix(static_cast<std::size_t>(k) + 1, hash_str(name)), hash_str(key));
+    const std::size_t name_h = hash_str(name), key_h = hash_str(key);
+    std::size_t h = mix(mix(static_cast<std::size_t>(k) + 1, name_h), key_h);
     for (const Term& a : args) h = mix(h, a->hash());
     if (const TermNode* n = terms.find(h, [&](const TermNode* n) {
           return n->kind_ == k && n->name_ == name && n->key_ == key && same_args(n->args_, args);
@@ -158,7 +164,7 @@ struct Bank {
     n->name_ = name;
     n->key_ = key;
     n->hash_ = h;
-    std::size_t ah = alpha_seed(k, name, key);
+    std::size_t ah = term_seed(k, name_h, key_h);
     int sz = 1;
     // Only an Fn passes its children's flags and sizes up: the dependencies
     // of a Cst are never substituted into or renamed (a Cst is one rigid
@@ -171,7 +177,7 @@ struct Bank {
         sz = sat_add(sz, a->size_);
       }
     }
-    for (const Term& a : args) ah = alpha_step(ah, a->ahash_);
+    for (const Term& a : args) ah = mix(ah, a->ahash_);
     n->has_var_ |= k == TermKind::Var;
     n->has_evar_ |= k == TermKind::Evar;
     n->has_bvar_ |= k == TermKind::Bvar;
@@ -186,7 +192,8 @@ struct Bank {
   // The one formula node for (k, name, args, a, b). Side effects: may make a
   // node and enter it in `forms`.
   Formula form(FormKind k, const std::string& name, std::vector<Term> args, Formula a, Formula b) {
-    std::size_t h = mix(static_cast<std::size_t>(k) + 101, hash_str(name));
+    const std::size_t name_h = hash_str(name);
+    std::size_t h = mix(static_cast<std::size_t>(k) + 101, name_h);
     for (const Term& t : args) h = mix(h, t->hash());
     if (a) h = mix(h, a->hash());
     if (b) h = mix(h, b->hash());
@@ -199,10 +206,10 @@ struct Bank {
     n->kind_ = k;
     n->name_ = name;
     n->hash_ = h;
-    std::size_t ah = alpha_seed(k, name);
+    std::size_t ah = form_seed(k, name_h);
     int sz = 1;
     for (const Term& t : args) {
-      ah = alpha_step(ah, t->ahash_);
+      ah = mix(ah, t->ahash_);
       n->has_var_ |= t->has_var_;
       n->has_evar_ |= t->has_evar_;
       n->has_bvar_ |= t->has_bvar_;
@@ -211,7 +218,7 @@ struct Bank {
     for (const Formula* c : {&a, &b}) {
       if (!*c) continue;
       const FormNode* cn = c->get();
-      ah = alpha_step(ah, cn->ahash_);
+      ah = mix(ah, cn->ahash_);
       n->has_var_ |= cn->has_var_;
       n->has_evar_ |= cn->has_evar_;
       n->has_bvar_ |= cn->has_bvar_;

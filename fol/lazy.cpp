@@ -212,10 +212,7 @@ LazyFormula LazyFormula::instance(const Session& ses, const LazyFormula& q, Form
   return pair(std::move(g), s, q.closed());
 }
 
-Formula LazyFormula::build() const {
-  if (!pending_) return base_;
-  return formsubst(no_store(), pending_->s, base_);
-}
+Formula LazyFormula::build_pair() const { return formsubst(no_store(), pending_->s, base_); }
 
 bool LazyFormula::same(const LazyFormula& a, const LazyFormula& b) {
   return a.base_ == b.base_ && a.pending_ == b.pending_;
@@ -253,8 +250,7 @@ int LazyFormula::size() const {
   return *pending_->size;
 }
 
-std::size_t LazyFormula::alpha_hash() const {
-  if (!pending_) return base_->alpha_hash();
+std::size_t LazyFormula::pair_alpha_hash() const {
   if (!pending_->ahash) {
     Scope sc;
     pending_->ahash = hash_form(pending_->s, sc, *base_);

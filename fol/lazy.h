@@ -50,7 +50,7 @@ class LazyFormula {
   // base is that of the built formula.
   const Formula& base() const { return base_; }
   bool built() const { return !pending_; }
-  Formula build() const;
+  Formula build() const { return pending_ ? build_pair() : base_; }
   // The same pair: equal without a walk.
   static bool same(const LazyFormula& a, const LazyFormula& b);
 
@@ -58,7 +58,7 @@ class LazyFormula {
   bool closed() const;  // no free variable
   Names free_vars() const;
   int size() const;  // structural size: no Evar to read
-  std::size_t alpha_hash() const;
+  std::size_t alpha_hash() const { return pending_ ? pair_alpha_hash() : base_->alpha_hash(); }
 
   // Structural equality of the built formulas.
   friend bool operator==(const LazyFormula& a, const LazyFormula& b);
@@ -75,6 +75,8 @@ class LazyFormula {
   };
   LazyFormula(Formula base, const Pending* p) : base_(std::move(base)), pending_(p) {}
   static LazyFormula pair(Formula g, Subst s, bool closed);
+  Formula build_pair() const;
+  std::size_t pair_alpha_hash() const;
   Formula base_;
   Ref<Pending> pending_;  // null when built
 };

@@ -100,15 +100,14 @@ Formula elim_all_neg(const Formula& f0) {
 
 namespace {
 
-using Bound = Scope;
-bool is_bound(const Bound& b, const std::string& x) { return b.binds(x); }
+using Bound = Scope;  // the binders crossed so far
 
 // Extends r with a fresh name for each free Var of t not yet in r. Side
 // effects: advances ses.renamings by one per name taken.
 void renaming_term(Session& ses, Subst& r, const Bound& bound, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
-      if (!is_bound(bound, t->name()) && !r.defined(t->name()))
+      if (!bound.binds(t->name()) && !r.defined(t->name()))
         r = r.add(t->name(), mk_var("var" + std::to_string(++ses.renamings)));
       return;
     case TermKind::Fn:
@@ -167,7 +166,7 @@ void renaming_form(Session& ses, Subst& r, Bound& bound, const Formula& f) {
 Term rename_term(const Session& ses, const Subst& r, const Bound& bound, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var: {
-      if (is_bound(bound, t->name())) return t;
+      if (bound.binds(t->name())) return t;
       const Term* v = r.find(t->name());
       return v ? *v : t;
     }
