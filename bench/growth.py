@@ -2,14 +2,18 @@
 """How time and memory grow with the input on families of legal inputs that
 used to cost the square (or cube) of their size.
 
-    bench/growth.py [--build DIR] [--only NAME ...]
+    bench/growth.py [--build DIR] [--against DIR] [--only NAME ...]
 
 Each row is one fresh process with verbose 0 (the proofs of some families
 print the rest of a formula at every step, so their text alone is
 quadratic). Printed per size: the answer, wall seconds, peak MiB, and both
 ratios to the previous size. A linear family shows ratios near the size
-ratio (10); the quantifier prefix is quadratic by its rules (n steps, each
-substituting into a chain of n binders), so 3x the size costs about 9x.
+ratio (10 or 2). The quantifier prefix takes n steps, each reading a chain
+of n binders, so its time doubles twice per doubling; its memory should
+not: each step keeps only what differs from the step before.
+
+--against DIR runs every input on a second build too (an older commit built
+in its own directory) and prints its figures on the same row.
 """
 import argparse
 import os
@@ -35,6 +39,11 @@ def prefix(n):
     return f"prove forall {xs}. p({xs})"
 
 
+def prefix_nested(n):
+    xs = ",".join(f"x{i}" for i in range(n))
+    return "prove " + "".join(f"forall x{i}. " for i in range(n)) + f"p({xs})"
+
+
 def prefix_both(n):
     xs = ",".join(f"x{i}" for i in range(n))
     ys = ",".join(f"y{i}" for i in range(n))
@@ -53,7 +62,9 @@ FAMILIES = [
     ("fol-conjunction", "folprover/fol_prover", "set verbose 0", conj, [1000, 10000, 100000]),
     ("fol-prefix-both-sides", "folprover/fol_prover", "set verbose 0", prefix_both,
      [1000, 10000, 50000]),
-    ("fol-prefix", "folprover/fol_prover", "set verbose 0", prefix, [100, 300, 1000, 3000]),
+    ("fol-prefix", "folprover/fol_prover", "set verbose 0", prefix, [900, 1800, 3600, 7200]),
+    ("fol-prefix-nested", "folprover/fol_prover", "set verbose 0", prefix_nested,
+     [900, 1800, 3600, 7200]),
     ("assistant-nested-show", "assistant/fol_assistant", "pset verbose 0", nested_show,
      [1000, 10000, 40000]),
 ]
@@ -82,22 +93,34 @@ def run(prog, text):
     return answer, wall, kb / 1024.0
 
 
+def cells(answer, wall, mib, prev):
+    rt = f"{wall / prev[0]:6.1f}" if prev else "     -"
+    rm = f"{mib / prev[1]:6.1f}" if prev else "     -"
+    return f"{answer:22s} {wall:8.2f} {rt} {mib:9.1f} {rm}"
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--build", default=str(ROOT / "build"))
+    ap.add_argument("--against", help="a second build, measured on the same inputs")
     ap.add_argument("--only", nargs="*")
     args = ap.parse_args()
-    print(f"{'family':24s} {'size':>7s}  {'answer':22s} {'wall s':>8s} {'x':>6s} {'peak MiB':>9s} {'x':>6s}")
+    builds = [args.build] + ([args.against] if args.against else [])
+    head = f"{'answer':22s} {'wall s':>8s} {'x':>6s} {'peak MiB':>9s} {'x':>6s}"
+    print(f"{'family':24s} {'size':>7s}  " + " | ".join(head for _ in builds))
+    if args.against:
+        print(f"{'':34s}{args.build:54s} | {args.against}")
     for name, prog, setting, make, sizes in FAMILIES:
         if args.only and name not in args.only:
             continue
-        prev = None
+        prev = [None] * len(builds)
         for n in sizes:
-            answer, wall, mib = run(str(Path(args.build) / prog), f"{setting}\n{make(n)}\nexit\n")
-            rt = f"{wall / prev[0]:6.1f}" if prev else "     -"
-            rm = f"{mib / prev[1]:6.1f}" if prev else "     -"
-            print(f"{name:24s} {n:7d}  {answer:22s} {wall:8.2f} {rt} {mib:9.1f} {rm}", flush=True)
-            prev = (wall, mib)
+            row = []
+            for i, build in enumerate(builds):
+                answer, wall, mib = run(str(Path(build) / prog), f"{setting}\n{make(n)}\nexit\n")
+                row.append(cells(answer, wall, mib, prev[i]))
+                prev[i] = (wall, mib)
+            print(f"{name:24s} {n:7d}  " + " | ".join(row), flush=True)
     return 0
 
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <variant>
 
-#include "fol/fol.h"
+#include "fol/formula.h"
 
 namespace fol {
 

@@ -7,9 +7,10 @@
 // check it). Existential variables print as their value in the Session
 // given, or as "name?" while they have none; nothing here writes a Session.
 // Levels: 2 <->, 4 ->, 6 or, 8 &, 10 a quantifier body, 12 the operand of ~.
+#include "fol/printfol.h"
+
 #include <sstream>
 
-#include "fol/fol.h"
 #include "support/printer.h"
 
 namespace fol {
@@ -26,7 +27,7 @@ void print_fargs(const Session& ses, support::Printer& p, const std::string& nam
   p.print_string("(");
   for (std::size_t i = 0; i < args.size(); ++i) {
     if (i) p.print_string(",");
-    print_term(ses, p, 0, args[i]);
+    printert(ses, p, args[i]);
   }
   p.print_string(")");
 }
@@ -45,7 +46,7 @@ void print_term(const Session& ses, support::Printer& p, int, const Term& t) {
       return;
     case TermKind::Evar:
       if (const Term* v = evar_value(ses, t->key()))
-        print_term(ses, p, 0, *v);  // chains end: see evar_value
+        printert(ses, p, *v);  // chains end: see evar_value
       else
         p.print_string(t->name() + "?");
       return;
@@ -149,10 +150,11 @@ void formula_printer(const Session& ses, support::Printer& p, const AtomPrinter&
   print_formul(ses, p, atom, 0, f);
 }
 
+void printert(const Session& ses, support::Printer& p, const Term& t) { print_term(ses, p, 0, t); }
+
 void print_formula(const Session& ses, const Formula& f) {
-  print_formul(ses, support::pp(), default_atom(), 0, f);
+  formula_printer(ses, support::pp(), default_atom(), f);
 }
-void printert(const Session& ses, const Term& t) { print_term(ses, support::pp(), 0, t); }
 
 // A private printer in a horizontal box: one line, whatever its length,
 // and the process-wide printer's state is left alone.
@@ -160,7 +162,7 @@ std::string to_string(const Session& ses, const Formula& f) {
   std::ostringstream os;
   support::Printer p(&os);
   p.open_hbox();
-  print_formul(ses, p, default_atom(), 0, f);
+  formula_printer(ses, p, default_atom(), f);
   p.close_box();
   p.print_flush();
   return os.str();
@@ -170,7 +172,7 @@ std::string to_string(const Session& ses, const Term& t) {
   std::ostringstream os;
   support::Printer p(&os);
   p.open_hbox();
-  print_term(ses, p, 0, t);
+  printert(ses, p, t);
   p.close_box();
   p.print_flush();
   return os.str();

@@ -7,9 +7,10 @@
 // later, and `solve` makes it idempotent. Every function that takes a
 // Session reads its stored existential values and writes nothing: the
 // store only changes when the assistant accepts a "set".
+#include "fol/unif.h"
+
 #include <string>
 
-#include "fol/fol.h"
 #include "fol/scope.h"
 #include "support/signals.h"
 
@@ -223,14 +224,8 @@ Term through(const Session& ses, const Scope& sc, const std::vector<Term>& bvars
       return d >= 0 ? bvars[static_cast<std::size_t>(d)] : t;
     }
     case TermKind::Fn: {
-      std::vector<Term> args;
-      bool changed = false;
-      args.reserve(t->args().size());
-      for (const Term& a : t->args()) {
-        args.push_back(through(ses, sc, bvars, a));
-        changed |= !(args.back() == a);
-      }
-      return changed ? mk_fn(t->name(), std::move(args)) : t;
+      auto args = map_args(t->args(), [&](const Term& a) { return through(ses, sc, bvars, a); });
+      return args ? mk_fn(t->name(), std::move(*args)) : t;
     }
     case TermKind::Evar:
       if (const Term* v = evar_value(ses, t->key())) return through(ses, sc, bvars, *v);
@@ -404,13 +399,8 @@ bool exists_cycles(const Session& ses, const std::string& e, const Term& t) {
   assert_failure();
 }
 
-namespace {
-// The solved unifier of two formulas, its height and the first formula under it.
-struct Solved {
-  Subst env;
-  int h;
-  Formula f1;
-};
+// A single unification, unify_literals then solve, read the way `unif`
+// reports it.
 std::optional<Solved> solve_pair(const Session& ses, const Formula& a, const Formula& b) {
   std::optional<Subst> env = unify_literals(ses, Subst(), a, b);
   if (!env) return std::nullopt;
@@ -420,7 +410,6 @@ std::optional<Solved> solve_pair(const Session& ses, const Formula& a, const For
   Formula f1 = formsubst(ses, *env, a);
   return Solved{std::move(*env), h, std::move(f1)};
 }
-}  // namespace
 
 // The engine's unification of two keyed formulas under the constraints of
 // their clauses. Two clauses that bind one existential key to different
@@ -464,21 +453,6 @@ std::optional<FolUnif> unif(const Session& ses, const FolConstraintArg& c, const
       r.constraints = {std::move(table), std::move(binds)};
     }
   }
-  return r;
-}
-
-// The reduced variant: no constraints, no keys; this instance's session
-// (whose store stays empty) is passed along.
-std::optional<engine::UnifResult<Formula, Subst, int>> FolBatchLogic::unif(
-    const engine::ConstraintArg<int>& c, const Formula& a, const Formula& b) {
-  std::optional<Solved> s = solve_pair(session_, a, b);
-  if (!s) return std::nullopt;
-  engine::UnifResult<Formula, Subst, int> r;
-  r.depth = s->h;
-  r.subst = std::move(s->env);
-  r.outcome = c;
-  r.constraints = 0;
-  r.unified = std::move(s->f1);
   return r;
 }
 

@@ -1,8 +1,9 @@
-// Generated-case checks of unification and of the engine's subsumption test on
-// first-order clauses: every found unifier equates both sides and is solved,
-// every pair with a common instance unifies with a most general unifier, and
-// subsumption agrees with a separate matcher. Fixed seeds: the same cases on
-// every run.
+// Generated-case checks of unification, of instances kept pending and of the
+// engine's subsumption test on first-order clauses: every found unifier
+// equates both sides and is solved, every pair with a common instance
+// unifies with a most general unifier, a pending instance answers as its
+// built formula, and subsumption agrees with a separate matcher. Fixed
+// seeds: the same cases on every run.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -317,6 +318,99 @@ TEST(UnifyProperty, StoredValueMentioningAVariableIsNoCycle) {
                       KFormula{mk_atom("p", {e, z}), 0}));
 }
 
+// ---- Instances kept pending ----
+
+// The batch logic keeps a ground instance of a large formula as the pair
+// (formula, substitution). Every member must answer for the pair what it
+// answers for the built instance: random bodies, padded past the size from
+// which instances wait, under random ground substitutions, against a logic
+// given the same formulas built.
+TEST(PendingInstanceProperty, EveryMemberAnswersAsOnTheBuiltFormula) {
+  const Session none;
+  Gen g(1789);
+  auto pending = [&](Formula& built) {
+    // Connectives and quantifiers over a large part: the pair is taken
+    // apart several times before its parts are small enough to be built.
+    Formula f = g.formula(3, kVars);
+    for (int wraps = 0; f->structural_size() < 64 || wraps < 8; ++wraps) {
+      Formula small = g.formula(2, kVars);
+      switch (g.pick(6)) {
+        case 0:
+          f = mk_forall(kVars[g.pick(4)], f);
+          break;
+        case 1:
+          f = mk_exists(kVars[g.pick(4)], f);
+          break;
+        case 2:
+          f = g.coin(50) ? mk_and(small, f) : mk_or(f, small);
+          break;
+        case 3:
+          f = g.coin(50) ? mk_imp(small, f) : mk_iff(f, small);
+          break;
+        case 4:
+          f = mk_not(f);
+          break;
+        default:
+          f = mk_and(f, g.formula(3, kVars));
+      }
+    }
+    Subst s;
+    for (const std::string& x : kVars)
+      if (g.coin(60)) s = s.add(x, g.ground(2));
+    built = formsubst(none, s, f);
+    return LazyFormula::delay(none, f, s);
+  };
+  FolBatchLogic lazy, eager;  // Skolem and renaming counters move in step
+  int kept = 0;
+  for (int i = 0; i < 1500; ++i) {
+    Formula m, m2;
+    const LazyFormula l = pending(m), l2 = pending(m2);
+    kept += !l.built();
+    ASSERT_EQ(l.build(), m) << S(m);
+    EXPECT_EQ(l.closed(), m->free_vars().empty()) << S(m);
+    EXPECT_EQ(l.free_vars(), m->free_vars()) << S(m);
+    EXPECT_EQ(l.size(), size(none, m)) << S(m);
+    EXPECT_EQ(l.alpha_hash(), m->alpha_hash()) << S(m);
+    EXPECT_EQ(lazy.negate_formula(l).build(), negate_formula(m)) << S(m);
+    EXPECT_EQ(lazy.elim_all_neg(l).build(), elim_all_neg(m)) << S(m);
+    // Decomposed as the engine does, down to the atoms: sign, body, rules.
+    std::vector<std::pair<LazyFormula, Formula>> todo = {{l, m}};
+    for (std::size_t n = 0; n < todo.size() && n < 60; ++n) {
+      const auto [tl, tm] = todo[n];
+      const bool sign = !lazy.negative_formula(tl);
+      ASSERT_EQ(sign, !negative_formula(tm)) << S(tm);
+      auto rl = lazy.get_rules(0, lazy.elim_all_neg(tl), sign);
+      auto re = eager.get_rules(0, elim_all_neg(tm), sign);
+      ASSERT_EQ(rl.size(), re.size()) << S(tm);
+      for (std::size_t k = 0; k < rl.size(); ++k) {
+        EXPECT_EQ(rl[k].rule, re[k].rule);
+        EXPECT_EQ(rl[k].kind, re[k].kind);
+        ASSERT_EQ(rl[k].formulas.size(), re[k].formulas.size());
+        for (std::size_t j = 0; j < rl[k].formulas.size(); ++j) {
+          const Formula b = re[k].formulas[j].build();
+          ASSERT_EQ(rl[k].formulas[j].build(), b) << S(tm);
+          todo.emplace_back(rl[k].formulas[j], b);
+        }
+      }
+    }
+    EXPECT_EQ(lazy.equal_formula(l, l2), equal_formula(m, m2)) << S(m) << " / " << S(m2);
+    EXPECT_EQ(lazy.equal_formula(l, m), true) << S(m);
+    EXPECT_EQ(lazy.compare_structural(l, l2), compare(m, m2)) << S(m) << " / " << S(m2);
+    EXPECT_EQ(lazy.may_unify(l, l2), may_unify(m, m2)) << S(m) << " / " << S(m2);
+    // Substitutions and renamings that may or may not reach a free variable.
+    Subst s;
+    if (g.coin(50)) s = s.add(kVars[g.pick(4)], g.term(1, {"u", "v"}));
+    EXPECT_EQ(lazy.apply_subst(s, l).build(), formsubst(none, s, m)) << S(m);
+    const Subst rl = lazy.get_renaming_formula(lazy.empty_renaming(), l);
+    const Subst re = eager.get_renaming_formula(eager.empty_renaming(), m);
+    EXPECT_EQ(rl.funset(), re.funset()) << S(m);
+    EXPECT_EQ(lazy.rename_formula(rl, l).build(), eager.rename_formula(re, m).build()) << S(m);
+    EXPECT_EQ(lazy.count_fresh_names({l, l2}), eager.count_fresh_names({m, m2})) << S(m);
+    if (::testing::Test::HasFailure()) return;
+  }
+  EXPECT_GT(kept, 1000);
+}
+
 // ---- Subsumption on first-order clauses ----
 
 using BL = FolBatchLogic;
@@ -344,23 +438,23 @@ struct Clauses {
   }
   static std::vector<Formula> forms(const std::vector<Lit>& l) {
     std::vector<Formula> out;
-    for (const Lit& x : l) out.push_back(x.formule);
+    for (const Lit& x : l) out.push_back(x.formule.build());
     return out;
   }
   Cl instance(const Subst& s, const Cl& c) {
     const Session& ses = logic.session();
     std::vector<Formula> p, n;
-    for (const Lit& x : c.pos) p.push_back(formsubst(ses, s, x.formule));
-    for (const Lit& x : c.neg) n.push_back(formsubst(ses, s, x.formule));
+    for (const Lit& x : c.pos) p.push_back(formsubst(ses, s, x.formule.build()));
+    for (const Lit& x : c.neg) n.push_back(formsubst(ses, s, x.formule.build()));
     return clause(p, n);
   }
 };
 
 std::string show(const Cl& c) {
   std::string s = "{";
-  for (const Lit& l : c.pos) s += " " + S(l.formule);
+  for (const Lit& l : c.pos) s += " " + S(l.formule.build());
   s += " |";
-  for (const Lit& l : c.neg) s += " ~" + S(l.formule);
+  for (const Lit& l : c.neg) s += " ~" + S(l.formule.build());
   return s + " }";
 }
 

@@ -1,22 +1,16 @@
-// The node bank (hash-consing), the structural order, the store of
-// existential-variable values, free variables and substitution.
+// The node bank (hash-consing), construction and the structural order.
 //
 // Invariant of the bank: a live node is the only one with its structure, so
 // `==` on handles is structural equality, and each node carries facts about
-// its subtree (flags, sizes, hashes) computed once when it is made. Every
-// walk below starts by asking those flags whether it can return its input
-// untouched, which keeps shared subterms shared.
-//
-// Existential values are not part of a term: they live in the Session a
-// caller passes, and an Evar with a value stands for that value wherever a
-// function here takes a Session.
-#include "fol/fol.h"
+// its subtree (flags, sizes, hashes) computed once when it is made. The
+// walks elsewhere start by asking those flags whether they can return their
+// input untouched, which keeps shared subterms shared.
+#include "fol/formula.h"
 
 #include <algorithm>
 #include <climits>
 
-#include "fol/scope.h"
-#include "support/signals.h"
+#include "support/errors.h"
 
 namespace fol {
 
@@ -45,7 +39,24 @@ std::size_t mix(std::size_t h, std::size_t v) {
 // Sizes saturate rather than wrap: a huge term weighs most, never least.
 int sat_add(int a, int b) { return (a > INT_MAX - b) ? INT_MAX : a + b; }
 
+// The alpha hash leaves out the names of variables, free and bound, so
+// formulas equal up to those names hash alike (see equal_formula). From
+// the hashes of the names, which the structural hash needs too.
+std::size_t term_seed(TermKind k, std::size_t name_h, std::size_t key_h) {
+  return mix(static_cast<std::size_t>(k) + 1, k == TermKind::Var ? 0 : mix(name_h, key_h));
+}
+std::size_t form_seed(FormKind k, std::size_t name_h) {
+  const bool quant = k == FormKind::Forall || k == FormKind::Exists;
+  return mix(static_cast<std::size_t>(k) + 101, quant ? 0 : name_h);
+}
+
 }  // namespace
+
+std::size_t alpha_seed(TermKind k, const std::string& name, const std::string& key) {
+  return term_seed(k, hash_str(name), hash_str(key));
+}
+std::size_t alpha_seed(FormKind k, const std::string& name) { return form_seed(k, hash_str(name)); }
+std::size_t alpha_step(std::size_t h, std::size_t part) { return mix(h, part); }
 
 // Live nodes by structural hash: open addressing with linear probing and
 // backward-shift deletion, so lookups touch one flat array. Only probed by
@@ -141,7 +152,8 @@ struct Bank {
   // The one term node for (k, name, key, args). Side effects: may make a
   // node and enter it in `terms`.
   Term term(TermKind k, const std::string& name, const std::string& key, std::vector<Term> args) {
-    std::size_t h = mix(mix(static_cast<std::size_t>(k) + 1, hash_str(name)), hash_str(key));
+    const std::size_t name_h = hash_str(name), key_h = hash_str(key);
+    std::size_t h = mix(mix(static_cast<std::size_t>(k) + 1, name_h), key_h);
     for (const Term& a : args) h = mix(h, a->hash());
     if (const TermNode* n = terms.find(h, [&](const TermNode* n) {
           return n->kind_ == k && n->name_ == name && n->key_ == key && same_args(n->args_, args);
@@ -152,10 +164,7 @@ struct Bank {
     n->name_ = name;
     n->key_ = key;
     n->hash_ = h;
-    // The alpha hash leaves out Var names, so formulas equal up to the names
-    // of their variables hash alike (see equal_formula).
-    std::size_t ah = mix(static_cast<std::size_t>(k) + 1,
-                         k == TermKind::Var ? 0 : mix(hash_str(name), hash_str(key)));
+    std::size_t ah = term_seed(k, name_h, key_h);
     int sz = 1;
     // Only an Fn passes its children's flags and sizes up: the dependencies
     // of a Cst are never substituted into or renamed (a Cst is one rigid
@@ -183,7 +192,8 @@ struct Bank {
   // The one formula node for (k, name, args, a, b). Side effects: may make a
   // node and enter it in `forms`.
   Formula form(FormKind k, const std::string& name, std::vector<Term> args, Formula a, Formula b) {
-    std::size_t h = mix(static_cast<std::size_t>(k) + 101, hash_str(name));
+    const std::size_t name_h = hash_str(name);
+    std::size_t h = mix(static_cast<std::size_t>(k) + 101, name_h);
     for (const Term& t : args) h = mix(h, t->hash());
     if (a) h = mix(h, a->hash());
     if (b) h = mix(h, b->hash());
@@ -196,9 +206,7 @@ struct Bank {
     n->kind_ = k;
     n->name_ = name;
     n->hash_ = h;
-    // A bound variable's name stays out of the alpha hash, like Var names.
-    bool quant = k == FormKind::Forall || k == FormKind::Exists;
-    std::size_t ah = mix(static_cast<std::size_t>(k) + 101, quant ? 0 : hash_str(name));
+    std::size_t ah = form_seed(k, name_h);
     int sz = 1;
     for (const Term& t : args) {
       ah = mix(ah, t->ahash_);
@@ -389,287 +397,8 @@ int compare(const Formula& a, const Formula& b) {
   return 0;
 }
 
-// ---- Existential-variable values ----
-
-// The store is kept oldest first, so adding a value is a push at the back;
-// the interface speaks most recent first, so set and give reverse it. A key
-// may hold several pairs: the most recent one is its value.
-namespace {
-// The most recent pair for key, without the cycle test of evar_value.
-const Term* raw_value(const EvarVals& oldest_first, const std::string& key) {
-  for (auto it = oldest_first.rbegin(); it != oldest_first.rend(); ++it)
-    if (it->first == key) return &it->second;
-  return nullptr;
-}
-}  // namespace
-
-void set_evar_val(Session& ses, const EvarVals& vals) {
-  ses.evars_.assign(vals.rbegin(), vals.rend());
-}
-EvarVals give_evar_val(const Session& ses) {
-  return EvarVals(ses.evars_.rbegin(), ses.evars_.rend());
-}
-void add_evar_val(Session& ses, const std::string& key, const Term& t) {
-  ses.evars_.emplace_back(key, t);
-}
-
-// A chain of values that are bare existential variables and comes back to
-// where it started (e set to itself) is read as no value, so that every walk
-// through stored values ends. Cycles through a function symbol are refused
-// before storing (`exists_cycles`).
-const Term* evar_value(const Session& ses, const std::string& key) {
-  const Term* v = raw_value(ses.evars_, key);
-  if (!v) return nullptr;
-  const Term* cur = v;
-  std::vector<const std::string*> seen{&key};
-  while ((*cur)->kind() == TermKind::Evar) {
-    const std::string& k = (*cur)->key();
-    for (const std::string* s : seen)
-      if (*s == k) return nullptr;
-    seen.push_back(&k);
-    cur = raw_value(ses.evars_, k);
-    if (!cur) break;
-  }
-  return v;
-}
-
-// ---- Free variables ----
-
-namespace {
-// Appends the Var names of t (unsorted, repeated), skipping Cst
-// dependencies like the has_var flag does.
-void collect_vars(const Term& t, Names& out) {
-  if (!t->has_var()) return;
-  if (t->kind() == TermKind::Var)
-    out.push_back(t->name());
-  else if (t->kind() == TermKind::Fn)
-    for (const Term& a : t->args()) collect_vars(a, out);
-}
-// Sorted byte by byte without repetition: the Names representation.
-Names to_set(Names v) {
-  std::sort(v.begin(), v.end());
-  v.erase(std::unique(v.begin(), v.end()), v.end());
-  return v;
-}
-}  // namespace
-
-Names fvt(const Term& t) {
-  Names v;
-  collect_vars(t, v);
-  return to_set(std::move(v));
-}
-
-namespace {
-// The free variables of f below the binders of `sc`, appended unsorted.
-// A walk with a scope rather than each node's own set: a chain of n
-// quantifiers would otherwise keep n sets of up to n names.
-void collect_free(const FormNode& f, Scope& sc, Names& out) {
-  if (!f.has_var()) return;
-  switch (f.kind()) {
-    case FormKind::False:
-    case FormKind::True:
-      return;
-    case FormKind::Atom: {
-      const std::size_t from = out.size();
-      for (const Term& t : f.args()) collect_vars(t, out);
-      if (sc.depth() > 0)
-        out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
-                                 [&](const std::string& v) { return sc.binds(v); }),
-                  out.end());
-      return;
-    }
-    case FormKind::Not:
-      collect_free(*f.left(), sc, out);
-      return;
-    case FormKind::Forall:
-    case FormKind::Exists:
-      sc.push(f.name());
-      collect_free(*f.body(), sc, out);
-      sc.pop();
-      return;
-    default:
-      collect_free(*f.left(), sc, out);
-      collect_free(*f.right(), sc, out);
-      return;
-  }
-}
-}  // namespace
-
-// Kept on the node asked only, never on the nodes below it.
-const Names& FormNode::free_vars() const {
-  if (fv_) return *fv_;
-  Names r;
-  Scope sc;
-  collect_free(*this, sc, r);
-  fv_ = to_set(std::move(r));
-  return *fv_;
-}
-
-Names free_vars(const Formula& f) { return f->free_vars(); }
-
-// x, primed until it is none of vars: the new name of a binder that a
-// substitution would otherwise capture.
-std::string variant(std::string x, const Names& vars) {
-  while (std::find(vars.begin(), vars.end(), x) != vars.end()) x += '\'';
-  return x;
-}
-
-// ---- Substitution ----
-
-// A term without an Evar is unchanged when s is empty or t has no Var; an
-// Evar is read through its stored value first, and only an Evar without a
-// value is replaced by what s binds to its key.
-Term termsubst(const Session& ses, const Subst& s, const Term& t) {
-  if (!t->has_evar() && (s.empty() || !t->has_var())) return t;
-  switch (t->kind()) {
-    case TermKind::Var: {
-      const Term* v = s.find(t->name());
-      return v ? *v : t;
-    }
-    case TermKind::Fn: {
-      std::vector<Term> args;
-      bool changed = false;
-      args.reserve(t->args().size());
-      for (const Term& a : t->args()) {
-        args.push_back(termsubst(ses, s, a));
-        changed |= !(args.back() == a);
-      }
-      return changed ? mk_fn(t->name(), std::move(args)) : t;
-    }
-    case TermKind::Bvar:
-    case TermKind::Cst:
-      return t;
-    case TermKind::Evar: {
-      if (const Term* v = evar_value(ses, t->key())) return termsubst(ses, s, *v);
-      const Term* b = s.find(t->key());
-      return b ? *b : t;
-    }
-  }
-  return t;
-}
-
-namespace {
-
-// The variables of the images of s, read at the first binder a walk
-// crosses: a binder whose name is not among them cannot be captured, and
-// the walk then needs no free variables below it.
-class Range {
- public:
-  explicit Range(const Subst& s) : s_(s) {}
-  bool has(const std::string& x) {
-    if (!names_) {
-      Names v;
-      for (const auto& kv : s_.funset()) collect_vars(kv.second, v);
-      names_ = to_set(std::move(v));
-    }
-    return std::binary_search(names_->begin(), names_->end(), x);
-  }
-
- private:
-  const Subst& s_;
-  std::optional<Names> names_;
-};
-
-Formula subst_q(const Session& ses, const Subst& s, Range& range, FormKind q, const std::string& x,
-                const Formula& p);
-
-// formsubst below the binders crossed so far. Returns f itself wherever
-// nothing changes, so unchanged subformulas stay shared.
-Formula subst_f(const Session& ses, const Subst& s, Range& range, const Formula& f) {
-  if (!f->has_evar() && (s.empty() || !f->has_var())) return f;
-  support::stop_tick();  // a long walk must still notice an interrupt
-  switch (f->kind()) {
-    case FormKind::False:
-    case FormKind::True:
-      return f;
-    case FormKind::Atom: {
-      std::vector<Term> args;
-      bool changed = false;
-      args.reserve(f->args().size());
-      for (const Term& a : f->args()) {
-        args.push_back(termsubst(ses, s, a));
-        changed |= !(args.back() == a);
-      }
-      return changed ? mk_atom(f->name(), std::move(args)) : f;
-    }
-    case FormKind::Not: {
-      Formula p = subst_f(ses, s, range, f->left());
-      return p == f->left() ? f : mk_not(std::move(p));
-    }
-    case FormKind::And:
-    case FormKind::Or:
-    case FormKind::Imp:
-    case FormKind::Iff: {
-      Formula p = subst_f(ses, s, range, f->left());
-      Formula q = subst_f(ses, s, range, f->right());
-      return (p == f->left() && q == f->right()) ? f
-                                                 : mk_binary(f->kind(), std::move(p), std::move(q));
-    }
-    case FormKind::Forall:
-    case FormKind::Exists: {
-      Formula r = subst_q(ses, s, range, f->kind(), f->name(), f->body());
-      return r->name() == f->name() && r->body() == f->body() ? f : r;
-    }
-  }
-  return f;
-}
-
-bool term_has_var(const Term& t, const std::string& x) {
-  if (!t->has_var()) return false;
-  if (t->kind() == TermKind::Var) return t->name() == x;
-  if (t->kind() == TermKind::Fn)
-    for (const Term& a : t->args())
-      if (term_has_var(a, x)) return true;
-  return false;
-}
-
-// `range` holds the variables of the images of s or more.
-// Crossing binder x: s no longer applies to x inside. The binder is renamed
-// only when capture is real, i.e. some free y of the body is sent to a term
-// that mentions x; then x becomes a variant free in nothing the substituted
-// body holds, and the body is substituted with x sent to it.
-Formula subst_q(const Session& ses, const Subst& s, Range& range, FormKind q, const std::string& x,
-                const Formula& p) {
-  Subst s1 = s.remove(x);
-  bool capture = false;
-  if (range.has(x)) {
-    for (const std::string& y : p->free_vars()) {
-      if (y == x) continue;
-      if (const Term* img = s1.find(y); img && term_has_var(*img, x)) {
-        capture = true;
-        break;
-      }
-    }
-  }
-  if (!capture) return mk_quant(q, x, subst_f(ses, s1, range, p));
-  std::string x1 = variant(x, formsubst(ses, s1, p)->free_vars());
-  Subst s2 = s.add(x, mk_var(x1));
-  Range r2(s2);
-  return mk_quant(q, x1, subst_f(ses, s2, r2, p));
-}
-
-}  // namespace
-
-Formula formsubst(const Session& ses, const Subst& s, const Formula& f) {
-  Range range(s);
-  return subst_f(ses, s, range, f);
-}
-
-Formula formsubstq(const Session& ses, const Subst& s, FormKind q, const std::string& x,
-                   const Formula& p) {
-  Range range(s);
-  return subst_q(ses, s, range, q, x, p);
-}
-
-KFormula apply_subst(const Session& ses, const Subst& s, const KFormula& f) {
-  return {formsubst(ses, s, f.f), f.key};
-}
-
-// Cst(x, []) prints as x, so the goal reads as it was written.
-Formula rigid_free_vars(const Session& ses, const Formula& f) {
-  Subst s;
-  for (const std::string& x : f->free_vars()) s = s.add(x, mk_cst(x, {}));
-  return formsubst(ses, s, f);
-}
+// A Bvar outside a unification walk means a placeholder escaped: thrown as
+// an internal error the engine reports, never ignored.
+[[noreturn]] void assert_failure() { support::internal_error("fol"); }
 
 }  // namespace fol
