@@ -6,6 +6,7 @@
 //   Formula g = formsubst(ses, s, f);  // f itself when s reaches no free y
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -27,15 +28,18 @@ using Subst = Fpf<std::string, Term>;  // keys: Var names and Evar keys
 // placeholders all walk argument lists this way.
 template <class G>
 std::optional<std::vector<Term>> map_args(const std::vector<Term>& args, G&& g) {
-  std::vector<Term> out;
-  bool changed = false;
-  out.reserve(args.size());
-  for (const Term& a : args) {
-    out.push_back(g(a));
-    changed |= !(out.back() == a);
+  // Nothing is allocated until an argument changes: most calls change none.
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    Term a = g(args[i]);
+    if (a == args[i]) continue;
+    std::vector<Term> out;
+    out.reserve(args.size());
+    out.insert(out.end(), args.begin(), args.begin() + static_cast<std::ptrdiff_t>(i));
+    out.push_back(std::move(a));
+    for (++i; i < args.size(); ++i) out.push_back(g(args[i]));
+    return out;
   }
-  if (!changed) return std::nullopt;
-  return out;
+  return std::nullopt;
 }
 
 // One step of a walk that rebuilds a formula from its parts: the arguments
