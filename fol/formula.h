@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -93,6 +94,12 @@ class TermNode {
   mutable std::size_t rc_ = 0;
 };
 
+// What a formula node learns about its free variables when first asked.
+struct FreeVarCache {
+  std::vector<const TermNode*> ordered;              // Var nodes, as a walk first meets them
+  std::optional<std::vector<std::string>> sorted;  // their names, byte by byte
+};
+
 class FormNode {
  public:
   FormKind kind() const { return kind_; }
@@ -111,6 +118,10 @@ class FormNode {
   int structural_size() const { return size_; }  // size with every Evar counted 1
   // Free variables, sorted byte by byte; computed once per node.
   const std::vector<std::string>& free_vars() const;
+  // The free variables as Var nodes (which live as long as this node), in
+  // the order a walk from the left, outside in, first meets them; Cst
+  // dependencies and stored values are not entered. Computed once per node.
+  const std::vector<const TermNode*>& free_var_nodes() const;
 
  private:
   friend class Ref<FormNode>;
@@ -124,7 +135,7 @@ class FormNode {
   Formula a_, b_;
   std::size_t hash_ = 0, ahash_ = 0;
   mutable std::size_t rc_ = 0;
-  mutable std::optional<std::vector<std::string>> fv_;
+  mutable std::unique_ptr<FreeVarCache> fv_;  // on the nodes asked only
 };
 
 // ---- Construction (the only way to make nodes) ----

@@ -209,10 +209,22 @@ Formula rename_form(const Session& ses, const Subst& r, Bound& bound, const Form
   }
 }
 
+// Without an Evar (whose stored value the walk would read) or a Bvar (an
+// error the walk reports), the variables the walk meets first are the
+// node's own cached list, in the same order.
+bool plain(const Formula& f) { return !f->has_evar() && !f->has_bvar(); }
+
 }  // namespace
 
 Subst get_renaming_formula(Session& ses, const Subst& r0, const Formula& f) {
   Subst r = r0;
+  if (plain(f)) {
+    if (!f->has_var()) return r;
+    for (const TermNode* v : f->free_var_nodes())
+      if (!r.defined(v->name()))
+        r = r.add(v->name(), mk_var("var" + std::to_string(++ses.renamings)));
+    return r;
+  }
   Bound bound;
   renaming_form(ses, r, bound, f);
   return r;
@@ -227,10 +239,7 @@ int count_fresh_names(Session& ses, const std::vector<Formula>& fs) {
     ~Restore() { ses.renamings = saved; }
   } restore{ses};
   Subst r;
-  for (const Formula& f : fs) {
-    Bound bound;
-    renaming_form(ses, r, bound, f);
-  }
+  for (const Formula& f : fs) r = get_renaming_formula(ses, r, f);
   return ses.renamings - restore.saved;
 }
 
@@ -240,7 +249,16 @@ int count_fresh_names(Session& ses, const std::vector<Formula>& fs) {
 void skip_fresh_names(Session& ses, int n) { ses.renamings += n; }
 
 Formula rename_formula(const Session& ses, const Subst& r, const Formula& f) {
-  if (r.empty() && !f->has_evar() && !f->has_bvar()) return f;
+  if (plain(f)) {
+    if (r.empty() || !f->has_var()) return f;
+    bool touched = false;
+    for (const TermNode* v : f->free_var_nodes())
+      if (r.defined(v->name())) {
+        touched = true;
+        break;
+      }
+    if (!touched) return f;
+  }
   Bound bound;
   return rename_form(ses, r, bound, f);
 }

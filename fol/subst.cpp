@@ -4,6 +4,7 @@
 #include "fol/subst.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "fol/scope.h"
 #include "support/signals.h"
@@ -37,24 +38,53 @@ Names fvt(const Term& t) {
 }
 
 namespace {
-// The free variables of f below the binders of `sc`, appended unsorted.
-// A walk with a scope rather than each node's own set: a chain of n
-// quantifiers would otherwise keep n sets of up to n names.
-void collect_free(const FormNode& f, Scope& sc, Names& out) {
+// The distinct Var nodes met so far, in the order first met. Past a few,
+// membership goes through a set hashed by the nodes' structural hashes
+// (looked up only, never iterated).
+class FirstSeen {
+ public:
+  void add(const TermNode* v) {
+    if (seen_.empty()) {
+      for (const TermNode* w : out_)
+        if (w == v) return;
+      out_.push_back(v);
+      if (out_.size() > kScan) seen_.insert(out_.begin(), out_.end());
+    } else if (seen_.insert(v).second) {
+      out_.push_back(v);
+    }
+  }
+  std::vector<const TermNode*> take() { return std::move(out_); }
+
+ private:
+  static constexpr std::size_t kScan = 16;
+  struct ByHash {
+    std::size_t operator()(const TermNode* n) const { return n->hash(); }
+  };
+  std::vector<const TermNode*> out_;
+  std::unordered_set<const TermNode*, ByHash> seen_;
+};
+
+void collect_free_term(const Term& t, const Scope& sc, FirstSeen& out) {
+  if (!t->has_var()) return;
+  if (t->kind() == TermKind::Var) {
+    if (!sc.binds(t->name())) out.add(t.get());
+  } else if (t->kind() == TermKind::Fn) {
+    for (const Term& a : t->args()) collect_free_term(a, sc, out);
+  }
+}
+
+// The free variables of f below the binders of `sc`, in the order first
+// met. A walk with a scope rather than each node's own list: a chain of n
+// quantifiers would otherwise keep n lists of up to n names.
+void collect_free(const FormNode& f, Scope& sc, FirstSeen& out) {
   if (!f.has_var()) return;
   switch (f.kind()) {
     case FormKind::False:
     case FormKind::True:
       return;
-    case FormKind::Atom: {
-      const std::size_t from = out.size();
-      for (const Term& t : f.args()) collect_vars(t, out);
-      if (sc.depth() > 0)
-        out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
-                                 [&](const std::string& v) { return sc.binds(v); }),
-                  out.end());
+    case FormKind::Atom:
+      for (const Term& t : f.args()) collect_free_term(t, sc, out);
       return;
-    }
     case FormKind::Not:
       collect_free(*f.left(), sc, out);
       return;
@@ -73,16 +103,26 @@ void collect_free(const FormNode& f, Scope& sc, Names& out) {
 }  // namespace
 
 // Kept on the node asked only, never on the nodes below it.
+const std::vector<const TermNode*>& FormNode::free_var_nodes() const {
+  if (!fv_) {
+    FirstSeen seen;
+    Scope sc;
+    collect_free(*this, sc, seen);
+    fv_ = std::make_unique<FreeVarCache>();
+    fv_->ordered = seen.take();
+    fv_->ordered.shrink_to_fit();
+  }
+  return fv_->ordered;
+}
+
 const Names& FormNode::free_vars() const {
-  if (fv_) return *fv_;
-  Names r;
-  Scope sc;
-  collect_free(*this, sc, r);
-  // Exact size: the walk also met bound names, which the set dropped.
-  Names v = to_set(std::move(r));
-  v.shrink_to_fit();
-  fv_ = std::move(v);
-  return *fv_;
+  if (!fv_ || !fv_->sorted) {
+    Names v;
+    for (const TermNode* x : free_var_nodes()) v.push_back(x->name());
+    std::sort(v.begin(), v.end());  // distinct nodes: distinct names
+    fv_->sorted = std::move(v);
+  }
+  return *fv_->sorted;
 }
 
 Names free_vars(const Formula& f) { return f->free_vars(); }
