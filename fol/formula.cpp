@@ -57,6 +57,11 @@ std::size_t alpha_seed(TermKind k, const std::string& name, const std::string& k
 }
 std::size_t alpha_seed(FormKind k, const std::string& name) { return form_seed(k, hash_str(name)); }
 std::size_t alpha_step(std::size_t h, std::size_t part) { return mix(h, part); }
+// As Bank::term hashes a Var: kind, name, the empty key, no arguments.
+std::size_t var_hash(const std::string& x) {
+  static const std::size_t empty_key = hash_str("");
+  return mix(mix(static_cast<std::size_t>(TermKind::Var) + 1, hash_str(x)), empty_key);
+}
 
 // Live nodes by structural hash: open addressing with linear probing and
 // backward-shift deletion, so lookups touch one flat array. Only probed by

@@ -96,7 +96,7 @@ class TermNode {
 
 // What a formula node learns about its free variables when first asked.
 struct FreeVarCache {
-  std::vector<const TermNode*> ordered;              // Var nodes, as a walk first meets them
+  std::vector<const TermNode*> ordered;            // Var nodes, as a walk first meets them
   std::optional<std::vector<std::string>> sorted;  // their names, byte by byte
 };
 
@@ -164,6 +164,9 @@ Formula mk_quant(FormKind k, const std::string& x, Formula p);
 // the left; names byte by byte; lists element by element, shorter first).
 int compare(const Term& a, const Term& b);
 int compare(const Formula& a, const Formula& b);
+
+// The structural hash of mk_var(x), without making the node.
+std::size_t var_hash(const std::string& x);
 
 // The alpha hash the bank gives a node, from its own fields and then each
 // part's alpha hash in order (arguments, then operands): a walk can hash a

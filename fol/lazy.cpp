@@ -32,11 +32,18 @@ const Session& no_store() {
 
 bool ground(const Term& t) { return !t->has_var() && !t->has_evar() && !t->has_bvar(); }
 
+// The pair's substitution as formsubst takes it.
+Subst flat(const GroundSubst& s) {
+  Subst r;
+  s.for_each([&](const std::string& k, const Term& v) { r.bind(mk_var(k), v); });
+  return r;
+}
+
 int sat_add(int a, int b) { return (a > INT_MAX - b) ? INT_MAX : a + b; }
 
 // The image of t, a term of the base met below the binders of sc, when t
 // is a free Var that s binds; else nullptr.
-const Term* image(const Subst& s, const Scope& sc, const Term& t) {
+const Term* image(const GroundSubst& s, const Scope& sc, const Term& t) {
   if (t->kind() != TermKind::Var) return nullptr;
   const Term* v = s.find(t->name());
   return v && !sc.binds(t->name()) ? v : nullptr;
@@ -46,7 +53,7 @@ const Term* image(const Subst& s, const Scope& sc, const Term& t) {
 
 // Appends the free variables of the built term (unsorted, repeated); with
 // `first`, stops at one. Returns whether it stopped.
-bool free_term(const Subst& s, const Scope& sc, const Term& t, bool first, Names& out) {
+bool free_term(const GroundSubst& s, const Scope& sc, const Term& t, bool first, Names& out) {
   if (!t->has_var()) return false;
   if (t->kind() == TermKind::Var) {
     if (sc.binds(t->name()) || s.defined(t->name())) return false;
@@ -58,7 +65,7 @@ bool free_term(const Subst& s, const Scope& sc, const Term& t, bool first, Names
   return false;
 }
 
-bool free_form(const Subst& s, Scope& sc, const FormNode& f, bool first, Names& out) {
+bool free_form(const GroundSubst& s, Scope& sc, const FormNode& f, bool first, Names& out) {
   if (!f.has_var()) return false;
   support::stop_tick();
   switch (f.kind()) {
@@ -85,7 +92,7 @@ bool free_form(const Subst& s, Scope& sc, const FormNode& f, bool first, Names& 
 
 // ---- Size ----
 
-int size_term(const Subst& s, const Scope& sc, const Term& t) {
+int size_term(const GroundSubst& s, const Scope& sc, const Term& t) {
   if (!t->has_var()) return t->structural_size();
   if (t->kind() == TermKind::Var) {
     const Term* v = image(s, sc, t);
@@ -96,7 +103,7 @@ int size_term(const Subst& s, const Scope& sc, const Term& t) {
   return n;
 }
 
-int size_form(const Subst& s, Scope& sc, const FormNode& f) {
+int size_form(const GroundSubst& s, Scope& sc, const FormNode& f) {
   if (!f.has_var()) return f.structural_size();
   support::stop_tick();
   switch (f.kind()) {
@@ -124,7 +131,7 @@ int size_form(const Subst& s, Scope& sc, const FormNode& f) {
 
 // ---- Alpha hash ----
 
-std::size_t hash_term(const Subst& s, const Scope& sc, const Term& t) {
+std::size_t hash_term(const GroundSubst& s, const Scope& sc, const Term& t) {
   if (!t->has_var()) return t->alpha_hash();
   if (t->kind() == TermKind::Var) {
     const Term* v = image(s, sc, t);
@@ -135,7 +142,7 @@ std::size_t hash_term(const Subst& s, const Scope& sc, const Term& t) {
   return h;
 }
 
-std::size_t hash_form(const Subst& s, Scope& sc, const FormNode& f) {
+std::size_t hash_form(const GroundSubst& s, Scope& sc, const FormNode& f) {
   if (!f.has_var()) return f.alpha_hash();
   support::stop_tick();
   std::size_t h = alpha_seed(f.kind(), f.name());
@@ -170,14 +177,16 @@ LazyFormula LazyFormula::delay(const Session& ses, Formula base, const Subst& s)
   bool ground_pair = !base->has_evar() && !base->has_bvar();
   if (ground_pair) s.for_each([&](const std::string&, const Term& t) { ground_pair &= ground(t); });
   if (!ground_pair) return formsubst(ses, s, base);
-  return pair(std::move(base), s, false);
+  GroundSubst tree;
+  s.for_each([&](const std::string& k, const Term& v) { tree = tree.add(k, v); });
+  return pair(std::move(base), std::move(tree), false);
 }
 
 // g under s, s ground and g without Evar or Bvar; `closed` when the built
 // formula is known to have no free variable.
-LazyFormula LazyFormula::pair(Formula g, Subst s, bool closed) {
+LazyFormula LazyFormula::pair(Formula g, GroundSubst s, bool closed) {
   if (!g->has_var()) return g;
-  if (g->structural_size() < kDelayFrom) return formsubst(no_store(), s, g);
+  if (g->structural_size() < kDelayFrom) return formsubst(no_store(), flat(s), g);
   auto* p = new Pending;
   p->s = std::move(s);
   if (closed) p->closed = true;
@@ -208,11 +217,11 @@ LazyFormula LazyFormula::instance(const Session& ses, const LazyFormula& q, Form
   const std::string& x = q.base_->name();
   if (!ground(t) || g->has_evar() || g->has_bvar())
     return formsubst(ses, Subst().add(x, t), inside(q, std::move(g)).build());
-  const Subst s = q.built() ? Subst().add(x, t) : q.pending_->s.add(x, t);
+  GroundSubst s = q.built() ? GroundSubst().add(x, t) : q.pending_->s.add(x, t);
   return pair(std::move(g), s, q.closed());
 }
 
-Formula LazyFormula::build_pair() const { return formsubst(no_store(), pending_->s, base_); }
+Formula LazyFormula::build_pair() const { return formsubst(no_store(), flat(pending_->s), base_); }
 
 bool LazyFormula::same(const LazyFormula& a, const LazyFormula& b) {
   return a.base_ == b.base_ && a.pending_ == b.pending_;

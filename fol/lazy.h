@@ -11,6 +11,11 @@
 
 namespace fol {
 
+// The substitution a pair waits with: a tree, not a Subst, because the
+// instances of one quantifier prefix share all but their last binding,
+// where flat copies would cost the square of the prefix.
+using GroundSubst = Fpf<std::string, Term>;
+
 // formsubst(s, base) kept as the pair until something needs the formula
 // itself. An instance of a long quantifier prefix then costs one binding
 // more than the instance before it, not a new copy of the rest of the
@@ -66,7 +71,7 @@ class LazyFormula {
  private:
   // Shared by the copies of one pair, counted like the nodes (Ref).
   struct Pending {
-    Subst s;                             // not empty; every image ground
+    GroundSubst s;                       // not empty; every image ground
     mutable std::optional<bool> closed;  // each fact found on first ask
     mutable std::optional<int> size;
     mutable std::optional<std::size_t> ahash;
@@ -74,7 +79,7 @@ class LazyFormula {
     static void release(const Pending* p) { delete p; }
   };
   LazyFormula(Formula base, const Pending* p) : base_(std::move(base)), pending_(p) {}
-  static LazyFormula pair(Formula g, Subst s, bool closed);
+  static LazyFormula pair(Formula g, GroundSubst s, bool closed);
   Formula build_pair() const;
   std::size_t pair_alpha_hash() const;
   Formula base_;

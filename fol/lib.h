@@ -251,4 +251,73 @@ class Fpf {
   Ptr root_;
 };
 
+// The height of the Fpf made by adding n distinct keys to the empty one,
+// key 0 first; before(i, j) tells whether key i is smaller than key j. The
+// tree's shape follows Fpf::add exactly, in place on index nodes: only the
+// height is wanted, so no key, value or shared node is made.
+template <class Before>
+int fpf_insertion_height(std::size_t n, Before before) {
+  struct Node {
+    int l = -1, r = -1, h = 1;
+  };
+  std::vector<Node> t(n);
+  auto h = [&](int i) { return i < 0 ? 0 : t[static_cast<std::size_t>(i)].h; };
+  auto at = [&](int i) -> Node& { return t[static_cast<std::size_t>(i)]; };
+  auto fix = [&](int i) { at(i).h = 1 + std::max(h(at(i).l), h(at(i).r)); };
+  // Fpf::rebalance on node i, whose subtrees are already in place.
+  auto rebalance = [&](int i) {
+    const int l = at(i).l, r = at(i).r;
+    if (h(l) > h(r) + 2) {
+      if (h(at(l).l) >= h(at(l).r)) {
+        at(i).l = at(l).r;
+        fix(i);
+        at(l).r = i;
+        fix(l);
+        return l;
+      }
+      const int lr = at(l).r;
+      at(l).r = at(lr).l;
+      fix(l);
+      at(i).l = at(lr).r;
+      fix(i);
+      at(lr).l = l;
+      at(lr).r = i;
+      fix(lr);
+      return lr;
+    }
+    if (h(r) > h(l) + 2) {
+      if (h(at(r).r) >= h(at(r).l)) {
+        at(i).r = at(r).l;
+        fix(i);
+        at(r).l = i;
+        fix(r);
+        return r;
+      }
+      const int rl = at(r).l;
+      at(r).l = at(rl).r;
+      fix(r);
+      at(i).r = at(rl).l;
+      fix(i);
+      at(rl).r = r;
+      at(rl).l = i;
+      fix(rl);
+      return rl;
+    }
+    fix(i);
+    return i;
+  };
+  // Fpf::add of key k below node i (a tree of height O(log n)).
+  auto add = [&](auto& self, int i, int k) -> int {
+    if (i < 0) return k;
+    if (before(k, i))
+      at(i).l = self(self, at(i).l, k);
+    else
+      at(i).r = self(self, at(i).r, k);
+    return rebalance(i);
+  };
+  int root = -1;
+  for (std::size_t k = 0; k < n; ++k) root = add(add, root, static_cast<int>(k));
+  return h(root);
+}
+
 }  // namespace fol

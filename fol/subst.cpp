@@ -134,6 +134,140 @@ std::string variant(std::string x, const Names& vars) {
   return x;
 }
 
+// ---- Substitutions ----
+
+Subst::Buffer& Subst::own() {
+  if (!buf_) {
+    buf_ = new Buffer;
+  } else if (buf_->rc > 1) {
+    auto* b = new Buffer;
+    b->b = buf_->b;
+    --buf_->rc;
+    buf_ = b;
+  }
+  return *buf_;
+}
+
+namespace {
+// Open addressing with linear probing over 1 + positions; a power of two
+// at least twice the bindings, so every probe meets an empty slot.
+void index_put(std::vector<std::uint32_t>& index, std::size_t h, std::size_t pos) {
+  const std::size_t mask = index.size() - 1;
+  std::size_t i = h & mask;
+  while (index[i]) i = (i + 1) & mask;
+  index[i] = static_cast<std::uint32_t>(pos + 1);
+}
+}  // namespace
+
+// Built on the first lookup that needs it, then kept up to date by `bind`
+// (a shared buffer never changes, so its index stays right).
+const Term* Subst::probe(std::size_t h, const TermNode* var, const std::string* key) const {
+  std::vector<std::uint32_t>& index = buf_->index;
+  const std::vector<Binding>& b = buf_->b;
+  if (index.empty()) {
+    std::size_t cap = 32;
+    while (cap < 2 * b.size()) cap *= 2;
+    index.assign(cap, 0);
+    for (std::size_t i = 0; i < b.size(); ++i) index_put(index, b[i].var->hash(), i);
+  }
+  const std::size_t mask = index.size() - 1;
+  for (std::size_t i = h & mask; index[i]; i = (i + 1) & mask) {
+    const Binding& e = b[index[i] - 1];
+    if (var ? e.var.get() == var : e.var->name() == *key) return &e.value;
+  }
+  return nullptr;
+}
+
+const Term* Subst::find(const TermNode* var) const {
+  if (size() <= kScan) {
+    for (const Binding& e : *this)
+      if (e.var.get() == var) return &e.value;
+    return nullptr;
+  }
+  return probe(var->hash(), var, nullptr);
+}
+
+const Term* Subst::find(const std::string& key) const {
+  if (size() <= kScan) {
+    for (const Binding& e : *this)
+      if (e.var->name() == key) return &e.value;
+    return nullptr;
+  }
+  return probe(var_hash(key), nullptr, &key);
+}
+
+const Term& Subst::apply(const std::string& key) const {
+  const Term* v = find(key);
+  if (!v) throw support::Failure("apply");
+  return *v;
+}
+
+Term Subst::tryapplyd(const std::string& key, const Term& d) const {
+  const Term* v = find(key);
+  return v ? *v : d;
+}
+
+void Subst::bind(const Term& var, const Term& v) {
+  Buffer& b = own();
+  b.b.push_back({var, v});
+  if (b.index.empty()) return;
+  if (2 * b.b.size() > b.index.size())
+    b.index.clear();  // rebuilt larger on the next lookup
+  else
+    index_put(b.index, var->hash(), b.b.size() - 1);
+}
+
+Subst Subst::add(const Term& var, const Term& v) const {
+  Subst r = *this;
+  for (std::size_t i = 0; i < size(); ++i)
+    if (begin()[i].var == var) {
+      r.own().b[i].value = v;  // the same key: the index stays right
+      return r;
+    }
+  r.bind(var, v);
+  return r;
+}
+
+Subst Subst::remove(const std::string& key) const {
+  if (!find(key)) return *this;
+  Subst r;
+  Buffer& b = r.own();
+  b.b.reserve(size() - 1);
+  for (const Binding& e : *this)
+    if (e.var->name() != key) b.b.push_back(e);
+  return r;
+}
+
+void Subst::truncate(std::size_t n) {
+  if (n >= size()) return;
+  Buffer& b = own();
+  b.b.erase(b.b.begin() + static_cast<std::ptrdiff_t>(n), b.b.end());
+  b.index.clear();
+}
+
+std::vector<const Subst::Binding*> Subst::sorted() const {
+  std::vector<const Binding*> v;
+  v.reserve(size());
+  for (const Binding& e : *this) v.push_back(&e);
+  std::sort(v.begin(), v.end(),
+            [](const Binding* a, const Binding* b) { return a->var->name() < b->var->name(); });
+  return v;
+}
+
+std::vector<std::pair<std::string, Term>> Subst::funset() const {
+  std::vector<std::pair<std::string, Term>> r;
+  r.reserve(size());
+  for_each([&](const std::string& k, const Term& v) { r.emplace_back(k, v); });
+  return r;
+}
+
+Names Subst::dom() const {
+  Names r;
+  r.reserve(size());
+  for_each([&](const std::string& k, const Term&) { r.push_back(k); });
+  return r;
+}
+
 // ---- Substitution ----
 
 // A term without an Evar is unchanged when s is empty or t has no Var; an
@@ -143,7 +277,7 @@ Term termsubst(const Session& ses, const Subst& s, const Term& t) {
   if (!t->has_evar() && (s.empty() || !t->has_var())) return t;
   switch (t->kind()) {
     case TermKind::Var: {
-      const Term* v = s.find(t->name());
+      const Term* v = s.find(t.get());
       return v ? *v : t;
     }
     case TermKind::Fn: {
@@ -164,50 +298,6 @@ Term termsubst(const Session& ses, const Subst& s, const Term& t) {
 
 namespace {
 
-// The variables of the images of s, read at the first binder a walk
-// crosses: a binder whose name is not among them cannot be captured, and
-// the walk then needs no free variables below it.
-class Range {
- public:
-  explicit Range(const Subst& s) : s_(s) {}
-  bool has(const std::string& x) {
-    if (!names_) {
-      Names v;
-      for (const auto& kv : s_.funset()) collect_vars(kv.second, v);
-      names_ = to_set(std::move(v));
-    }
-    return std::binary_search(names_->begin(), names_->end(), x);
-  }
-
- private:
-  const Subst& s_;
-  std::optional<Names> names_;
-};
-
-Formula formsubstq(const Session& ses, const Subst& s, Range& range, FormKind q,
-                   const std::string& x, const Formula& p);
-
-// formsubst below the binders crossed so far. Returns f itself wherever
-// nothing changes, so unchanged subformulas stay shared.
-Formula subst_f(const Session& ses, const Subst& s, Range& range, const Formula& f) {
-  if (!f->has_evar() && (s.empty() || !f->has_var())) return f;
-  support::stop_tick();  // a long walk must still notice an interrupt
-  switch (f->kind()) {
-    case FormKind::False:
-    case FormKind::True:
-      return f;
-    case FormKind::Forall:
-    case FormKind::Exists: {
-      Formula r = formsubstq(ses, s, range, f->kind(), f->name(), f->body());
-      return r->name() == f->name() && r->body() == f->body() ? f : r;
-    }
-    default:
-      return map_parts(
-          f, [&](const Term& t) { return termsubst(ses, s, t); },
-          [&](const Formula& g) { return subst_f(ses, s, range, g); });
-  }
-}
-
 bool term_has_var(const Term& t, const std::string& x) {
   if (!t->has_var()) return false;
   if (t->kind() == TermKind::Var) return t->name() == x;
@@ -217,37 +307,138 @@ bool term_has_var(const Term& t, const std::string& x) {
   return false;
 }
 
-// The quantifier case of formsubst: q x. p under s, where `range` holds
-// the variables of the images of s or more.
-// Crossing binder x: s no longer applies to x inside. The binder is renamed
-// only when capture is real, i.e. some free y of the body is sent to a term
-// that mentions x; then x becomes a variant free in nothing the substituted
-// body holds, and the body is substituted with x sent to it.
-Formula formsubstq(const Session& ses, const Subst& s, Range& range, FormKind q,
-                   const std::string& x, const Formula& p) {
-  Subst s1 = s.remove(x);
-  bool capture = false;
-  if (range.has(x)) {
-    for (const std::string& y : p->free_vars()) {
-      if (y == x) continue;
-      if (const Term* img = s1.find(y); img && term_has_var(*img, x)) {
-        capture = true;
-        break;
-      }
+// formsubst as one walk. The binders crossed so far act on s as they are
+// crossed: each takes its name out of s inside it, and one renamed to
+// avoid capture sends its name to the new variable instead. So a key is
+// looked up first among the binders (innermost first), then in s.
+class SubstWalk {
+ public:
+  SubstWalk(const Session& ses, const Subst& s) : ses_(ses), s_(s) {}
+
+  // f under s below the binders crossed; f itself wherever nothing changes,
+  // so unchanged subformulas stay shared.
+  Formula form(const Formula& f) {
+    if (!f->has_evar() && ((s_.empty() && renamed_ == 0) || !f->has_var())) return f;
+    support::stop_tick();  // a long walk must still notice an interrupt
+    switch (f->kind()) {
+      case FormKind::False:
+      case FormKind::True:
+        return f;
+      case FormKind::Forall:
+      case FormKind::Exists:
+        return formsubstq(f);
+      default:
+        return map_parts(
+            f, [&](const Term& t) { return term(t); }, [&](const Formula& g) { return form(g); });
     }
   }
-  if (!capture) return mk_quant(q, x, subst_f(ses, s1, range, p));
-  std::string x1 = variant(x, formsubst(ses, s1, p)->free_vars());
-  Subst s2 = s.add(x, mk_var(x1));
-  Range r2(s2);
-  return mk_quant(q, x1, subst_f(ses, s2, r2, p));
-}
+
+ private:
+  // The image of key x below the binders crossed: found is false when s
+  // (as the binders leave it) does not bind x.
+  const Term* image(const std::string& x, const TermNode* var, bool& found) const {
+    const int d = bound_.find(x);
+    if (d >= 0) {
+      const Term& to = to_[static_cast<std::size_t>(d)];
+      found = static_cast<bool>(to);
+      return found ? &to : nullptr;
+    }
+    const Term* v = var ? s_.find(var) : s_.find(x);
+    found = v != nullptr;
+    return v;
+  }
+
+  Term term(const Term& t) {
+    if (bound_.depth() == 0) return termsubst(ses_, s_, t);
+    if (!t->has_evar() && !t->has_var()) return t;
+    bool found = false;
+    switch (t->kind()) {
+      case TermKind::Var: {
+        const Term* v = image(t->name(), t.get(), found);
+        return found ? *v : t;
+      }
+      case TermKind::Fn: {
+        auto args = map_args(t->args(), [&](const Term& a) { return term(a); });
+        return args ? mk_fn(t->name(), std::move(*args)) : t;
+      }
+      case TermKind::Evar: {
+        if (const Term* v = evar_value(ses_, t->key())) return term(*v);
+        const Term* b = image(t->key(), nullptr, found);
+        return found ? *b : t;
+      }
+      default:  // Bvar, Cst
+        return t;
+    }
+  }
+
+  // The variables of the images of s and of the renamed binders, or more:
+  // a binder whose name is not among them cannot be captured, and the walk
+  // then needs no free variables below it.
+  bool range_has(const std::string& x) {
+    if (!range_) {
+      Names v;
+      for (const Subst::Binding& b : s_) collect_vars(b.value, v);
+      range_ = to_set(std::move(v));
+    }
+    if (std::binary_search(range_->begin(), range_->end(), x)) return true;
+    for (std::size_t d = 0; d < to_.size(); ++d)
+      if (to_[d] && to_[d]->name() == x) return true;
+    return false;
+  }
+
+  // The quantifier case: q x. p. Inside, s no longer applies to x. The
+  // binder is renamed only when capture is real, i.e. some free y of the
+  // body is sent to a term that mentions x; then x becomes a variant free
+  // in nothing the substituted body holds, and the body is substituted
+  // with x sent to it.
+  Formula formsubstq(const Formula& f) {
+    const std::string& x = f->name();
+    const Formula& p = f->body();
+    bool capture = false;
+    if (range_has(x)) {
+      for (const std::string& y : p->free_vars()) {
+        if (y == x) continue;
+        bool found = false;
+        const Term* img = image(y, nullptr, found);
+        if (found && term_has_var(*img, x)) {
+          capture = true;
+          break;
+        }
+      }
+    }
+    if (!capture) {
+      Formula body = inside(x, Term(), p);
+      return body == p ? f : mk_quant(f->kind(), x, std::move(body));
+    }
+    const std::string x1 = variant(x, inside(x, Term(), p)->free_vars());
+    return mk_quant(f->kind(), x1, inside(x, mk_var(x1), p));
+  }
+
+  // p below one more binder, on x, that sends x to `to` (itself when null).
+  Formula inside(const std::string& x, Term to, const Formula& p) {
+    bound_.push(x);
+    renamed_ += static_cast<bool>(to);
+    to_.push_back(std::move(to));
+    Formula r = form(p);
+    renamed_ -= static_cast<bool>(to_.back());
+    to_.pop_back();
+    bound_.pop();
+    return r;
+  }
+
+  const Session& ses_;
+  const Subst& s_;
+  Scope bound_;           // the binders crossed, innermost last
+  std::vector<Term> to_;  // by depth: the new variable of a renamed binder, else null
+  int renamed_ = 0;       // how many binders crossed are renamed
+  std::optional<Names> range_;
+};
 
 }  // namespace
 
 Formula formsubst(const Session& ses, const Subst& s, const Formula& f) {
-  Range range(s);
-  return subst_f(ses, s, range, f);
+  SubstWalk w(ses, s);
+  return w.form(f);
 }
 
 KFormula apply_subst(const Session& ses, const Subst& s, const KFormula& f) {
@@ -256,8 +447,9 @@ KFormula apply_subst(const Session& ses, const Subst& s, const KFormula& f) {
 
 // Cst(x, []) prints as x, so the goal reads as it was written.
 Formula rigid_free_vars(const Session& ses, const Formula& f) {
+  if (!f->has_var()) return formsubst(ses, Subst(), f);
   Subst s;
-  for (const std::string& x : f->free_vars()) s = s.add(x, mk_cst(x, {}));
+  for (const TermNode* x : f->free_var_nodes()) s.bind(Term(x), mk_cst(x->name(), {}));
   return formsubst(ses, s, f);
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
@@ -18,7 +19,95 @@
 
 namespace fol {
 
-using Subst = Fpf<std::string, Term>;  // keys: Var names and Evar keys
+// ---- Substitutions ----
+
+// A finite partial function from Var names and Evar keys to terms, held
+// flat. A key is held as the Var node of its name: hash-consing makes two
+// keys equal exactly when they are one node, so the hot lookups compare
+// pointers, while the order of keys is still that of their names.
+//
+// A value, like the tree it stands for: `add` and `remove` give a new
+// substitution and leave this one as it is. Copies share one buffer of
+// bindings (a copy costs a count), which is changed in place only while
+// one substitution holds it. Past a few bindings, lookups go through a
+// hash index on the keys' structural hashes.
+//
+//   Subst s = Subst().add("x", mk_fn("c", {}));  s.find("x");  s.find(x_node);
+class Subst {
+ public:
+  struct Binding {
+    Term var;  // the key's Var node
+    Term value;
+  };
+
+  Subst() = default;
+  Subst(const Subst& o) : buf_(o.buf_) {
+    if (buf_) ++buf_->rc;
+  }
+  Subst(Subst&& o) noexcept : buf_(o.buf_) { o.buf_ = nullptr; }
+  Subst& operator=(const Subst& o) {
+    Subst t(o);
+    std::swap(buf_, t.buf_);
+    return *this;
+  }
+  Subst& operator=(Subst&& o) noexcept {
+    std::swap(buf_, o.buf_);
+    return *this;
+  }
+  ~Subst() { release(); }
+
+  bool empty() const { return !buf_ || buf_->b.empty(); }
+  std::size_t size() const { return buf_ ? buf_->b.size() : 0; }
+  // The bindings in the order they were made.
+  const Binding* begin() const { return buf_ ? buf_->b.data() : nullptr; }
+  const Binding* end() const { return begin() + size(); }
+
+  // ---- Lookups ----
+  // The image of a key, or nullptr when unbound; the pointer lives until
+  // this substitution changes or goes.
+  const Term* find(const TermNode* var) const;
+  const Term* find(const std::string& key) const;
+  bool defined(const std::string& key) const { return find(key) != nullptr; }
+  // `apply`: throws support::Failure("apply") when unbound.
+  const Term& apply(const std::string& key) const;
+  Term tryapplyd(const std::string& key, const Term& d) const;
+
+  // ---- New substitutions ----
+  // `add` (also `valmod`): the key bound to v, replacing an old binding.
+  Subst add(const std::string& key, const Term& v) const { return add(mk_var(key), v); }
+  Subst add(const Term& var, const Term& v) const;
+  // `remove` (also `undefine`): without the key (a copy of this one when unbound).
+  Subst remove(const std::string& key) const;
+  // In place: binds var, which must be unbound here.
+  void bind(const Term& var, const Term& v);
+  // In place: keeps the first n bindings made.
+  void truncate(std::size_t n);
+
+  // ---- In key order ----
+  // g(key, value) on every binding, the smallest key first.
+  template <class G>
+  void for_each(G&& g) const {
+    for (const Binding* b : sorted()) g(b->var->name(), b->value);
+  }
+  std::vector<std::pair<std::string, Term>> funset() const;
+  Names dom() const;
+
+ private:
+  struct Buffer {
+    std::vector<Binding> b;                    // each key once, in the order bound
+    mutable std::vector<std::uint32_t> index;  // past kScan: 1 + position by key hash, 0 empty
+    std::size_t rc = 1;
+  };
+  static constexpr std::size_t kScan = 12;
+  void release() {
+    if (buf_ && --buf_->rc == 0) delete buf_;
+    buf_ = nullptr;
+  }
+  Buffer& own();  // the buffer, first copied when shared
+  const Term* probe(std::size_t h, const TermNode* var, const std::string* key) const;
+  std::vector<const Binding*> sorted() const;
+  Buffer* buf_ = nullptr;
+};
 
 // ---- Rebuilding what changed ----
 

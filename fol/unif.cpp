@@ -16,20 +16,19 @@
 
 namespace fol {
 
-// Whether binding x to t is trivial (t is x, through env), needless to
-// record; nullopt when x occurs strictly inside t, through env or stored
-// values, or t is a placeholder: x = t then has no solution here.
-std::optional<bool> istriv(const Session& ses, const Subst& env, const std::string& x,
-                           const Term& t) {
+namespace {
+
+// istriv with the variable as its Var node (a key and its node are one).
+std::optional<bool> triv(const Session& ses, const Subst& env, const TermNode* x, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
-      if (t->name() == x) return true;
-      if (const Term* v = env.find(t->name())) return istriv(ses, env, x, *v);
+      if (t.get() == x) return true;
+      if (const Term* v = env.find(t.get())) return triv(ses, env, x, *v);
       return false;
     case TermKind::Fn:
     case TermKind::Cst:
       for (const Term& a : t->args()) {
-        std::optional<bool> r = istriv(ses, env, x, a);
+        std::optional<bool> r = triv(ses, env, x, a);
         if (!r || *r) return std::nullopt;  // x would occur inside its own value
       }
       return false;
@@ -38,10 +37,20 @@ std::optional<bool> istriv(const Session& ses, const Subst& env, const std::stri
     case TermKind::Evar:
       // x inside the stored value is x = f(..x..): a failure, not "not
       // trivial", or x would be bound into a cycle that later walks never leave.
-      if (const Term* v = evar_value(ses, t->key())) return istriv(ses, env, x, *v);
+      if (const Term* v = evar_value(ses, t->key())) return triv(ses, env, x, *v);
       return false;
   }
   return false;
+}
+
+}  // namespace
+
+// Whether binding x to t is trivial (t is x, through env), needless to
+// record; nullopt when x occurs strictly inside t, through env or stored
+// values, or t is a placeholder: x = t then has no solution here.
+std::optional<bool> istriv(const Session& ses, const Subst& env, const std::string& x,
+                           const Term& t) {
+  return triv(ses, env, mk_var(x).get(), t);
 }
 
 // The same test for the existential variable e, which is never bound: true
@@ -52,7 +61,7 @@ std::optional<bool> istriv_e(const Session& ses, const Subst& env, const std::st
                              const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
-      if (const Term* v = env.find(t->name())) return istriv(ses, env, e, *v);
+      if (const Term* v = env.find(t.get())) return istriv(ses, env, e, *v);
       return false;
     case TermKind::Fn:
     case TermKind::Cst:
@@ -79,80 +88,84 @@ namespace {
 // The equation list as a stack: the back is the front of the list.
 using Eqs = std::vector<std::pair<Term, Term>>;
 
-// Robinson's algorithm on a stack of equations, extending env. A Var is
-// bound (after an occurs test); an Evar is never bound: its equation holds
-// through its stored value (tried first, on a copy of the stack, as a
-// branch) or only when it is trivial. The other kinds match by name.
-std::optional<Subst> unify_stack(const Session& ses, Subst env, Eqs st) {
+// Robinson's algorithm on a stack of equations, extending env in place
+// (on failure env holds what was bound before it). A Var is bound (after
+// an occurs test); an Evar is never bound: its equation holds through its
+// stored value (tried first, on a copy of the stack, as a branch) or only
+// when it is trivial. The other kinds match by name.
+bool unify_stack(const Session& ses, Subst& env, Eqs& st) {
   while (!st.empty()) {
     auto [s, t] = std::move(st.back());
     st.pop_back();
     switch (s->kind()) {
       case TermKind::Var: {
-        if (const Term* v = env.find(s->name())) {
-          st.emplace_back(*v, t);
+        if (const Term* v = env.find(s.get())) {
+          st.emplace_back(*v, std::move(t));
           break;
         }
-        std::optional<bool> r = istriv(ses, env, s->name(), t);
-        if (!r) return std::nullopt;
-        if (!*r) env = env.add(s->name(), t);
+        std::optional<bool> r = triv(ses, env, s.get(), t);
+        if (!r) return false;
+        if (!*r) env.bind(s, t);
         break;
       }
       case TermKind::Fn:
         switch (t->kind()) {
           case TermKind::Fn: {
             const auto &a = s->args(), &b = t->args();
-            if (s->name() != t->name() || a.size() != b.size()) return std::nullopt;
+            if (s->name() != t->name() || a.size() != b.size()) return false;
             for (std::size_t i = a.size(); i-- > 0;) st.emplace_back(a[i], b[i]);
             break;
           }
           case TermKind::Var:
           case TermKind::Evar:
-            st.emplace_back(t, s);  // oriented: the variable side first
+            st.emplace_back(std::move(t), std::move(s));  // oriented: the variable side first
             break;
           default:
-            return std::nullopt;
+            return false;
         }
         break;
       case TermKind::Bvar:
         if (t->kind() == TermKind::Bvar && t->name() == s->name()) break;
         if (t->kind() == TermKind::Var || t->kind() == TermKind::Evar) {
-          st.emplace_back(t, s);
+          st.emplace_back(std::move(t), std::move(s));
           break;
         }
-        return std::nullopt;
+        return false;
       case TermKind::Cst:
         if (s == t) break;  // same name, structurally equal dependencies
         if (t->kind() == TermKind::Var || t->kind() == TermKind::Evar) {
-          st.emplace_back(t, s);
+          st.emplace_back(std::move(t), std::move(s));
           break;
         }
-        return std::nullopt;
+        return false;
       case TermKind::Evar: {
         if (const Term* v = evar_value(ses, s->key())) {
+          // The branch binds after env's own bindings: a failed one is cut off.
+          const std::size_t mark = env.size();
           Eqs with = st;
           with.emplace_back(*v, t);
-          if (std::optional<Subst> r = unify_stack(ses, env, std::move(with))) return r;
+          if (unify_stack(ses, env, with)) return true;
+          env.truncate(mark);
         }
         std::optional<bool> r = istriv_e(ses, env, s->key(), t);
-        if (!r || !*r) return std::nullopt;
+        if (!r || !*r) return false;
         break;
       }
     }
   }
-  return env;
+  return true;
 }
 
 // Occurs test through stored existential values: used by `solve` so that a
 // value mentioning the variable being bound is refused instead of looping.
 // `fuel` bounds the depth, and running out answers "occurs", so a cycle
 // among stored values can only make solve refuse, never loop.
-bool occurs_deep(const Session& ses, const std::string& x, const Term& t, int fuel) {
+bool occurs_deep(const Session& ses, const TermNode* x, const Term& t, int fuel) {
   if (!t->has_var() && !t->has_evar()) return false;
   if (fuel <= 0) return true;
   switch (t->kind()) {
     case TermKind::Var:
-      return t->name() == x;
+      return t.get() == x;
     case TermKind::Fn:
       for (const Term& a : t->args())
         if (occurs_deep(ses, x, a, fuel - 1)) return true;
@@ -165,41 +178,65 @@ bool occurs_deep(const Session& ses, const std::string& x, const Term& t, int fu
   }
 }
 
+bool by_name(const TermNode* a, const TermNode* b) { return a->name() < b->name(); }
+
+// `solve`, and the height of the tree the solved unifier would be: while
+// substitutions were trees, the one returned was env itself when its own
+// bindings were already solved (a tree built in the order env's bindings
+// were made), else a tree built from the empty one in key order.
+std::optional<Subst> solve_with_height(const Session& ses, const Subst& env0, int& height) {
+  const std::size_t n = env0.size();
+  std::vector<const Subst::Binding*> fs;  // env's bindings in key order
+  fs.reserve(n);
+  for (const Subst::Binding& b : env0) fs.push_back(&b);
+  std::sort(fs.begin(), fs.end(), [](const Subst::Binding* a, const Subst::Binding* b) {
+    return by_name(a->var.get(), b->var.get());
+  });
+  // A triangular unifier without cycles is solved within one round per
+  // binding; more rounds than that mean a cycle through stored values.
+  std::size_t rounds = 2 * n + 8;
+  Subst env = env0;
+  for (bool first = true;; first = false) {
+    for (const Subst::Binding* b : fs)
+      if (occurs_deep(ses, b->var.get(), b->value, 1 << 20)) return std::nullopt;
+    Subst env1;
+    bool same = true;
+    for (const Subst::Binding* b : fs) {
+      Term t1 = termsubst(ses, env, b->value);
+      same &= t1 == b->value;
+      env1.bind(b->var, t1);
+    }
+    if (same) {
+      const Subst::Binding* made = env.begin();
+      height =
+          first
+              ? fpf_insertion_height(
+                    n, [&](int i, int j) { return by_name(made[i].var.get(), made[j].var.get()); })
+              : fpf_insertion_height(n, [](int i, int j) { return i < j; });
+      return env;
+    }
+    if (rounds-- == 0) return std::nullopt;
+    env = std::move(env1);
+    fs.clear();
+    for (const Subst::Binding& b : env) fs.push_back(&b);  // made in key order
+  }
+}
+
 }  // namespace
 
 // The equations are taken in list order: the stack holds them reversed.
 std::optional<Subst> unify(const Session& ses, Subst env, std::vector<std::pair<Term, Term>> eqs) {
   Eqs st(std::make_move_iterator(eqs.rbegin()), std::make_move_iterator(eqs.rend()));
-  return unify_stack(ses, std::move(env), std::move(st));
+  if (!unify_stack(ses, env, st)) return std::nullopt;
+  return env;
 }
 
 // Rounds of substituting env into its own values until nothing changes.
 // Each round first refuses a binding whose value mentions its own
 // variable, so the rounds can only stop at a fixed point or give up.
-std::optional<Subst> solve(const Session& ses, const Subst& env0) {
-  Subst env = env0;
-  std::vector<std::pair<std::string, Term>> fs = env.funset();
-  // A triangular unifier without cycles is solved within one round per
-  // binding; more rounds than that mean a cycle through stored values.
-  std::size_t rounds = 2 * fs.size() + 8;
-  while (true) {
-    for (const auto& [x, t] : fs)
-      if (occurs_deep(ses, x, t, 1 << 20)) return std::nullopt;
-    Subst env1;
-    std::vector<std::pair<std::string, Term>> fs1;
-    fs1.reserve(fs.size());
-    bool same = true;
-    for (const auto& [x, t] : fs) {
-      Term t1 = termsubst(ses, env, t);
-      same &= t1 == t;
-      env1 = env1.add(x, t1);
-      fs1.emplace_back(x, std::move(t1));
-    }
-    if (same) return env;  // env, not env1: its tree height is what callers see
-    if (rounds-- == 0) return std::nullopt;
-    env = std::move(env1);
-    fs = std::move(fs1);
-  }
+std::optional<Subst> solve(const Session& ses, const Subst& env) {
+  int height = 0;
+  return solve_with_height(ses, env, height);
 }
 
 namespace {
@@ -213,6 +250,7 @@ namespace {
 struct Binders {
   Scope left, right;
   std::vector<Term> bvars;  // by depth
+  Eqs eqs;                  // an atom's equations: one buffer for the walk
 };
 
 // termsubst of the placeholders of the binders of `sc` into t.
@@ -235,23 +273,23 @@ Term through(const Session& ses, const Scope& sc, const std::vector<Term>& bvars
   }
 }
 
-// Unifies p with q, extending env, formula kinds matching pairwise and
-// quantifiers pairing their binders (see Binders). The bound variables
-// never reach env: they are placeholders there, which only match themselves.
-std::optional<Subst> unify_lit(const Session& ses, const Subst& env, const Formula& p,
-                               const Formula& q, Binders& b) {
-  if (p->kind() != q->kind()) return std::nullopt;
+// Unifies p with q, extending env in place, formula kinds matching
+// pairwise and quantifiers pairing their binders (see Binders). The bound
+// variables never reach env: they are placeholders there, which only match
+// themselves. On failure env holds a part of the unifier: callers drop it.
+bool unify_lit(const Session& ses, Subst& env, const Formula& p, const Formula& q, Binders& b) {
+  if (p->kind() != q->kind()) return false;
   support::stop_tick();
   switch (p->kind()) {
     case FormKind::False:
     case FormKind::True:
-      return env;
+      return true;
     case FormKind::Atom: {
       // The equation Fn(n, a) = Fn(m, b), taken apart at once.
       const auto &a = p->args(), &c = q->args();
-      if (p->name() != q->name() || a.size() != c.size()) return std::nullopt;
-      Eqs st;
-      st.reserve(a.size());
+      if (p->name() != q->name() || a.size() != c.size()) return false;
+      Eqs& st = b.eqs;
+      st.clear();
       const bool bound = b.left.depth() > 0;
       for (std::size_t i = a.size(); i-- > 0;) {
         if (bound)
@@ -260,18 +298,16 @@ std::optional<Subst> unify_lit(const Session& ses, const Subst& env, const Formu
         else
           st.emplace_back(a[i], c[i]);
       }
-      return unify_stack(ses, env, std::move(st));
+      return unify_stack(ses, env, st);
     }
     case FormKind::Not:
       return unify_lit(ses, env, p->left(), q->left(), b);
     case FormKind::And:
     case FormKind::Or:
     case FormKind::Imp:
-    case FormKind::Iff: {
-      std::optional<Subst> e = unify_lit(ses, env, p->left(), q->left(), b);
-      if (!e) return std::nullopt;
-      return unify_lit(ses, *e, p->right(), q->right(), b);
-    }
+    case FormKind::Iff:
+      return unify_lit(ses, env, p->left(), q->left(), b) &&
+             unify_lit(ses, env, p->right(), q->right(), b);
     case FormKind::Forall:
     case FormKind::Exists: {
       // Placeholders are made once per depth and kept for the walk.
@@ -279,13 +315,13 @@ std::optional<Subst> unify_lit(const Session& ses, const Subst& env, const Formu
       if (b.bvars.size() == d) b.bvars.push_back(mk_bvar("#" + std::to_string(d)));
       b.left.push(p->name());
       b.right.push(q->name());
-      std::optional<Subst> r = unify_lit(ses, env, p->body(), q->body(), b);
+      const bool r = unify_lit(ses, env, p->body(), q->body(), b);
       b.left.pop();
       b.right.pop();
       return r;
     }
   }
-  return std::nullopt;
+  return false;
 }
 
 // Whether the instantiation table links `key` to `wanted`: some group of
@@ -307,7 +343,9 @@ bool group_has_key(const std::vector<TableEntry>& table, int key, int wanted) {
 std::optional<Subst> unify_literals(const Session& ses, const Subst& env, const Formula& p,
                                     const Formula& q) {
   Binders b;
-  return unify_lit(ses, env, p, q, b);
+  Subst e = env;
+  if (!unify_lit(ses, e, p, q, b)) return std::nullopt;
+  return e;
 }
 
 // ---- Cheap filters and occurrence tests ----
@@ -402,11 +440,12 @@ bool exists_cycles(const Session& ses, const std::string& e, const Term& t) {
 // A single unification, unify_literals then solve, read the way `unif`
 // reports it.
 std::optional<Solved> solve_pair(const Session& ses, const Formula& a, const Formula& b) {
-  std::optional<Subst> env = unify_literals(ses, Subst(), a, b);
+  Binders bs;
+  Subst made;
+  if (!unify_lit(ses, made, a, b, bs)) return std::nullopt;
+  int h = 0;
+  std::optional<Subst> env = solve_with_height(ses, made, h);
   if (!env) return std::nullopt;
-  env = solve(ses, *env);
-  if (!env) return std::nullopt;
-  int h = env->height();
   Formula f1 = formsubst(ses, *env, a);
   return Solved{std::move(*env), h, std::move(f1)};
 }

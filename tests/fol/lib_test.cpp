@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -62,6 +64,25 @@ TEST(FolLib, TreeHeightsFollowTheRebalancingRules) {
   EXPECT_EQ(heights, (std::vector<int>{1, 2, 3, 3, 4, 4, 4}));
   EXPECT_EQ(f.dom(), (std::vector<std::string>{"a", "b", "c", "d", "e", "f", "g"}));
   EXPECT_EQ(*f.find("e"), 4);
+}
+
+// Unifiers are flat, and `unif` reports the height their tree would have:
+// the shape alone, replayed, must match the tree's on any insertion order.
+TEST(FolLib, InsertionHeightMatchesTheTree) {
+  std::mt19937 rng(2024);
+  for (int round = 0; round < 300; ++round) {
+    const int n = 1 + static_cast<int>(rng() % (round < 200 ? 40 : 600));
+    std::vector<int> keys(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) keys[static_cast<std::size_t>(i)] = i;
+    if (round % 3) std::shuffle(keys.begin(), keys.end(), rng);  // else ascending
+    Fpf<int, int> f;
+    for (int k : keys) f = f.add(k, 0);
+    auto before = [&](int i, int j) {
+      return keys[static_cast<std::size_t>(i)] < keys[static_cast<std::size_t>(j)];
+    };
+    ASSERT_EQ(fpf_insertion_height(keys.size(), before), f.height()) << "n = " << n;
+  }
+  EXPECT_EQ(fpf_insertion_height(0, [](int, int) { return false; }), 0);
 }
 
 TEST(FolLib, UpdatesShareAndKeepOldTrees) {
