@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <utility>
@@ -119,6 +120,73 @@ std::vector<T> subtract(const std::vector<T>& a0, const std::vector<T>& b0) {
   std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(r));
   return r;
 }
+
+// ---- Small vectors ----
+
+// A vector whose first N elements live inside it: the short lists of the
+// hot walks (an atom's equations, the binders crossed) cost no allocation.
+// Elements are moved when it grows, so pointers into it last until then.
+template <class T, std::size_t N>
+class SmallVec {
+ public:
+  SmallVec() = default;
+  SmallVec(const SmallVec& o) {
+    reserve(o.n_);
+    for (const T& x : o) push_back(x);
+  }
+  SmallVec& operator=(const SmallVec& o) {
+    if (this != &o) {
+      clear();
+      reserve(o.n_);
+      for (const T& x : o) push_back(x);
+    }
+    return *this;
+  }
+  ~SmallVec() {
+    clear();
+    if (data_ != inline_data()) ::operator delete(data_);
+  }
+
+  std::size_t size() const { return n_; }
+  bool empty() const { return n_ == 0; }
+  T& operator[](std::size_t i) { return data_[i]; }
+  const T& operator[](std::size_t i) const { return data_[i]; }
+  T& back() { return data_[n_ - 1]; }
+  T* begin() { return data_; }
+  T* end() { return data_ + n_; }
+  const T* begin() const { return data_; }
+  const T* end() const { return data_ + n_; }
+
+  template <class... A>
+  T& emplace_back(A&&... a) {
+    if (n_ == cap_) reserve(2 * cap_);
+    T* p = new (data_ + n_) T(std::forward<A>(a)...);
+    ++n_;
+    return *p;
+  }
+  void push_back(T x) { emplace_back(std::move(x)); }
+  void pop_back() { data_[--n_].~T(); }
+  void clear() {
+    while (n_ > 0) pop_back();
+  }
+  void reserve(std::size_t cap) {
+    if (cap <= cap_) return;
+    T* d = static_cast<T*>(::operator new(cap * sizeof(T)));
+    for (std::size_t i = 0; i < n_; ++i) {
+      new (d + i) T(std::move(data_[i]));
+      data_[i].~T();
+    }
+    if (data_ != inline_data()) ::operator delete(data_);
+    data_ = d;
+    cap_ = cap;
+  }
+
+ private:
+  T* inline_data() { return reinterpret_cast<T*>(inline_); }
+  alignas(T) unsigned char inline_[N * sizeof(T)];
+  T* data_ = inline_data();
+  std::size_t n_ = 0, cap_ = N;
+};
 
 // ---- Finite partial functions ----
 
@@ -260,7 +328,8 @@ int fpf_insertion_height(std::size_t n, Before before) {
   struct Node {
     int l = -1, r = -1, h = 1;
   };
-  std::vector<Node> t(n);
+  SmallVec<Node, 32> t;
+  for (std::size_t i = 0; i < n; ++i) t.emplace_back();
   auto h = [&](int i) { return i < 0 ? 0 : t[static_cast<std::size_t>(i)].h; };
   auto at = [&](int i) -> Node& { return t[static_cast<std::size_t>(i)]; };
   auto fix = [&](int i) { at(i).h = 1 + std::max(h(at(i).l), h(at(i).r)); };

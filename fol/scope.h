@@ -7,10 +7,13 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "fol/lib.h"
 
 namespace fol {
 
@@ -20,30 +23,29 @@ class Scope {
   // binders crossed before it.
   void push(const std::string& x) {
     names_.push_back(&x);
-    if (!indexed_ && names_.size() > kScan) {
-      indexed_ = true;
-      prev_.clear();
+    if (!index_ && names_.size() > kScan) {
+      index_ = std::make_unique<Index>();
       for (std::size_t d = 0; d < names_.size(); ++d) link(d);
-    } else if (indexed_) {
+    } else if (index_) {
       link(names_.size() - 1);
     }
   }
   void pop() {
-    if (indexed_) {
+    if (index_) {
       const int d = static_cast<int>(names_.size()) - 1;
-      if (prev_[d] >= 0)
-        last_[*names_[d]] = prev_[d];
+      if (index_->prev[d] >= 0)
+        index_->last[*names_[d]] = index_->prev[d];
       else
-        last_.erase(*names_[d]);
-      prev_.pop_back();
+        index_->last.erase(*names_[d]);
+      index_->prev.pop_back();
     }
     names_.pop_back();
   }
   // The depth of the innermost binder of x, or -1 when x is free here.
   int find(std::string_view x) const {
-    if (indexed_) {
-      auto it = last_.find(x);
-      return it == last_.end() ? -1 : it->second;
+    if (index_) {
+      auto it = index_->last.find(x);
+      return it == index_->last.end() ? -1 : it->second;
     }
     for (std::size_t d = names_.size(); d-- > 0;)
       if (*names_[d] == x) return static_cast<int>(d);
@@ -54,16 +56,18 @@ class Scope {
 
  private:
   static constexpr std::size_t kScan = 8;
+  // Made once the walk is past kScan binders, and kept until the scope goes.
+  struct Index {
+    std::vector<int> prev;                           // by depth: the binder it hides, or -1
+    std::unordered_map<std::string_view, int> last;  // name -> innermost depth; looked up only
+  };
   void link(std::size_t d) {
-    auto [it, fresh] = last_.try_emplace(*names_[d], static_cast<int>(d));
-    prev_.push_back(fresh ? -1 : it->second);
+    auto [it, fresh] = index_->last.try_emplace(*names_[d], static_cast<int>(d));
+    index_->prev.push_back(fresh ? -1 : it->second);
     it->second = static_cast<int>(d);
   }
-  std::vector<const std::string*> names_;
-  bool indexed_ = false;
-  std::vector<int> prev_;  // indexed: the binder it hides, or -1
-  std::unordered_map<std::string_view, int>
-      last_;  // indexed: name -> innermost depth; looked up only
+  SmallVec<const std::string*, kScan> names_;  // by depth
+  std::unique_ptr<Index> index_;
 };
 
 }  // namespace fol

@@ -136,16 +136,36 @@ std::string variant(std::string x, const Names& vars) {
 
 // ---- Substitutions ----
 
-Subst::Buffer& Subst::own() {
-  if (!buf_) {
-    buf_ = new Buffer;
-  } else if (buf_->rc > 1) {
-    auto* b = new Buffer;
-    b->b = buf_->b;
-    --buf_->rc;
-    buf_ = b;
+Subst::Buffer* Subst::make(std::size_t cap) {
+  static_assert(sizeof(Buffer) % alignof(Binding) == 0);
+  void* p = ::operator new(sizeof(Buffer) + cap * sizeof(Binding));
+  auto* b = new (p) Buffer;
+  b->cap = static_cast<std::uint32_t>(cap);
+  return b;
+}
+
+void Subst::destroy(Buffer* b) {
+  for (std::uint32_t i = 0; i < b->n; ++i) b->data()[i].~Binding();
+  b->~Buffer();
+  ::operator delete(b);
+}
+
+Subst::Buffer& Subst::own(std::size_t extra) {
+  const std::size_t n = size();
+  if (buf_ && buf_->rc == 1 && n + extra <= buf_->cap) return *buf_;
+  Buffer* b = make(std::max<std::size_t>({4, n + extra, buf_ && buf_->rc == 1 ? 2 * n : 0}));
+  if (buf_) {
+    const bool shared = buf_->rc > 1;
+    for (std::size_t i = 0; i < n; ++i) {
+      Binding& from = buf_->data()[i];
+      new (b->data() + i) Binding(shared ? from : std::move(from));
+    }
+    b->n = static_cast<std::uint32_t>(n);
+    if (!shared) b->index = std::move(buf_->index);  // the same positions
+    release();
   }
-  return *buf_;
+  buf_ = b;
+  return *b;
 }
 
 namespace {
@@ -163,12 +183,12 @@ void index_put(std::vector<std::uint32_t>& index, std::size_t h, std::size_t pos
 // (a shared buffer never changes, so its index stays right).
 const Term* Subst::probe(std::size_t h, const TermNode* var, const std::string* key) const {
   std::vector<std::uint32_t>& index = buf_->index;
-  const std::vector<Binding>& b = buf_->b;
+  const Binding* b = buf_->data();
   if (index.empty()) {
     std::size_t cap = 32;
-    while (cap < 2 * b.size()) cap *= 2;
+    while (cap < 2 * size()) cap *= 2;
     index.assign(cap, 0);
-    for (std::size_t i = 0; i < b.size(); ++i) index_put(index, b[i].var->hash(), i);
+    for (std::size_t i = 0; i < size(); ++i) index_put(index, b[i].var->hash(), i);
   }
   const std::size_t mask = index.size() - 1;
   for (std::size_t i = h & mask; index[i]; i = (i + 1) & mask) {
@@ -208,20 +228,21 @@ Term Subst::tryapplyd(const std::string& key, const Term& d) const {
 }
 
 void Subst::bind(const Term& var, const Term& v) {
-  Buffer& b = own();
-  b.b.push_back({var, v});
+  Buffer& b = own(1);
+  new (b.data() + b.n) Binding{var, v};
+  ++b.n;
   if (b.index.empty()) return;
-  if (2 * b.b.size() > b.index.size())
+  if (2 * b.n > b.index.size())
     b.index.clear();  // rebuilt larger on the next lookup
   else
-    index_put(b.index, var->hash(), b.b.size() - 1);
+    index_put(b.index, var->hash(), b.n - 1);
 }
 
 Subst Subst::add(const Term& var, const Term& v) const {
   Subst r = *this;
   for (std::size_t i = 0; i < size(); ++i)
     if (begin()[i].var == var) {
-      r.own().b[i].value = v;  // the same key: the index stays right
+      r.own(0).data()[i].value = v;  // the same key: the index stays right
       return r;
     }
   r.bind(var, v);
@@ -231,17 +252,16 @@ Subst Subst::add(const Term& var, const Term& v) const {
 Subst Subst::remove(const std::string& key) const {
   if (!find(key)) return *this;
   Subst r;
-  Buffer& b = r.own();
-  b.b.reserve(size() - 1);
+  Buffer& b = r.own(size() - 1);
   for (const Binding& e : *this)
-    if (e.var->name() != key) b.b.push_back(e);
+    if (e.var->name() != key) new (b.data() + b.n++) Binding(e);
   return r;
 }
 
 void Subst::truncate(std::size_t n) {
   if (n >= size()) return;
-  Buffer& b = own();
-  b.b.erase(b.b.begin() + static_cast<std::ptrdiff_t>(n), b.b.end());
+  Buffer& b = own(0);
+  while (b.n > n) b.data()[--b.n].~Binding();
   b.index.clear();
 }
 
@@ -429,7 +449,7 @@ class SubstWalk {
   const Session& ses_;
   const Subst& s_;
   Scope bound_;           // the binders crossed, innermost last
-  std::vector<Term> to_;  // by depth: the new variable of a renamed binder, else null
+  SmallVec<Term, 8> to_;  // by depth: the new variable of a renamed binder, else null
   int renamed_ = 0;       // how many binders crossed are renamed
   std::optional<Names> range_;
 };
@@ -437,6 +457,19 @@ class SubstWalk {
 }  // namespace
 
 Formula formsubst(const Session& ses, const Subst& s, const Formula& f) {
+  // Without an Evar (whose stored value would be read in), a formula none
+  // of whose free variables s binds is its own image; its free variables
+  // are cached, so most literals of a clause are settled without a walk.
+  if (!f->has_evar()) {
+    if (s.empty() || !f->has_var()) return f;
+    bool touched = false;
+    for (const TermNode* v : f->free_var_nodes())
+      if (s.find(v)) {
+        touched = true;
+        break;
+      }
+    if (!touched) return f;
+  }
   SubstWalk w(ses, s);
   return w.form(f);
 }

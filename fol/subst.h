@@ -56,10 +56,10 @@ class Subst {
   }
   ~Subst() { release(); }
 
-  bool empty() const { return !buf_ || buf_->b.empty(); }
-  std::size_t size() const { return buf_ ? buf_->b.size() : 0; }
+  bool empty() const { return size() == 0; }
+  std::size_t size() const { return buf_ ? buf_->n : 0; }
   // The bindings in the order they were made.
-  const Binding* begin() const { return buf_ ? buf_->b.data() : nullptr; }
+  const Binding* begin() const { return buf_ ? buf_->data() : nullptr; }
   const Binding* end() const { return begin() + size(); }
 
   // ---- Lookups ----
@@ -93,17 +93,24 @@ class Subst {
   Names dom() const;
 
  private:
+  // One allocation: this header, then `cap` slots of which the first n
+  // hold the bindings, each key once, in the order bound.
   struct Buffer {
-    std::vector<Binding> b;                    // each key once, in the order bound
-    mutable std::vector<std::uint32_t> index;  // past kScan: 1 + position by key hash, 0 empty
     std::size_t rc = 1;
+    std::uint32_t n = 0, cap = 0;
+    std::vector<std::uint32_t> index;  // past kScan: 1 + position by key hash, 0 empty
+    Binding* data() { return reinterpret_cast<Binding*>(this + 1); }
+    const Binding* data() const { return reinterpret_cast<const Binding*>(this + 1); }
   };
   static constexpr std::size_t kScan = 12;
+  static Buffer* make(std::size_t cap);
+  static void destroy(Buffer* b);
   void release() {
-    if (buf_ && --buf_->rc == 0) delete buf_;
+    if (buf_ && --buf_->rc == 0) destroy(buf_);
     buf_ = nullptr;
   }
-  Buffer& own();  // the buffer, first copied when shared
+  // The buffer, first copied when shared, with room for `extra` more.
+  Buffer& own(std::size_t extra);
   const Term* probe(std::size_t h, const TermNode* var, const std::string* key) const;
   std::vector<const Binding*> sorted() const;
   Buffer* buf_ = nullptr;

@@ -86,7 +86,7 @@ std::optional<bool> istriv_e(const Session& ses, const Subst& env, const std::st
 namespace {
 
 // The equation list as a stack: the back is the front of the list.
-using Eqs = std::vector<std::pair<Term, Term>>;
+using Eqs = SmallVec<std::pair<Term, Term>, 16>;
 
 // Robinson's algorithm on a stack of equations, extending env in place
 // (on failure env holds what was bound before it). A Var is bound (after
@@ -186,8 +186,7 @@ bool by_name(const TermNode* a, const TermNode* b) { return a->name() < b->name(
 // were made), else a tree built from the empty one in key order.
 std::optional<Subst> solve_with_height(const Session& ses, const Subst& env0, int& height) {
   const std::size_t n = env0.size();
-  std::vector<const Subst::Binding*> fs;  // env's bindings in key order
-  fs.reserve(n);
+  SmallVec<const Subst::Binding*, 16> fs;  // env's bindings in key order
   for (const Subst::Binding& b : env0) fs.push_back(&b);
   std::sort(fs.begin(), fs.end(), [](const Subst::Binding* a, const Subst::Binding* b) {
     return by_name(a->var.get(), b->var.get());
@@ -199,14 +198,17 @@ std::optional<Subst> solve_with_height(const Session& ses, const Subst& env0, in
   for (bool first = true;; first = false) {
     for (const Subst::Binding* b : fs)
       if (occurs_deep(ses, b->var.get(), b->value, 1 << 20)) return std::nullopt;
+    // The next round's env, made (in key order) from the first binding
+    // that changes: most unifiers come out of unification solved.
     Subst env1;
-    bool same = true;
-    for (const Subst::Binding* b : fs) {
-      Term t1 = termsubst(ses, env, b->value);
-      same &= t1 == b->value;
-      env1.bind(b->var, t1);
+    for (std::size_t i = 0; i < n; ++i) {
+      Term t1 = termsubst(ses, env, fs[i]->value);
+      if (env1.empty() && t1 == fs[i]->value) continue;
+      if (env1.empty())
+        for (std::size_t j = 0; j < i; ++j) env1.bind(fs[j]->var, fs[j]->value);
+      env1.bind(fs[i]->var, t1);
     }
-    if (same) {
+    if (env1.empty()) {
       const Subst::Binding* made = env.begin();
       height =
           first
@@ -226,7 +228,8 @@ std::optional<Subst> solve_with_height(const Session& ses, const Subst& env0, in
 
 // The equations are taken in list order: the stack holds them reversed.
 std::optional<Subst> unify(const Session& ses, Subst env, std::vector<std::pair<Term, Term>> eqs) {
-  Eqs st(std::make_move_iterator(eqs.rbegin()), std::make_move_iterator(eqs.rend()));
+  Eqs st;
+  for (auto it = eqs.rbegin(); it != eqs.rend(); ++it) st.push_back(std::move(*it));
   if (!unify_stack(ses, env, st)) return std::nullopt;
   return env;
 }
@@ -249,24 +252,31 @@ namespace {
 // costs the size of the formulas, not that size times the binders.
 struct Binders {
   Scope left, right;
-  std::vector<Term> bvars;  // by depth
-  Eqs eqs;                  // an atom's equations: one buffer for the walk
+  Eqs eqs;  // an atom's equations: one buffer for the walk
 };
 
+// The placeholder of the binder pair at depth d. Made once for the process
+// and kept, like the nodes of the bank.
+const Term& placeholder(std::size_t d) {
+  static auto* made = new std::vector<Term>;
+  while (made->size() <= d) made->push_back(mk_bvar("#" + std::to_string(made->size())));
+  return (*made)[d];
+}
+
 // termsubst of the placeholders of the binders of `sc` into t.
-Term through(const Session& ses, const Scope& sc, const std::vector<Term>& bvars, const Term& t) {
+Term through(const Session& ses, const Scope& sc, const Term& t) {
   if (!t->has_evar() && !t->has_var()) return t;
   switch (t->kind()) {
     case TermKind::Var: {
       const int d = sc.find(t->name());
-      return d >= 0 ? bvars[static_cast<std::size_t>(d)] : t;
+      return d >= 0 ? placeholder(static_cast<std::size_t>(d)) : t;
     }
     case TermKind::Fn: {
-      auto args = map_args(t->args(), [&](const Term& a) { return through(ses, sc, bvars, a); });
+      auto args = map_args(t->args(), [&](const Term& a) { return through(ses, sc, a); });
       return args ? mk_fn(t->name(), std::move(*args)) : t;
     }
     case TermKind::Evar:
-      if (const Term* v = evar_value(ses, t->key())) return through(ses, sc, bvars, *v);
+      if (const Term* v = evar_value(ses, t->key())) return through(ses, sc, *v);
       return t;
     default:  // Bvar, Cst
       return t;
@@ -293,8 +303,7 @@ bool unify_lit(const Session& ses, Subst& env, const Formula& p, const Formula& 
       const bool bound = b.left.depth() > 0;
       for (std::size_t i = a.size(); i-- > 0;) {
         if (bound)
-          st.emplace_back(through(ses, b.left, b.bvars, a[i]),
-                          through(ses, b.right, b.bvars, c[i]));
+          st.emplace_back(through(ses, b.left, a[i]), through(ses, b.right, c[i]));
         else
           st.emplace_back(a[i], c[i]);
       }
@@ -310,9 +319,6 @@ bool unify_lit(const Session& ses, Subst& env, const Formula& p, const Formula& 
              unify_lit(ses, env, p->right(), q->right(), b);
     case FormKind::Forall:
     case FormKind::Exists: {
-      // Placeholders are made once per depth and kept for the walk.
-      const std::size_t d = b.left.depth();
-      if (b.bvars.size() == d) b.bvars.push_back(mk_bvar("#" + std::to_string(d)));
       b.left.push(p->name());
       b.right.push(q->name());
       const bool r = unify_lit(ses, env, p->body(), q->body(), b);
