@@ -143,12 +143,12 @@ LazyFormula FolBatchLogic::elim_all_neg_pending(const LazyFormula& f) {
 }
 
 // A closed formula takes no fresh name and is not renamed.
-Subst FolBatchLogic::renaming_pending(const Subst& r, const LazyFormula& f) {
+Renaming FolBatchLogic::renaming_pending(const Renaming& r, const LazyFormula& f) {
   if (f.closed()) return r;
   return fol::get_renaming_formula(session_, r, f.build());
 }
 
-LazyFormula FolBatchLogic::rename_pending(const Subst& r, const LazyFormula& f) {
+LazyFormula FolBatchLogic::rename_pending(const Renaming& r, const LazyFormula& f) {
   if (r.empty() || f.closed()) return f;
   return fol::rename_formula(session_, r, f.build());
 }

@@ -41,7 +41,7 @@ class FolLogic {
   using formula = KFormula;
   using substitution = Subst;
   using constraints = Constraints;
-  using renaming = Subst;
+  using renaming = Renaming;
   using varset = Names;
   struct Metavar {};  // never thrown
 
@@ -116,7 +116,7 @@ class FolBatchLogic {
   using formula = LazyFormula;
   using substitution = Subst;
   using constraints = int;  // always 0
-  using renaming = Subst;
+  using renaming = Renaming;
   using varset = Names;
   struct Metavar {};  // never thrown
 

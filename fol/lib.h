@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <new>
@@ -186,6 +187,50 @@ class SmallVec {
   alignas(T) unsigned char inline_[N * sizeof(T)];
   T* data_ = inline_data();
   std::size_t n_ = 0, cap_ = N;
+};
+
+// ---- Hash index ----
+
+// Positions in a list, found by their keys' hashes: open addressing with
+// linear probing, at most half full. The list is the caller's; the index
+// is only probed, never iterated, so its layout reaches no output.
+class HashIndex {
+ public:
+  bool empty() const { return slots_.empty(); }
+  void clear() { slots_.clear(); }
+  // Indexes positions 0..n-1; hash(i) is position i's key hash.
+  template <class H>
+  void build(std::size_t n, H&& hash) {
+    std::size_t cap = 32;
+    while (cap < 2 * n) cap *= 2;
+    slots_.assign(cap, 0);
+    for (std::size_t i = 0; i < n; ++i) place(hash(i), i);
+  }
+  // Adds position pos, the list now holding n positions; when that would
+  // fill the index past half, clears it instead (build it again).
+  void put(std::size_t h, std::size_t pos, std::size_t n) {
+    if (2 * n > slots_.size())
+      slots_.clear();
+    else
+      place(h, pos);
+  }
+  // The first indexed position with hash h for which match(pos) holds.
+  template <class M>
+  std::optional<std::size_t> find(std::size_t h, M&& match) const {
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = h & mask; slots_[i]; i = (i + 1) & mask)
+      if (match(std::size_t{slots_[i] - 1})) return slots_[i] - 1;
+    return std::nullopt;
+  }
+
+ private:
+  void place(std::size_t h, std::size_t pos) {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = h & mask;
+    while (slots_[i]) i = (i + 1) & mask;
+    slots_[i] = static_cast<std::uint32_t>(pos + 1);
+  }
+  std::vector<std::uint32_t> slots_;  // 1 + position, 0 empty; a power of two
 };
 
 // ---- Finite partial functions ----

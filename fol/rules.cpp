@@ -8,6 +8,7 @@
 // many were taken before, in this session only.
 #include "fol/rules.h"
 
+#include <algorithm>
 #include <climits>
 #include <string>
 
@@ -92,6 +93,70 @@ Formula elim_all_neg(const Formula& f0) {
   return (*f)->kind() == FormKind::False ? mk_true() : *f;
 }
 
+// ---- Renamings ----
+
+std::size_t Renaming::at(const TermNode* var) const {
+  if (n_ <= kScan) {
+    for (std::size_t i = 0; i < n_; ++i)
+      if (buf_->e[i].var.get() == var) return i;
+    return kNone;
+  }
+  // The index covers the whole buffer, where each variable is once: one
+  // found past this renaming's entries is not in it.
+  const std::vector<Entry>& e = buf_->e;
+  if (buf_->index.empty())
+    buf_->index.build(e.size(), [&](std::size_t i) { return e[i].var->hash(); });
+  std::optional<std::size_t> p =
+      buf_->index.find(var->hash(), [&](std::size_t i) { return e[i].var.get() == var; });
+  return p && *p < n_ ? *p : kNone;
+}
+
+Term Renaming::find(const TermNode* var) const {
+  const std::size_t i = at(var);
+  if (i == kNone) return Term();
+  const Entry& e = buf_->e[i];
+  if (!e.image) e.image = mk_var("var" + std::to_string(e.n));
+  return e.image;
+}
+
+Term Renaming::find(const std::string& name) const {
+  for (std::size_t i = 0; i < n_; ++i)
+    if (buf_->e[i].var->name() == name) return find(buf_->e[i].var.get());
+  return Term();
+}
+
+Names Renaming::dom() const {
+  Names r;
+  for (std::size_t i = 0; i < n_; ++i) r.push_back(buf_->e[i].var->name());
+  std::sort(r.begin(), r.end());
+  return r;
+}
+
+// In place when this renaming sees the whole buffer; else the buffer is
+// cut back to what this one sees (when no other holds it) or copied.
+void Renaming::append(Entry x) {
+  if (!buf_) {
+    buf_ = new Buffer;
+  } else if (n_ != buf_->e.size()) {
+    if (buf_->rc == 1) {
+      buf_->e.resize(n_);
+      buf_->index.clear();
+    } else {
+      auto* b = new Buffer;
+      b->e.assign(buf_->e.begin(), buf_->e.begin() + static_cast<std::ptrdiff_t>(n_));
+      --buf_->rc;
+      buf_ = b;
+    }
+  }
+  const std::size_t h = x.var->hash();
+  buf_->e.push_back(std::move(x));
+  ++n_;
+  if (!buf_->index.empty()) buf_->index.put(h, n_ - 1, n_);
+}
+
+void Renaming::add_fresh(const Term& var, int n) { append(Entry{var, n, Term()}); }
+void Renaming::add(const Term& var, const Term& image) { append(Entry{var, 0, image}); }
+
 // ---- Renaming ----
 //
 // Before two clauses meet, one is renamed apart: each of its free variables
@@ -104,11 +169,10 @@ using Bound = Scope;  // the binders crossed so far
 
 // Extends r with a fresh name for each free Var of t not yet in r. Side
 // effects: advances ses.renamings by one per name taken.
-void renaming_term(Session& ses, Subst& r, const Bound& bound, const Term& t) {
+void renaming_term(Session& ses, Renaming& r, const Bound& bound, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var:
-      if (!bound.binds(t->name()) && !r.defined(t->name()))
-        r = r.add(t->name(), mk_var("var" + std::to_string(++ses.renamings)));
+      if (!bound.binds(t->name()) && !r.defined(t.get())) r.add_fresh(t, ++ses.renamings);
       return;
     case TermKind::Fn:
       for (const Term& a : t->args()) renaming_term(ses, r, bound, a);
@@ -120,7 +184,7 @@ void renaming_term(Session& ses, Subst& r, const Bound& bound, const Term& t) {
       // value holding a placeholder is skipped whole: r is put back, though
       // the names it took stay taken.
       if (const Term* v = evar_value(ses, t->key())) {
-        Subst saved = r;
+        Renaming saved = r;
         try {
           renaming_term(ses, r, bound, *v);
         } catch (const support::InternalError&) {
@@ -135,7 +199,7 @@ void renaming_term(Session& ses, Subst& r, const Bound& bound, const Term& t) {
 
 // renaming_term over the atoms of f, skipping the variables its own
 // quantifiers bind. Side effects: as renaming_term.
-void renaming_form(Session& ses, Subst& r, Bound& bound, const Formula& f) {
+void renaming_form(Session& ses, Renaming& r, Bound& bound, const Formula& f) {
   if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return;  // nothing to rename
   support::stop_tick();
   switch (f->kind()) {
@@ -163,12 +227,12 @@ void renaming_form(Session& ses, Subst& r, Bound& bound, const Formula& f) {
 
 // Applies the renaming r to the free variables of t; stored values are read
 // in, so the renamed clause no longer depends on the store.
-Term rename_term(const Session& ses, const Subst& r, const Bound& bound, const Term& t) {
+Term rename_term(const Session& ses, const Renaming& r, const Bound& bound, const Term& t) {
   switch (t->kind()) {
     case TermKind::Var: {
       if (bound.binds(t->name())) return t;
-      const Term* v = r.find(t->name());
-      return v ? *v : t;
+      Term v = r.find(t.get());
+      return v ? v : t;
     }
     case TermKind::Fn: {
       if (!t->has_var() && !t->has_evar() && !t->has_bvar()) return t;
@@ -188,7 +252,7 @@ Term rename_term(const Session& ses, const Subst& r, const Bound& bound, const T
 
 // rename_term over f, leaving bound occurrences alone; f itself where
 // nothing changes.
-Formula rename_form(const Session& ses, const Subst& r, Bound& bound, const Formula& f) {
+Formula rename_form(const Session& ses, const Renaming& r, Bound& bound, const Formula& f) {
   if (!f->has_var() && !f->has_evar() && !f->has_bvar()) return f;
   support::stop_tick();
   switch (f->kind()) {
@@ -216,13 +280,12 @@ bool plain(const Formula& f) { return !f->has_evar() && !f->has_bvar(); }
 
 }  // namespace
 
-Subst get_renaming_formula(Session& ses, const Subst& r0, const Formula& f) {
-  Subst r = r0;
+Renaming get_renaming_formula(Session& ses, const Renaming& r0, const Formula& f) {
+  Renaming r = r0;
   if (plain(f)) {
     if (!f->has_var()) return r;
     for (const TermNode* v : f->free_var_nodes())
-      if (!r.defined(v->name()))
-        r = r.add(v->name(), mk_var("var" + std::to_string(++ses.renamings)));
+      if (!r.defined(v)) r.add_fresh(Term(v), ++ses.renamings);
     return r;
   }
   Bound bound;
@@ -238,7 +301,7 @@ int count_fresh_names(Session& ses, const std::vector<Formula>& fs) {
     int saved = ses.renamings;
     ~Restore() { ses.renamings = saved; }
   } restore{ses};
-  Subst r;
+  Renaming r;
   for (const Formula& f : fs) r = get_renaming_formula(ses, r, f);
   return ses.renamings - restore.saved;
 }
@@ -248,12 +311,12 @@ int count_fresh_names(Session& ses, const std::vector<Formula>& fs) {
 // every later name is the one it would have been with the renaming made.
 void skip_fresh_names(Session& ses, int n) { ses.renamings += n; }
 
-Formula rename_formula(const Session& ses, const Subst& r, const Formula& f) {
+Formula rename_formula(const Session& ses, const Renaming& r, const Formula& f) {
   if (plain(f)) {
     if (r.empty() || !f->has_var()) return f;
     bool touched = false;
     for (const TermNode* v : f->free_var_nodes())
-      if (r.defined(v->name())) {
+      if (r.defined(v)) {
         touched = true;
         break;
       }

@@ -168,34 +168,15 @@ Subst::Buffer& Subst::own(std::size_t extra) {
   return *b;
 }
 
-namespace {
-// Open addressing with linear probing over 1 + positions; a power of two
-// at least twice the bindings, so every probe meets an empty slot.
-void index_put(std::vector<std::uint32_t>& index, std::size_t h, std::size_t pos) {
-  const std::size_t mask = index.size() - 1;
-  std::size_t i = h & mask;
-  while (index[i]) i = (i + 1) & mask;
-  index[i] = static_cast<std::uint32_t>(pos + 1);
-}
-}  // namespace
-
-// Built on the first lookup that needs it, then kept up to date by `bind`
-// (a shared buffer never changes, so its index stays right).
+// The index is built on the first lookup that needs it, then kept up to
+// date by `bind` (a shared buffer never changes, so its index stays right).
 const Term* Subst::probe(std::size_t h, const TermNode* var, const std::string* key) const {
-  std::vector<std::uint32_t>& index = buf_->index;
   const Binding* b = buf_->data();
-  if (index.empty()) {
-    std::size_t cap = 32;
-    while (cap < 2 * size()) cap *= 2;
-    index.assign(cap, 0);
-    for (std::size_t i = 0; i < size(); ++i) index_put(index, b[i].var->hash(), i);
-  }
-  const std::size_t mask = index.size() - 1;
-  for (std::size_t i = h & mask; index[i]; i = (i + 1) & mask) {
-    const Binding& e = b[index[i] - 1];
-    if (var ? e.var.get() == var : e.var->name() == *key) return &e.value;
-  }
-  return nullptr;
+  if (buf_->index.empty())
+    buf_->index.build(size(), [&](std::size_t i) { return b[i].var->hash(); });
+  std::optional<std::size_t> at = buf_->index.find(
+      h, [&](std::size_t i) { return var ? b[i].var.get() == var : b[i].var->name() == *key; });
+  return at ? &b[*at].value : nullptr;
 }
 
 const Term* Subst::find(const TermNode* var) const {
@@ -231,11 +212,7 @@ void Subst::bind(const Term& var, const Term& v) {
   Buffer& b = own(1);
   new (b.data() + b.n) Binding{var, v};
   ++b.n;
-  if (b.index.empty()) return;
-  if (2 * b.n > b.index.size())
-    b.index.clear();  // rebuilt larger on the next lookup
-  else
-    index_put(b.index, var->hash(), b.n - 1);
+  if (!b.index.empty()) b.index.put(var->hash(), b.n - 1, b.n);
 }
 
 Subst Subst::add(const Term& var, const Term& v) const {

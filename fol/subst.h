@@ -98,7 +98,7 @@ class Subst {
   struct Buffer {
     std::size_t rc = 1;
     std::uint32_t n = 0, cap = 0;
-    std::vector<std::uint32_t> index;  // past kScan: 1 + position by key hash, 0 empty
+    HashIndex index;  // past kScan bindings: positions by key hash, built on a lookup
     Binding* data() { return reinterpret_cast<Binding*>(this + 1); }
     const Binding* data() const { return reinterpret_cast<const Binding*>(this + 1); }
   };

@@ -48,24 +48,42 @@ TEST(FolSize, SizesAndSigns) {
 
 TEST(FolRenaming, FreshNamesInOrderOfFirstMeeting) {
   Session ses;
-  Subst r = get_renaming_formula(ses, Subst(), P("forall x. P(x, y, y)"));
+  Renaming r = get_renaming_formula(ses, Renaming(), P("forall x. P(x, y, y)"));
   ASSERT_EQ(r.dom(), Names{"y"});
-  int n = counter_of((*r.find("y"))->name(), "var");
-  r = get_renaming_formula(ses, Subst(), P("p(b, f(a, b), c) & exists c. q(c, d)"));
-  EXPECT_EQ(counter_of((*r.find("b"))->name(), "var"), n + 1);
-  EXPECT_EQ(counter_of((*r.find("a"))->name(), "var"), n + 2);
-  EXPECT_EQ(counter_of((*r.find("c"))->name(), "var"), n + 3);
-  EXPECT_EQ(counter_of((*r.find("d"))->name(), "var"), n + 4);
-  // Extending a renaming keeps what it maps.
-  Subst r2 = get_renaming_formula(ses, r, P("p(a, e)"));
-  EXPECT_EQ(*r2.find("a"), *r.find("a"));
-  EXPECT_EQ(counter_of((*r2.find("e"))->name(), "var"), n + 5);
+  int n = counter_of(r.find("y")->name(), "var");
+  r = get_renaming_formula(ses, Renaming(), P("p(b, f(a, b), c) & exists c. q(c, d)"));
+  EXPECT_EQ(counter_of(r.find("b")->name(), "var"), n + 1);
+  EXPECT_EQ(counter_of(r.find("a")->name(), "var"), n + 2);
+  EXPECT_EQ(counter_of(r.find("c")->name(), "var"), n + 3);
+  EXPECT_EQ(counter_of(r.find("d")->name(), "var"), n + 4);
+  // Extending a renaming keeps what it maps, and leaves the one extended
+  // as it was, whichever of the two is extended next.
+  Renaming r2 = get_renaming_formula(ses, r, P("p(a, e)"));
+  EXPECT_EQ(r2.find("a"), r.find("a"));
+  EXPECT_EQ(counter_of(r2.find("e")->name(), "var"), n + 5);
+  EXPECT_FALSE(r.find("e"));
+  Renaming r3 = get_renaming_formula(ses, r, P("p(g)"));
+  EXPECT_EQ(counter_of(r3.find("g")->name(), "var"), n + 6);
+  EXPECT_FALSE(r3.find("e"));
+  EXPECT_EQ(counter_of(r2.find("e")->name(), "var"), n + 5);
+  // The same past the few entries a lookup scans: the index serves each
+  // copy with its own entries only.
+  std::string xs = "x0";
+  for (int i = 1; i < 40; ++i) xs += ",x" + std::to_string(i);
+  const Renaming big = get_renaming_formula(ses, Renaming(), P("p(" + xs + ")"));
+  const Renaming b1 = get_renaming_formula(ses, big, P("q(u)"));
+  const Renaming b2 = get_renaming_formula(ses, big, P("q(w)"));
+  const Term u = mk_var("u"), w = mk_var("w"), x39 = mk_var("x39");
+  EXPECT_TRUE(b1.defined(u.get()) && b2.defined(w.get()) && big.defined(x39.get()));
+  EXPECT_FALSE(b1.defined(w.get()) || b2.defined(u.get()) || big.defined(u.get()));
+  EXPECT_EQ(b1.find(x39.get()), b2.find(x39.get()));
 
   Term c = mk_cst("c", {});
-  Subst v = Subst().add("x", mk_var("v"));
+  Renaming v;
+  v.add(mk_var("x"), mk_var("v"));
   EXPECT_EQ(rename_formula(ses, v, mk_atom("P", {c, mk_var("x")})), mk_atom("P", {c, mk_var("v")}));
   EXPECT_EQ(rename_formula(ses, v, P("p(x) & forall x. q(x)")), P("p(v) & forall x. q(x)"));
-  EXPECT_THROW(get_renaming_formula(ses, Subst(), mk_atom("p", {mk_bvar("b")})),
+  EXPECT_THROW(get_renaming_formula(ses, Renaming(), mk_atom("p", {mk_bvar("b")})),
                engine::InternalError);
 }
 
@@ -242,7 +260,7 @@ TEST(FolSession, TwoInstancesShareNothing) {
     return l.get_rules({}, {P("exists x. p(x)"), 0}, true)[0].formulas[0].f->args()[0]->name();
   };
   auto fresh = [](FolLogic& l) {
-    return (*l.get_renaming_formula({}, {P("p(y)"), 0}).find("y"))->name();
+    return l.get_renaming_formula({}, {P("p(y)"), 0}).find("y")->name();
   };
   EXPECT_EQ(skolem(a), "x_cst_1");
   EXPECT_EQ(skolem(a), "x_cst_2");

@@ -400,9 +400,10 @@ TEST(PendingInstanceProperty, EveryMemberAnswersAsOnTheBuiltFormula) {
     Subst s;
     if (g.coin(50)) s = s.add(kVars[g.pick(4)], g.term(1, {"u", "v"}));
     EXPECT_EQ(lazy.apply_subst(s, l).build(), formsubst(none, s, m)) << S(m);
-    const Subst rl = lazy.get_renaming_formula(lazy.empty_renaming(), l);
-    const Subst re = eager.get_renaming_formula(eager.empty_renaming(), m);
-    EXPECT_EQ(rl.funset(), re.funset()) << S(m);
+    const Renaming rl = lazy.get_renaming_formula(lazy.empty_renaming(), l);
+    const Renaming re = eager.get_renaming_formula(eager.empty_renaming(), m);
+    EXPECT_EQ(rl.dom(), re.dom()) << S(m);
+    for (const std::string& x : rl.dom()) EXPECT_EQ(rl.find(x), re.find(x)) << x << " in " << S(m);
     EXPECT_EQ(lazy.rename_formula(rl, l).build(), eager.rename_formula(re, m).build()) << S(m);
     EXPECT_EQ(lazy.count_fresh_names({l, l2}), eager.count_fresh_names({m, m2})) << S(m);
     if (::testing::Test::HasFailure()) return;
