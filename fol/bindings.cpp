@@ -29,10 +29,10 @@ bool eq_term(const Binders& b, const Term& s, const Term& t) {
   switch (s->kind()) {
     case TermKind::Var: {
       int i = b.left.find(s->name()), j = b.right.find(t->name());
-      return i == j && (i >= 0 || s->name() == t->name());
+      return i == j && (i >= 0 || s->same_name(*t));
     }
     case TermKind::Fn: {
-      if (s->name() != t->name() || s->args().size() != t->args().size()) return false;
+      if (!s->same_name(*t) || s->args().size() != t->args().size()) return false;
       for (std::size_t i = 0; i < s->args().size(); ++i)
         if (!eq_term(b, s->args()[i], t->args()[i])) return false;
       return true;
@@ -51,7 +51,7 @@ bool eq_form(Binders& b, const Formula& p, const Formula& q) {
     case FormKind::True:
       return true;
     case FormKind::Atom: {
-      if (p->name() != q->name() || p->args().size() != q->args().size()) return false;
+      if (!p->same_name(*q) || p->args().size() != q->args().size()) return false;
       for (std::size_t i = 0; i < p->args().size(); ++i)
         if (!eq_term(b, p->args()[i], q->args()[i])) return false;
       return true;
@@ -60,7 +60,7 @@ bool eq_form(Binders& b, const Formula& p, const Formula& q) {
       return eq_form(b, p->left(), q->left());
     case FormKind::Forall:
     case FormKind::Exists: {
-      bool diff = p->name() != q->name();
+      bool diff = !p->same_name(*q);
       b.left.push(p->name());
       b.right.push(q->name());
       b.renamed += diff;
@@ -96,7 +96,7 @@ Formula head_symbol(const Formula& f) {
     case FormKind::True:
       return f;
     case FormKind::Atom:
-      return f->args().empty() ? f : mk_atom(f->name(), {});
+      return f->args().empty() ? f : mk_atom_as(*f, {});
     case FormKind::Not:
       return mk_not(H);
     case FormKind::Forall:

@@ -140,12 +140,57 @@ class NodeTable {
 struct Bank {
   NodeTable<TermNode> terms;
   NodeTable<FormNode> forms;
+  NodeTable<Name> names;  // every name of a live node but the empty one
   std::size_t cst_evar_made = 0;
 
   static Bank& get() {
     static Bank* b = new Bank;  // never destroyed: static handles may outlive main
     return *b;
   }
+
+  // The empty name: kept for the process, outside the table.
+  static const Name* empty() {
+    static const Name* e = new Name{"", hash_str(""), 0};
+    return e;
+  }
+
+  // The one name with this text. Side effects: may make one (held by no
+  // node yet: the caller gives it one, or `drop` takes it back).
+  const Name* intern(const std::string& text) {
+    if (text.empty()) return empty();
+    const std::size_t h = hash_str(text);
+    if (const Name* n = names.find(h, [&](const Name* n) { return n->text == text; })) return n;
+    auto* n = new Name{text, h, 0};
+    names.insert(h, n);
+    return n;
+  }
+  void hold(const Name* n) { ++n->rc; }
+  // A node let go of n (or n was interned for a node never made).
+  void drop(const Name* n) {
+    if (n == empty() || n->rc > 0) return;
+    names.erase(n->hash, n);
+    delete n;
+  }
+  void release(const Name* n) {
+    if (n == empty()) return;
+    --n->rc;
+    drop(n);
+  }
+
+  // A node whose last handle went: out of its table, its names let go.
+  void free(const TermNode* n) {
+    terms.erase(n->hash_, n);
+    release(n->name_);
+    release(n->key_);
+    delete n;
+  }
+  void free(const FormNode* n) {
+    forms.erase(n->hash_, n);
+    release(n->name_);
+    delete n;
+  }
+  static const Name* name_of(const TermNode& n) { return n.name_; }
+  static const Name* name_of(const FormNode& n) { return n.name_; }
 
   static bool same_args(const std::vector<Term>& a, const std::vector<Term>& b) {
     if (a.size() != b.size()) return false;
@@ -156,9 +201,8 @@ struct Bank {
 
   // The one term node for (k, name, key, args). Side effects: may make a
   // node and enter it in `terms`.
-  Term term(TermKind k, const std::string& name, const std::string& key, std::vector<Term> args) {
-    const std::size_t name_h = hash_str(name), key_h = hash_str(key);
-    std::size_t h = mix(mix(static_cast<std::size_t>(k) + 1, name_h), key_h);
+  Term term(TermKind k, const Name* name, const Name* key, std::vector<Term> args) {
+    std::size_t h = mix(mix(static_cast<std::size_t>(k) + 1, name->hash), key->hash);
     for (const Term& a : args) h = mix(h, a->hash());
     if (const TermNode* n = terms.find(h, [&](const TermNode* n) {
           return n->kind_ == k && n->name_ == name && n->key_ == key && same_args(n->args_, args);
@@ -168,8 +212,10 @@ struct Bank {
     n->kind_ = k;
     n->name_ = name;
     n->key_ = key;
+    hold(name);
+    hold(key);
     n->hash_ = h;
-    std::size_t ah = term_seed(k, name_h, key_h);
+    std::size_t ah = term_seed(k, name->hash, key->hash);
     int sz = 1;
     // Only an Fn passes its children's flags and sizes up: the dependencies
     // of a Cst are never substituted into or renamed (a Cst is one rigid
@@ -193,12 +239,19 @@ struct Bank {
     terms.insert(h, n);
     return Term(n);
   }
+  Term term(TermKind k, const std::string& name, const std::string& key, std::vector<Term> args) {
+    const Name* nm = intern(name);
+    const Name* ky = intern(key);
+    Term t = term(k, nm, ky, std::move(args));
+    drop(nm);  // only when no node holds them (the node was not made)
+    drop(ky);
+    return t;
+  }
 
   // The one formula node for (k, name, args, a, b). Side effects: may make a
   // node and enter it in `forms`.
-  Formula form(FormKind k, const std::string& name, std::vector<Term> args, Formula a, Formula b) {
-    const std::size_t name_h = hash_str(name);
-    std::size_t h = mix(static_cast<std::size_t>(k) + 101, name_h);
+  Formula form(FormKind k, const Name* name, std::vector<Term> args, Formula a, Formula b) {
+    std::size_t h = mix(static_cast<std::size_t>(k) + 101, name->hash);
     for (const Term& t : args) h = mix(h, t->hash());
     if (a) h = mix(h, a->hash());
     if (b) h = mix(h, b->hash());
@@ -210,8 +263,9 @@ struct Bank {
     auto* n = new FormNode;
     n->kind_ = k;
     n->name_ = name;
+    hold(name);
     n->hash_ = h;
-    std::size_t ah = form_seed(k, name_h);
+    std::size_t ah = form_seed(k, name->hash);
     int sz = 1;
     for (const Term& t : args) {
       ah = mix(ah, t->ahash_);
@@ -237,6 +291,12 @@ struct Bank {
     forms.insert(h, n);
     return Formula(n);
   }
+  Formula form(FormKind k, const std::string& name, std::vector<Term> args, Formula a, Formula b) {
+    const Name* nm = intern(name);
+    Formula f = form(k, nm, std::move(args), std::move(a), std::move(b));
+    drop(nm);
+    return f;
+  }
 };
 
 // Freeing a node drops its children's handles, which may free them in turn:
@@ -260,13 +320,11 @@ void drain(FreeQueue& q) {
     if (!q.forms.empty()) {
       const FormNode* n = q.forms.back();
       q.forms.pop_back();
-      Bank::get().forms.erase(n->hash(), n);
-      delete n;
+      Bank::get().free(n);
     } else {
       const TermNode* n = q.terms.back();
       q.terms.pop_back();
-      Bank::get().terms.erase(n->hash(), n);
-      delete n;
+      Bank::get().free(n);
     }
   }
   q.draining = false;
@@ -317,9 +375,11 @@ Formula mk_true() {
 Formula mk_atom(const std::string& p, std::vector<Term> args) {
   return Bank::get().form(FormKind::Atom, p, std::move(args), {}, {});
 }
-Formula mk_not(Formula p) { return Bank::get().form(FormKind::Not, "", {}, std::move(p), {}); }
+Formula mk_not(Formula p) {
+  return Bank::get().form(FormKind::Not, Bank::empty(), {}, std::move(p), {});
+}
 Formula mk_binary(FormKind k, Formula p, Formula q) {
-  return Bank::get().form(k, "", {}, std::move(p), std::move(q));
+  return Bank::get().form(k, Bank::empty(), {}, std::move(p), std::move(q));
 }
 Formula mk_and(Formula p, Formula q) {
   return mk_binary(FormKind::And, std::move(p), std::move(q));
@@ -340,11 +400,21 @@ Formula mk_forall(const std::string& x, Formula p) {
 Formula mk_exists(const std::string& x, Formula p) {
   return mk_quant(FormKind::Exists, x, std::move(p));
 }
+Term mk_fn_as(const TermNode& like, std::vector<Term> args) {
+  return Bank::get().term(TermKind::Fn, Bank::name_of(like), Bank::empty(), std::move(args));
+}
+Formula mk_atom_as(const FormNode& like, std::vector<Term> args) {
+  return Bank::get().form(FormKind::Atom, Bank::name_of(like), std::move(args), {}, {});
+}
+Formula mk_quant_as(const FormNode& like, Formula body) {
+  return Bank::get().form(like.kind(), Bank::name_of(like), {}, std::move(body), {});
+}
 
 // ---- Structural order ----
 
 namespace {
 int cmp_str(const std::string& a, const std::string& b) {
+  if (&a == &b) return 0;  // one interned name
   int c = a.compare(b);  // char_traits<char>::compare is unsigned, byte by byte
   return c < 0 ? -1 : c > 0 ? 1 : 0;
 }

@@ -68,11 +68,24 @@ using Names = std::vector<std::string>;  // a set: sorted byte by byte, no repet
 enum class TermKind : std::uint8_t { Var, Fn, Bvar, Cst, Evar };
 enum class FormKind : std::uint8_t { False, True, Atom, Not, And, Or, Imp, Iff, Forall, Exists };
 
+// A name as the nodes hold it: one per text among the names of live nodes
+// (interned by the bank), shared by every node that carries it, so the
+// bank compares names by identity and a node rebuilt with another node's
+// name neither hashes nor compares its text.
+struct Name {
+  std::string text;
+  std::size_t hash = 0;        // of the text; address-free
+  mutable std::size_t rc = 0;  // nodes that carry it
+};
+
 class TermNode {
  public:
   TermKind kind() const { return kind_; }
-  const std::string& name() const { return name_; }  // Var, Fn, Bvar, Cst name; Evar shown name
-  const std::string& key() const { return key_; }    // Evar key (empty otherwise)
+  // Var, Fn, Bvar, Cst name; Evar shown name.
+  const std::string& name() const { return name_->text; }
+  const std::string& key() const { return key_->text; }  // Evar key (empty otherwise)
+  // Whether o has the same name: names are interned, so one test of identity.
+  bool same_name(const TermNode& o) const { return name_ == o.name_; }
   const std::vector<Term>& args() const { return args_; }  // Fn arguments, Cst dependencies
   std::size_t hash() const { return hash_; }               // structural, address-free
   bool has_var() const { return has_var_; }                // a Var occurs outside Cst dependencies
@@ -88,7 +101,8 @@ class TermNode {
   TermKind kind_;
   bool has_var_ = false, has_evar_ = false, has_bvar_ = false;
   int size_ = 1;  // Evar counted 1; saturates
-  std::string name_, key_;
+  const Name* name_;
+  const Name* key_;  // the empty name but for an Evar
   std::vector<Term> args_;
   std::size_t hash_ = 0, ahash_ = 0;  // ahash_ ignores Var names
   mutable std::size_t rc_ = 0;
@@ -103,8 +117,10 @@ struct FreeVarCache {
 class FormNode {
  public:
   FormKind kind() const { return kind_; }
-  const std::string& name() const { return name_; }  // Atom predicate; Forall/Exists bound variable
-  const std::vector<Term>& args() const { return args_; }  // Atom arguments
+  // Atom predicate; Forall/Exists bound variable.
+  const std::string& name() const { return name_->text; }
+  bool same_name(const FormNode& o) const { return name_ == o.name_; }  // one test of identity
+  const std::vector<Term>& args() const { return args_; }               // Atom arguments
   const Formula& left() const { return a_; }   // Not operand; binary left; quantifier body
   const Formula& right() const { return b_; }  // binary right
   const Formula& body() const { return a_; }   // Not operand; quantifier body
@@ -129,8 +145,8 @@ class FormNode {
   static void release(const FormNode* n);
   FormKind kind_;
   bool has_var_ = false, has_evar_ = false, has_bvar_ = false;
-  int size_ = 1;  // Evar counted 1; saturates
-  std::string name_;
+  int size_ = 1;      // Evar counted 1; saturates
+  const Name* name_;  // the empty name but for an Atom or a quantifier
   std::vector<Term> args_;
   Formula a_, b_;
   std::size_t hash_ = 0, ahash_ = 0;
@@ -159,6 +175,12 @@ Formula mk_exists(const std::string& x, Formula p);
 // A binary connective or quantifier by kind (kind must fit the arguments).
 Formula mk_binary(FormKind k, Formula p, Formula q);
 Formula mk_quant(FormKind k, const std::string& x, Formula p);
+// The node of like's kind and name with other parts (an Fn's arguments, an
+// Atom's arguments, a quantifier's body): what a walk that rebuilds a node
+// makes, without reading the name's text again.
+Term mk_fn_as(const TermNode& like, std::vector<Term> args);
+Formula mk_atom_as(const FormNode& like, std::vector<Term> args);
+Formula mk_quant_as(const FormNode& like, Formula body);
 
 // Structural order: -1, 0 or 1 (cases in declared order, then fields from
 // the left; names byte by byte; lists element by element, shorter first).

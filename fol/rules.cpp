@@ -237,7 +237,7 @@ Term rename_term(const Session& ses, const Renaming& r, const Bound& bound, cons
     case TermKind::Fn: {
       if (!t->has_var() && !t->has_evar() && !t->has_bvar()) return t;
       auto args = map_args(t->args(), [&](const Term& a) { return rename_term(ses, r, bound, a); });
-      return args ? mk_fn(t->name(), std::move(*args)) : t;
+      return args ? mk_fn_as(*t, std::move(*args)) : t;
     }
     case TermKind::Cst:
       return t;
@@ -264,7 +264,7 @@ Formula rename_form(const Session& ses, const Renaming& r, Bound& bound, const F
       bound.push(f->name());
       Formula p = rename_form(ses, r, bound, f->body());
       bound.pop();
-      return p == f->body() ? f : mk_quant(f->kind(), f->name(), std::move(p));
+      return p == f->body() ? f : mk_quant_as(*f, std::move(p));
     }
     default:
       return map_parts(

@@ -279,7 +279,7 @@ Term termsubst(const Session& ses, const Subst& s, const Term& t) {
     }
     case TermKind::Fn: {
       auto args = map_args(t->args(), [&](const Term& a) { return termsubst(ses, s, a); });
-      return args ? mk_fn(t->name(), std::move(*args)) : t;
+      return args ? mk_fn_as(*t, std::move(*args)) : t;
     }
     case TermKind::Bvar:
     case TermKind::Cst:
@@ -356,7 +356,7 @@ class SubstWalk {
       }
       case TermKind::Fn: {
         auto args = map_args(t->args(), [&](const Term& a) { return term(a); });
-        return args ? mk_fn(t->name(), std::move(*args)) : t;
+        return args ? mk_fn_as(*t, std::move(*args)) : t;
       }
       case TermKind::Evar: {
         if (const Term* v = evar_value(ses_, t->key())) return term(*v);
@@ -405,7 +405,7 @@ class SubstWalk {
     }
     if (!capture) {
       Formula body = inside(x, Term(), p);
-      return body == p ? f : mk_quant(f->kind(), x, std::move(body));
+      return body == p ? f : mk_quant_as(*f, std::move(body));
     }
     const std::string x1 = variant(x, inside(x, Term(), p)->free_vars());
     return mk_quant(f->kind(), x1, inside(x, mk_var(x1), p));

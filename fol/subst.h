@@ -147,7 +147,7 @@ Formula map_parts(const Formula& f, TermFn&& term, SubFn&& sub) {
   switch (f->kind()) {
     case FormKind::Atom: {
       std::optional<std::vector<Term>> a = map_args(f->args(), term);
-      return a ? mk_atom(f->name(), std::move(*a)) : f;
+      return a ? mk_atom_as(*f, std::move(*a)) : f;
     }
     case FormKind::Not: {
       Formula p = sub(f->left());

@@ -112,7 +112,7 @@ bool unify_stack(const Session& ses, Subst& env, Eqs& st) {
         switch (t->kind()) {
           case TermKind::Fn: {
             const auto &a = s->args(), &b = t->args();
-            if (s->name() != t->name() || a.size() != b.size()) return false;
+            if (!s->same_name(*t) || a.size() != b.size()) return false;
             for (std::size_t i = a.size(); i-- > 0;) st.emplace_back(a[i], b[i]);
             break;
           }
@@ -125,7 +125,7 @@ bool unify_stack(const Session& ses, Subst& env, Eqs& st) {
         }
         break;
       case TermKind::Bvar:
-        if (t->kind() == TermKind::Bvar && t->name() == s->name()) break;
+        if (t->kind() == TermKind::Bvar && t->same_name(*s)) break;
         if (t->kind() == TermKind::Var || t->kind() == TermKind::Evar) {
           st.emplace_back(std::move(t), std::move(s));
           break;
@@ -273,7 +273,7 @@ Term through(const Session& ses, const Scope& sc, const Term& t) {
     }
     case TermKind::Fn: {
       auto args = map_args(t->args(), [&](const Term& a) { return through(ses, sc, a); });
-      return args ? mk_fn(t->name(), std::move(*args)) : t;
+      return args ? mk_fn_as(*t, std::move(*args)) : t;
     }
     case TermKind::Evar:
       if (const Term* v = evar_value(ses, t->key())) return through(ses, sc, *v);
@@ -297,7 +297,7 @@ bool unify_lit(const Session& ses, Subst& env, const Formula& p, const Formula& 
     case FormKind::Atom: {
       // The equation Fn(n, a) = Fn(m, b), taken apart at once.
       const auto &a = p->args(), &c = q->args();
-      if (p->name() != q->name() || a.size() != c.size()) return false;
+      if (!p->same_name(*q) || a.size() != c.size()) return false;
       Eqs& st = b.eqs;
       st.clear();
       const bool bound = b.left.depth() > 0;
@@ -368,7 +368,7 @@ bool may_unify_terms(const Term& s, const Term& t) {
       b == TermKind::Evar || b == TermKind::Bvar)
     return true;
   if (a != TermKind::Fn || b != TermKind::Fn) return false;  // a Cst is only itself
-  if (s->name() != t->name() || s->args().size() != t->args().size()) return false;
+  if (!s->same_name(*t) || s->args().size() != t->args().size()) return false;
   for (std::size_t i = 0; i < s->args().size(); ++i)
     if (!may_unify_terms(s->args()[i], t->args()[i])) return false;
   return true;
@@ -386,7 +386,7 @@ bool may_unify(const Formula& p, const Formula& q) {
       return true;
     case FormKind::Atom: {
       const auto &a = p->args(), &b = q->args();
-      if (p->name() != q->name() || a.size() != b.size()) return false;
+      if (!p->same_name(*q) || a.size() != b.size()) return false;
       for (std::size_t i = 0; i < a.size(); ++i)
         if (!may_unify_terms(a[i], b[i])) return false;
       return true;
