@@ -7,11 +7,13 @@
 // everywhere is the closed leaf itself.
 #include "engine/splitting.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <new>
 #include <string>
 #include <type_traits>
@@ -43,45 +45,120 @@ std::uint64_t node_hash(int name, const SplitTree& left, const SplitTree& right)
              key_id(right));
 }
 
-// Every `kPollEvery`-th call of `due` asks support::poll() whether the time
+// Every `kPollEvery` steps of `due` ask support::poll() whether the time
 // limit or the interrupt key wants the search to stop: the long loops below
-// stay answerable for two flag reads every so many steps.
+// stay answerable for two flag reads every so many steps. A costly step
+// counts for more.
 struct Poller {
   bool polled;
   unsigned n = 0;
   static constexpr unsigned kPollEvery = 1024;
-  bool due() { return polled && ++n % kPollEvery == 0 && support::poll() != support::Stop::None; }
+  bool due(unsigned steps = 1) {
+    if (!polled || (n += steps) < kPollEvery) return false;
+    n = 0;
+    return support::poll() != support::Stop::None;
+  }
 };
 
-// A zeroed array of trivially copyable slots, a power of two long. From
-// calloc: a large one comes from fresh pages that need no clearing, so
-// making it costs no pass over it.
+// Memory straight from the system, zeroed, in whole pages: a page is
+// cleared when first touched, so a large array costs nothing to make, and it
+// goes back a piece at a time (a mapping may be unmapped in parts), since
+// freeing memory takes time in proportion to it (here about 0.15 ms a MiB).
+class Pages {
+ public:
+  static constexpr std::size_t kPiece = std::size_t{1} << 20;  // given back at a time
+  Pages() = default;
+  explicit Pages(std::size_t bytes) : bytes_(round_up(bytes)) {
+    void* p = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) throw std::bad_alloc();
+    base_ = static_cast<char*>(p);
+  }
+  Pages(Pages&& o) noexcept
+      : base_(std::exchange(o.base_, nullptr)), bytes_(std::exchange(o.bytes_, 0)) {}
+  Pages& operator=(Pages&& o) noexcept {
+    std::swap(base_, o.base_);
+    std::swap(bytes_, o.bytes_);
+    return *this;
+  }
+  ~Pages() {
+    if (base_) munmap(base_, bytes_);
+  }
+  void* data() const { return base_; }
+  std::size_t bytes() const { return bytes_; }
+  // Unmaps the last piece; true when nothing is left (the memory is then
+  // gone: only the object remains, to be dropped).
+  bool drop_piece() {
+    const std::size_t n = bytes_ > kPiece ? kPiece : bytes_;
+    if (n != 0) munmap(base_ + (bytes_ - n), n);
+    bytes_ -= n;
+    if (bytes_ == 0) base_ = nullptr;
+    return bytes_ == 0;
+  }
+
+ private:
+  static std::size_t round_up(std::size_t bytes) {
+    static const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    return (bytes + page - 1) / page * page;
+  }
+  char* base_ = nullptr;
+  std::size_t bytes_ = 0;
+};
+
+// A zeroed array of trivially copyable slots, a power of two long.
 template <class Slot>
 class SlotArray {
  public:
   SlotArray() = default;
   explicit SlotArray(std::size_t size)
-      : slots_(static_cast<Slot*>(std::calloc(size, sizeof(Slot)))), size_(size) {
-    if (!slots_) throw std::bad_alloc();
-  }
-  SlotArray(SlotArray&& o) noexcept : slots_(std::exchange(o.slots_, nullptr)), size_(o.size_) {
-    o.size_ = 0;
-  }
+      : pages_(size * sizeof(Slot)), slots_(static_cast<Slot*>(pages_.data())), size_(size) {}
+  SlotArray(SlotArray&& o) noexcept
+      : pages_(std::move(o.pages_)),
+        slots_(std::exchange(o.slots_, nullptr)),
+        size_(std::exchange(o.size_, 0)) {}
   SlotArray& operator=(SlotArray&& o) noexcept {
+    std::swap(pages_, o.pages_);
     std::swap(slots_, o.slots_);
     std::swap(size_, o.size_);
     return *this;
   }
-  ~SlotArray() { std::free(slots_); }
   std::size_t size() const { return size_; }
   std::size_t mask() const { return size_ - 1; }
   Slot& operator[](std::size_t i) { return slots_[i]; }
   const Slot& operator[](std::size_t i) const { return slots_[i]; }
+  // Its memory, to be given back by pieces.
+  Pages take_pages() && {
+    slots_ = nullptr;
+    size_ = 0;
+    return std::move(pages_);
+  }
 
  private:
   static_assert(std::is_trivially_copyable_v<Slot>);
+  Pages pages_;
   Slot* slots_ = nullptr;
   std::size_t size_ = 0;
+};
+
+// Memory no longer used, given back a piece at a time.
+class Trash {
+ public:
+  void add(Pages&& p) {
+    if (p.bytes() != 0) pages_.push_back(std::move(p));
+  }
+  void drop_piece() {
+    if (!pages_.empty() && pages_.back().drop_piece()) pages_.pop_back();
+  }
+  // All of it, between stop checks; false when a stop request cut it short.
+  bool drop_all(Poller& poller) {
+    while (!pages_.empty()) {
+      if (poller.due(Poller::kPollEvery / 8)) return false;
+      drop_piece();
+    }
+    return true;
+  }
+
+ private:
+  std::vector<Pages> pages_;
 };
 
 }  // namespace
@@ -99,14 +176,14 @@ class SlotArray {
 // lookups pass over, so the old runs stay whole.
 //
 // The nodes' memory comes from the table too (`take`, `give`): chunks of one
-// size from large blocks, freed chunks kept on a list. Freeing a tree of
-// millions of nodes then calls the allocator not once; glibc would have kept
-// each small block aside and merged them all in its next large allocation,
-// a pause of tens of milliseconds at some later point of the search.
+// size from blocks of pages, freed chunks kept on a list. Freeing a tree of
+// millions of nodes then calls the allocator not once (glibc would have kept
+// each small block aside and merged them all in some later allocation, a
+// pause of tens of milliseconds in the middle of the search), and the pages
+// go back polled once no node is left.
 class SplitNodeTable {
  public:
   SplitNodeTable() : cur_(kMin) {}
-  ~SplitNodeTable() { drop_blocks(); }
   SplitNodeTable(const SplitNodeTable&) = delete;
   SplitNodeTable& operator=(const SplitNodeTable&) = delete;
 
@@ -117,8 +194,9 @@ class SplitNodeTable {
     if (taken_ == 0) delete this;
   }
   // Finishes a resize under way, after starting a shrink when most nodes
-  // went; false when a stop request (polled) cut it short.
-  bool settle(bool polled);
+  // went, and gives the node memory back when no node is left; false when a
+  // stop request (polled) cut it short.
+  bool settle(Poller& poller);
 
   void* take(std::size_t bytes);
   void give(void* p, std::size_t bytes) noexcept;
@@ -150,6 +228,8 @@ class SplitNodeTable {
   Slots cur_;  // a power of two, at most half full with what old_ still holds
   Slots old_;  // a resize under way: entries not moved yet, from `next_old_` on
   std::size_t next_old_ = 0;
+  Trash trash_;                                     // old slots emptied
+  static constexpr std::uint64_t kDropEvery = 256;  // new nodes a piece of trash goes with
   std::size_t live_ = 0;  // nodes in both
   std::uint64_t next_id_ = 2;
   bool orphaned_ = false;
@@ -158,11 +238,12 @@ class SplitNodeTable {
   struct FreeChunk {
     FreeChunk* next;
   };
-  static constexpr std::size_t kBlock = std::size_t{1} << 16;
-  void drop_blocks() noexcept;
-  std::vector<void*> blocks_;
-  std::size_t chunk_ = 0;  // the size served, set by the first request
-  char* carve_ = nullptr;  // the unused end of the last block
+  static constexpr std::size_t kBlock = Pages::kPiece;
+  bool drop_blocks(Poller& poller);
+  std::vector<Pages> blocks_;
+  std::size_t carved_ = 0;  // blocks_[0, carved_) have been cut into chunks
+  std::size_t chunk_ = 0;   // the size served, set by the first request
+  char* carve_ = nullptr;   // the unused end of the block cut last
   char* carve_end_ = nullptr;
   FreeChunk* free_ = nullptr;
   std::size_t taken_ = 0;  // chunks in use
@@ -212,6 +293,7 @@ SplitTreePtr SplitNodeTable::make(int name, SplitTreePtr left, SplitTreePtr righ
   const SplitTree* n = find(cur_, h, name, left, right);
   if (!n && old_.size() != 0) n = find(old_, h, name, left, right);
   if (n) return n->shared_from_this();
+  if (next_id_ % kDropEvery == 0) trash_.drop_piece();
   if (old_.size() != 0) {
     // Spread what is left over the new nodes the current slots take before
     // they are half full.
@@ -273,24 +355,24 @@ bool SplitNodeTable::move_old(std::size_t n, Poller* poller) {
   const std::size_t end = std::min(old_.size(), next_old_ + n);
   for (; next_old_ < end; ++next_old_) {
     if (poller && poller->due()) return false;
-    Slot& x = old_[next_old_];
+    const Slot& x = old_[next_old_];
     if (!x.node || x.node == moved()) continue;
     put(cur_, x);
-    x.node = moved();  // a free slot stays free: it ends the runs that reach it
+    old_[next_old_].node = moved();  // a free slot stays free: it ends the runs that reach it
   }
-  if (next_old_ == old_.size()) old_ = Slots();
+  if (next_old_ == old_.size()) trash_.add(std::move(old_).take_pages());
   return true;
 }
 
-bool SplitNodeTable::settle(bool polled) {
+bool SplitNodeTable::settle(Poller& poller) {
   if (old_.size() == 0 && cur_.size() > kMin && 8 * live_ < cur_.size()) {
     std::size_t size = kMin;
     while (size < 4 * live_) size *= 2;
     resize(size);
   }
-  if (old_.size() == 0) return true;
-  Poller poller{polled};
-  return move_old(old_.size(), &poller);
+  if (old_.size() != 0 && !move_old(old_.size(), &poller)) return false;
+  if (!trash_.drop_all(poller)) return false;
+  return taken_ != 0 || drop_blocks(poller);
 }
 
 void* SplitNodeTable::take(std::size_t bytes) {
@@ -300,33 +382,33 @@ void* SplitNodeTable::take(std::size_t bytes) {
   ++taken_;
   if (free_) return std::exchange(free_, free_->next);
   if (carve_ == carve_end_) {
-    blocks_.reserve(blocks_.size() + 1);
-    carve_ = static_cast<char*>(::operator new(kBlock));
-    blocks_.push_back(carve_);
+    if (carved_ == blocks_.size()) blocks_.emplace_back(kBlock);
+    carve_ = static_cast<char*>(blocks_[carved_++].data());
     carve_end_ = carve_ + kBlock / chunk_ * chunk_;
   }
   return std::exchange(carve_, carve_ + chunk_);
 }
 
-// With no chunk in use the blocks go back: a large tree's memory is not
-// kept after the tree. Once the Splitting is gone, the last chunk given back
-// deletes the table.
+// Once the Splitting is gone, the last chunk given back deletes the table.
 void SplitNodeTable::give(void* p, std::size_t bytes) noexcept {
   if (bytes > chunk_) return ::operator delete(p);
   free_ = ::new (p) FreeChunk{free_};
-  if (--taken_ > 0) return;
-  if (orphaned_) {
-    delete this;
-    return;
-  }
-  drop_blocks();
+  if (--taken_ == 0 && orphaned_) delete this;
 }
 
-void SplitNodeTable::drop_blocks() noexcept {
-  for (void* b : blocks_) ::operator delete(b);
-  blocks_.clear();
-  carve_ = carve_end_ = nullptr;
+// With no chunk in use, every block is uncut again and they go back, the
+// last first: a large tree's memory is not kept after the tree. Freeing
+// many blocks takes a while (the pages go back to the system), so it is
+// polled; the blocks left are cut again before new ones are asked for.
+bool SplitNodeTable::drop_blocks(Poller& poller) {
   free_ = nullptr;
+  carve_ = carve_end_ = nullptr;
+  carved_ = 0;
+  while (!blocks_.empty()) {
+    if (poller.due(Poller::kPollEvery / 8)) return false;
+    blocks_.pop_back();
+  }
+  return true;
 }
 
 SplitTree::~SplitTree() {
@@ -390,6 +472,7 @@ struct Splitting::Walk {
   };
   static constexpr std::size_t kMin = 1024;
   SlotArray<Slot> memo = SlotArray<Slot>(kMin);
+  Trash trash;                 // slots of earlier sizes
   std::uint64_t walk = 1;      // this walk's number; 0 marks a slot never used
   std::size_t remembered = 0;  // slots of this walk
   static std::size_t memo_hash(std::uint64_t id, std::uint64_t state) {
@@ -417,15 +500,13 @@ struct Splitting::Walk {
   void resize(std::size_t size) {
     SlotArray<Slot> old = std::exchange(memo, SlotArray<Slot>(size));
     remembered = 0;
-    for (std::size_t i = 0; i < old.size(); ++i) {
-      if (poller.due()) {
-        stopped = true;
-        return;
-      }
+    for (std::size_t i = 0; i < old.size() && !stopped; ++i) {
+      if (poller.due()) stopped = true;
       if (old[i].walk != walk) continue;
       put(memo, old[i]);
       ++remembered;
     }
+    trash.add(std::move(old).take_pages());
   }
 
   void begin(const std::vector<SplitLit>& l, bool polled) {
@@ -447,9 +528,9 @@ struct Splitting::Walk {
         where[index_of(l[p].first)].push_back(static_cast<std::uint32_t>(p));
     }
   }
-  // A new walk number frees every slot; the slots shrink after a big walk.
-  // A failed shrink keeps the big slots: end runs from a destructor and must
-  // not throw.
+  // A new walk number frees every slot; the slots shrink after a big walk,
+  // the big ones left to release. A failed shrink keeps them: end runs from
+  // a destructor and must not throw.
   void end() noexcept {
     ++walk;
     counts.clear();
@@ -460,7 +541,7 @@ struct Splitting::Walk {
       std::size_t size = kMin;
       while (size < 4 * remembered) size *= 2;
       try {
-        memo = SlotArray<Slot>(size);
+        trash.add(std::exchange(memo, SlotArray<Slot>(size)).take_pages());
       } catch (...) {
       }
     }
@@ -661,10 +742,9 @@ Splitting::Added Splitting::split_add_polled(const std::vector<SplitLit>& l) {
 
 // Frees the nodes only the dropped trees held, one at a time: a node's
 // children are taken over before the node goes, so no free cascades down a
-// huge subtree. Then the node table finishes a resize under way, or shrinks
-// when most nodes went. Polled, it stops on a stop request and leaves the
-// rest for later, so the time limit and the interrupt key are never kept
-// waiting.
+// huge subtree. Then the memo's old slots go, and the node table finishes a
+// resize under way, or shrinks when most nodes went. Polled, it stops on a stop request and leaves
+// the rest for later, so the time limit and the interrupt key are never kept waiting.
 bool Splitting::release(bool polled) {
   Poller poller{polled};
   while (!graveyard_.empty()) {
@@ -676,7 +756,7 @@ bool Splitting::release(bool polled) {
       graveyard_.push_back(p->right);
     }
   }
-  return table_->settle(polled);
+  return walk_->trash.drop_all(poller) && table_->settle(poller);
 }
 
 Splitting::~Splitting() {
