@@ -230,7 +230,7 @@ class SplitNodeTable {
   std::size_t next_old_ = 0;
   Trash trash_;                                     // old slots emptied
   static constexpr std::uint64_t kDropEvery = 256;  // new nodes a piece of trash goes with
-  std::size_t live_ = 0;  // nodes in both
+  std::size_t live_ = 0;                            // nodes in both
   std::uint64_t next_id_ = 2;
   bool orphaned_ = false;
 
