@@ -121,10 +121,10 @@ void ProverImpl<L>::reset_lists() {
   empty_polled(core_.empty_split_clauses, tick);
   empty_polled(core_.decables, tick);
   empty_polled(core_.lit_index, tick);
-  empty_polled(core_.seen_seq, tick);
+  core_.seen_seq.clear();  // one flat array: freed at once
   // A count is good for one attempt: the logic's stored values, which a
   // renaming walks through, may change between attempts.
-  empty_polled(fresh_names_, tick);
+  fresh_names_.clear();
   const bool table = core_.current.trace_proof || core_.current.splitting;
   if (table) empty_polled(core_.clause_table, tick);
   if (core_.current.splitting) empty_polled(core_.split_names, tick);
