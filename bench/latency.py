@@ -2,18 +2,28 @@
 """How late the time limit and the interrupt key take effect, and the peak
 memory of a search that runs its whole default time limit.
 
-    bench/latency.py BUILD_DIR [--runs 20] [--memory] [--strace]
+    bench/latency.py BUILD_DIR [--runs 20] [--large] [--large-runs 3] [--jobs 1]
+                               [--memory] [--strace] [--only TEXT]
 
 Time limit: fol_prover with "set timemax 1" on searches that cannot finish;
 lateness = arrival of "Temps imparti ecoule" - sending the prove line - 1 s.
 Interrupt: SIGINT at a random moment of such a search (prop_prover and
 fol_prover); lateness = arrival of "Preuve annulee" - the signal.
+Proof printing: SIGINT once 50 MB of a proof of more than a GB have
+arrived; lateness = arrival of "Preuve annulee" on a line of its own - the
+signal (the proof printed meanwhile is read as it comes).
+--large adds the largest states: pigeonhole 7 into 6 (valid, and far beyond
+the default 30 s) in both programs at several settings, and long searches
+with large limits, each run to its time limit, then interrupted at a random
+moment of the same searches. --jobs runs that many cases at once (each in a
+process of its own: more load, so slightly later answers).
 Each run is a fresh process; the answer must be followed by a working prompt.
 Prints median and worst per case (target: both within 50 ms). On a loaded
 machine the measuring side's own scheduling adds to these; --strace also
 times the alarm from inside the program (signal arrival to message write).
 """
 import argparse
+import multiprocessing
 import os
 import random
 import select
@@ -26,13 +36,23 @@ import time
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
-def pigeons_into_holes(n):
-    """n pigeons into n holes, stated as if one hole had to hold two: not
-    valid, so never proved; the search runs until a limit stops it."""
-    hyps = "; ".join(" | ".join("p%d_%d" % (i, j) for j in range(1, n + 1)) for i in range(1, n + 1))
-    concl = " | ".join("(p%d_%d & p%d_%d)" % (i, j, k, j) for j in range(1, n + 1)
+def pigeons_into_holes(n, holes=None):
+    """n pigeons into `holes` holes (n by default), some hole holding two.
+    n into n is not valid, so never proved; the search runs until a limit
+    stops it. 7 into 6 is valid, and far beyond a 30 s search: its split
+    tree grows to millions of nodes."""
+    m = n if holes is None else holes
+    hyps = "; ".join(" | ".join("p%d_%d" % (i, j) for j in range(1, m + 1)) for i in range(1, n + 1))
+    concl = " | ".join("(p%d_%d & p%d_%d)" % (i, j, k, j) for j in range(1, m + 1)
                        for i in range(1, n + 1) for k in range(i + 1, n + 1))
     return "prove [%s] %s" % (hyps, concl)
+
+
+def long_proof(fol):
+    """A goal proved at once whose proof prints more than a GB: a chain of
+    12 500 conjuncts, each step of the proof shows the rest of it."""
+    atom = "p%d(a())" if fol else "p%d"
+    return "prove %s -> %s" % (" & ".join(atom % i for i in range(12500)), atom % 9722)
 
 
 # Not valid either: p(f(...f(a())...)) never gives p(b()); with large limits
@@ -125,11 +145,11 @@ def reading_time(prog, line):
     return t1 - t0
 
 
-def interrupt_lateness(prog, settings, line, rng):
+def interrupt_lateness(prog, settings, line, within=1.0, rng=random):
     p = Program(prog)
     p.send(settings)
     p.send(line + "\n")
-    time.sleep(0.2 + 0.8 * rng.random())
+    time.sleep(0.2 + (within - 0.2) * rng.random())
     mark = len(p.out)
     ts = time.monotonic()
     p.p.send_signal(signal.SIGINT)
@@ -142,6 +162,40 @@ def interrupt_lateness(prog, settings, line, rng):
     if status != 0:
         raise RuntimeError("exit status %d" % status)
     return t1 - ts
+
+
+def printing_interrupt_lateness(prog, line, after=50 << 20):
+    """SIGINT once `after` bytes of the proof have arrived: the time until
+    "Preuve annulee" arrives on a line of its own; the next prove must
+    answer and the program end with status 0. Only the tail of the output
+    is kept: the proof is not read into memory."""
+    p = Program(prog)
+    p.send(line + "\n")
+    p.wait_for("Voici la preuve :\n", 0, timeout=120)
+    seen = len(p.out) - p.out.index(b"Voici la preuve :\n") - len("Voici la preuve :\n")
+    p.out = p.out[-64:]
+    while seen < after:
+        kept = len(p.out)
+        p._read_some(60)
+        if p.closed:
+            raise RuntimeError("the output ended after %d bytes" % seen)
+        seen += len(p.out) - kept
+        p.out = p.out[-64:]
+    ts = time.monotonic()
+    p.p.send_signal(signal.SIGINT)
+    now = ts
+    while b"\nPreuve annulee\n" not in p.out:
+        p.out = p.out[-64:]
+        now = p._read_some(60)
+        if p.closed:
+            raise RuntimeError("no Preuve annulee; the output ends %r" % p.out[-200:])
+    p.out = p.out[p.out.index(b"\nPreuve annulee\n") + 1:]
+    p.send("prove p -> p\n")
+    p.wait_for("La formule est vraie", 0, timeout=20)
+    status, _ = p.finish()
+    if status != 0:
+        raise RuntimeError("exit status %d" % status)
+    return now - ts
 
 
 def inside_lateness(prog, settings, line, runs):
@@ -191,52 +245,169 @@ def peak_memory(prog, settings, line):
         os.path.basename(prog) + " default search", t1 - t0, maxrss / 1024.0, text), flush=True)
 
 
+def twice_lateness(prog, settings, line, limit):
+    """The time limit of a second attempt just after a first one ran to its
+    own: the second starts by freeing what the first left."""
+    p = Program(prog)
+    p.send(settings)
+    mark = len(p.out)
+    p.send(line + "\n")
+    p.wait_for("Temps imparti ecoule\n>>> ", mark, timeout=limit + 60)
+    mark = len(p.out)
+    t0 = time.monotonic()
+    p.send(line + "\n")
+    t1 = p.wait_for("Temps imparti ecoule\n>>> ", mark, timeout=limit + 60)
+    status, _ = p.finish()
+    if status != 0:
+        raise RuntimeError("exit status %d" % status)
+    return t1 - t0 - limit
+
+
+def twice_interrupt_lateness(prog, settings, line, limit, rng=random):
+    """SIGINT in the first 0.3 s of a second attempt, while it frees what
+    the first one left."""
+    p = Program(prog)
+    p.send(settings)
+    mark = len(p.out)
+    p.send(line + "\n")
+    p.wait_for("Temps imparti ecoule\n>>> ", mark, timeout=limit + 60)
+    p.send(line + "\n")
+    time.sleep(0.3 * rng.random())
+    mark = len(p.out)
+    ts = time.monotonic()
+    p.p.send_signal(signal.SIGINT)
+    t1 = p.wait_for("Preuve annulee\n>>> ", mark)
+    status, _ = p.finish()
+    if status != 0:
+        raise RuntimeError("exit status %d" % status)
+    return t1 - ts
+
+
+def one_run(job):
+    """One run of a case, in a worker process: (case index, value)."""
+    index, seed, fn, fn_args = job
+    if fn in (interrupt_lateness, twice_interrupt_lateness):
+        return index, fn(*fn_args, rng=random.Random(seed))
+    return index, fn(*fn_args)
+
+
+def run_cases(cases, jobs):
+    """cases: (name, runs, function, arguments). Runs them all, `jobs` at a
+    time, and reports each case once its runs are done, in order."""
+    work = [(i, 1000 * i + r, fn, fn_args) for i, (_, runs, fn, fn_args) in enumerate(cases)
+            for r in range(runs)]
+    values = [[] for _ in cases]
+    if jobs <= 1:
+        results = map(one_run, work)
+    else:
+        pool = multiprocessing.Pool(jobs, maxtasksperchild=1)
+        results = pool.imap(one_run, work)
+    shown = 0
+    for i, v in results:
+        values[i].append(v)
+        while shown < len(cases) and len(values[shown]) == cases[shown][1]:
+            report(cases[shown][0], values[shown])
+            shown += 1
+    if jobs > 1:
+        pool.close()
+        pool.join()
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("build")
     ap.add_argument("--runs", type=int, default=20)
+    ap.add_argument("--large", action="store_true",
+                    help="also the largest states: 30-second searches at several settings")
+    ap.add_argument("--large-runs", type=int, default=3)
+    ap.add_argument("--jobs", type=int, default=1, help="cases run at once")
+    ap.add_argument("--only", help="only the cases whose name holds this text")
     ap.add_argument("--memory", action="store_true", help="also the 30-second peak memory runs")
     ap.add_argument("--strace", action="store_true",
                     help="also the time limit seen from inside the program (needs strace)")
     args = ap.parse_args()
     fol = os.path.join(args.build, "folprover", "fol_prover")
     prop = os.path.join(args.build, "propprover", "prop_prover")
-    rng = random.Random(7)
     php = pigeons_into_holes(5)
+    n = args.runs
 
-    report("fol_prover timemax 1, endless search",
-           [time_limit_lateness(fol, "set timemax 1\n" + LARGE_LIMITS, ENDLESS_FOL, 1.0)
-            for _ in range(args.runs)])
-    report("fol_prover timemax 1, pigeons 5 into 5",
-           [time_limit_lateness(fol, "set timemax 1\n", php, 1.0) for _ in range(args.runs)])
     # A 5 MB formula (a thousand disjuncts of five hundred conjuncts, well
     # within the nesting bound): the time to read it (and free it) comes
     # before the alarm is armed, so it is measured alone, as the answer to
     # the same line with a syntax error after the formula.
     big = "prove " + " | ".join("(" + " & ".join("a%d_%d" % (i, j) for j in range(500)) + ")"
                                 for i in range(1000))
-    report("fol_prover reading the 5 MB line alone", [reading_time(fol, big + " ]") for _ in range(3)])
-    report("fol_prover timemax 2, 5 MB formula",
-           [time_limit_lateness(fol, "set timemax 2\n", big, 2.0) for _ in range(3)])
     # A prefix of 20 000 quantifiers: each step substitutes into a chain as
     # long, so the stop requests are met inside substitution and unification.
     xs = ",".join("x%d" % i for i in range(20000))
     prefix = "prove forall %s. p(%s)" % (xs, xs)
-    report("fol_prover reading the prefix line alone",
-           [reading_time(fol, prefix + " ]") for _ in range(3)])
-    report("fol_prover timemax 1, 20 000-variable prefix",
-           [time_limit_lateness(fol, "set timemax 1\n", prefix, 1.0) for _ in range(args.runs)])
-    report("fol_prover interrupt, 20 000-variable prefix",
-           [interrupt_lateness(fol, "set timemax 0\n", prefix, rng) for _ in range(args.runs)])
-    report("fol_prover interrupt, endless search",
-           [interrupt_lateness(fol, "set timemax 0\n" + LARGE_LIMITS, ENDLESS_FOL, rng)
-            for _ in range(args.runs)])
-    report("fol_prover interrupt, pigeons 5 into 5",
-           [interrupt_lateness(fol, "set timemax 0\n", php, rng) for _ in range(args.runs)])
-    report("prop_prover interrupt, pigeons 5 into 5",
-           [interrupt_lateness(prop, "", php, rng) for _ in range(args.runs)])
-    report("prop_prover interrupt, same, large limits",
-           [interrupt_lateness(prop, LARGE_LIMITS, php, rng) for _ in range(args.runs)])
+    cases = [
+        ("fol_prover timemax 1, endless search", n, time_limit_lateness,
+         (fol, "set timemax 1\n" + LARGE_LIMITS, ENDLESS_FOL, 1.0)),
+        ("fol_prover timemax 1, pigeons 5 into 5", n, time_limit_lateness,
+         (fol, "set timemax 1\n", php, 1.0)),
+        ("fol_prover reading the 5 MB line alone", 3, reading_time, (fol, big + " ]")),
+        ("fol_prover timemax 2, 5 MB formula", 3, time_limit_lateness,
+         (fol, "set timemax 2\n", big, 2.0)),
+        ("fol_prover reading the prefix line alone", 3, reading_time, (fol, prefix + " ]")),
+        ("fol_prover timemax 1, 20 000-variable prefix", n, time_limit_lateness,
+         (fol, "set timemax 1\n", prefix, 1.0)),
+        ("fol_prover interrupt, 20 000-variable prefix", n, interrupt_lateness,
+         (fol, "set timemax 0\n", prefix)),
+        ("fol_prover interrupt, endless search", n, interrupt_lateness,
+         (fol, "set timemax 0\n" + LARGE_LIMITS, ENDLESS_FOL)),
+        ("fol_prover interrupt, pigeons 5 into 5", n, interrupt_lateness,
+         (fol, "set timemax 0\n", php)),
+        ("prop_prover interrupt, pigeons 5 into 5", n, interrupt_lateness, (prop, "", php)),
+        ("prop_prover interrupt, same, large limits", n, interrupt_lateness,
+         (prop, LARGE_LIMITS, php)),
+        ("prop_prover interrupt, proof printing at 50 MB", n, printing_interrupt_lateness,
+         (prop, long_proof(False))),
+        ("fol_prover interrupt, proof printing at 50 MB", n, printing_interrupt_lateness,
+         (fol, long_proof(True))),
+    ]
+    if args.large:
+        php76 = pigeons_into_holes(7, 6)
+        m = args.large_runs
+        large = LARGE_LIMITS
+        cases += [
+            ("fol_prover pigeons 7 into 6, defaults", m, time_limit_lateness, (fol, "", php76, 30.0)),
+            ("prop_prover pigeons 7 into 6, defaults", m, time_limit_lateness,
+             (prop, "", php76, 30.0)),
+            ("fol_prover pigeons 7 into 6, timemax 10", m, time_limit_lateness,
+             (fol, "set timemax 10\n", php76, 10.0)),
+            ("fol_prover pigeons 7 into 6, maxcndts 1000", m, time_limit_lateness,
+             (fol, "set maxcndts 1000\n", php76, 30.0)),
+            ("prop_prover pigeons 7 into 6, maxcndts 1000", m, time_limit_lateness,
+             (prop, "set maxcndts 1000\n", php76, 30.0)),
+            ("fol_prover pigeons 7 into 6, check_subcase false", m, time_limit_lateness,
+             (fol, "set check_subcase false\n", php76, 30.0)),
+            ("prop_prover pigeons 7 into 6, check_subcase false", m, time_limit_lateness,
+             (prop, "set check_subcase false\n", php76, 30.0)),
+            ("fol_prover pigeons 7 into 6, splitting false, large", m, time_limit_lateness,
+             (fol, "set splitting false\n" + large, php76, 30.0)),
+            ("prop_prover pigeons 7 into 6, large limits", m, time_limit_lateness,
+             (prop, large, php76, 30.0)),
+            ("fol_prover endless search, large limits", m, time_limit_lateness,
+             (fol, large, ENDLESS_FOL, 30.0)),
+            ("fol_prover pigeons 7 into 6, second attempt", m, twice_lateness,
+             (fol, "set timemax 15\n", php76, 15.0)),
+            ("fol_prover interrupt, pigeons 7 into 6", m, interrupt_lateness,
+             (fol, "", php76, 29.0)),
+            ("prop_prover interrupt, pigeons 7 into 6", m, interrupt_lateness,
+             (prop, "", php76, 29.0)),
+            ("fol_prover interrupt, pigeons 7 into 6, maxcndts 1000", m, interrupt_lateness,
+             (fol, "set maxcndts 1000\n", php76, 29.0)),
+            ("prop_prover interrupt, pigeons 7 into 6, large", m, interrupt_lateness,
+             (prop, large, php76, 29.0)),
+            ("fol_prover interrupt, endless search, large", m, interrupt_lateness,
+             (fol, "set timemax 0\n" + large, ENDLESS_FOL, 29.0)),
+            ("fol_prover interrupt, second attempt's start", m, twice_interrupt_lateness,
+             (fol, "set timemax 15\n", php76, 15.0)),
+        ]
+    if args.only:
+        cases = [c for c in cases if args.only in c[0]]
+    run_cases(cases, args.jobs)
     if args.strace:
         report("fol_prover timemax 1, pigeons, signal to message",
                inside_lateness(fol, "set timemax 1\n", php, args.runs))

@@ -94,32 +94,52 @@ void ProverImpl<L>::end_attempt() {
   ask_ = nullptr;
 }
 
+// Empties c one entry at a time between the attempt's stop checks: after a
+// long search the lists and tables hold millions of clauses, and freeing
+// them in one go would keep the time limit and the interrupt key waiting.
+// A stop request ends the attempt with the rest still there, whole, for the
+// next reset. The order entries go in shows nowhere.
+template <class C, class Tick>
+void empty_polled(C& c, Tick tick) {
+  while (!c.empty()) {
+    tick();
+    if constexpr (requires { c.pop_back(); })
+      c.pop_back();
+    else
+      c.erase(c.begin());
+  }
+}
+
 // The lists start from the axioms' clauses; the clause table from the
-// axioms' entries and the root, when a proof may be shown.
+// axioms' entries and the root, when a proof may be shown. What the last
+// attempt left is freed first.
 template <Logic L>
 void ProverImpl<L>::reset_lists() {
-  core_.djvues = core_.axiom_djvues;
-  core_.seen_index.rebuild(core_.djvues);
-  core_.seen_seq.clear();
-  core_.cndats.clear();
-  core_.empty_split_clauses.clear();
-  core_.decables.clear();
-  core_.taillecndats = 0;
-  core_.lit_index.clear();
-  table_limit_ = kTableSlack;
-  attempt_first_clause_ = core_.clause_counter;
+  auto tick = [this] { this->tick(); };
+  empty_polled(core_.djvues, tick);
+  empty_polled(core_.cndats, tick);
+  empty_polled(core_.empty_split_clauses, tick);
+  empty_polled(core_.decables, tick);
+  empty_polled(core_.lit_index, tick);
+  core_.seen_seq.clear();  // one flat array: freed at once
   // A count is good for one attempt: the logic's stored values, which a
   // renaming walks through, may change between attempts.
   fresh_names_.clear();
-  if (core_.current.trace_proof || core_.current.splitting) {
+  const bool table = core_.current.trace_proof || core_.current.splitting;
+  if (table) empty_polled(core_.clause_table, tick);
+  if (core_.current.splitting) empty_polled(core_.split_names, tick);
+
+  core_.djvues = core_.axiom_djvues;
+  core_.seen_index.rebuild(core_.djvues);
+  core_.taillecndats = 0;
+  table_limit_ = kTableSlack;
+  attempt_first_clause_ = core_.clause_counter;
+  if (table) {
     core_.clause_table = core_.axiom_table;
     core_.clause_table[0] = root_;
     core_.empty_clause_number = 0;
   }
-  if (core_.current.splitting) {
-    core_.splitting_st.init_lit_state();
-    core_.split_names.clear();
-  }
+  if (core_.current.splitting) core_.splitting_st.init_lit_state();
 }
 
 // The search itself: the exceptions that end an attempt become its outcome.

@@ -7,8 +7,10 @@
 //   if (m.majcndats(c, core.cndats, core.djvues) == Majlistes<L>::Admission::Inserted) ...
 //
 // The lists are updated in place. Subsumption and unification failures are
-// plain values; the only exception is engine::Proved, from `majcndats`, when
-// the empty clause ends the attempt.
+// plain values; the exceptions are engine::Proved, from `majcndats`, when
+// the empty clause ends the attempt, and the time limit or the interrupt key
+// met in a walk over a list (support::stop_tick), which end the attempt too
+// and leave every list whole.
 #pragma once
 
 #include <algorithm>
@@ -21,6 +23,7 @@
 #include "engine/clauselists.h"
 #include "engine/logic.h"
 #include "engine/ptypes.h"
+#include "support/signals.h"
 
 namespace engine {
 
@@ -86,6 +89,7 @@ class Majlistes {
                  LitIndex& lit_index) const {
     std::set<int> gone;
     for (auto& d : djvues) {
+      support::stop_tick();
       if (d.gone || !subsume(c, *d.first)) continue;
       d.gone = true;
       lit_index.erase(d.first->num);
@@ -106,7 +110,7 @@ class Majlistes {
 
   // Drops from l the clauses c subsumes. Changes no cell.
   void majesclauses(const Cl& c, std::vector<Ref>& l) const {
-    std::erase_if(l, [&](const Ref& d) { return subsume(c, *d); });
+    erase_if_polled(l, [&](const Ref& d) { return subsume(c, *d); });
   }
 
   // Inserts the entry (c, lit, sign, num) before the first entry whose clause
@@ -152,52 +156,60 @@ class Majlistes {
   void ajoute(const Ref& c, std::vector<Ref>& l, int capacity) {
     std::size_t w = 0, i = 0;  // l[0, w) is the new list; l[i, end) is still to be read
     bool inserted = false;
-    while (true) {
-      if (capacity == 0) {  // a negative capacity (maxcndts below 0) never cuts
-        core_.taillecndats = core_.current.maxcndts;
-        l.erase(l.begin() + static_cast<std::ptrdiff_t>(w), l.end());
-        return;
-      }
-      if (i == l.size()) {
-        l.erase(l.begin() + static_cast<std::ptrdiff_t>(w), l.end());
-        if (!inserted) {
+    try {
+      while (true) {
+        support::stop_tick();
+        if (capacity == 0) {  // a negative capacity (maxcndts below 0) never cuts
+          core_.taillecndats = core_.current.maxcndts;
+          l.erase(l.begin() + static_cast<std::ptrdiff_t>(w), l.end());
+          return;
+        }
+        if (i == l.size()) {
+          l.erase(l.begin() + static_cast<std::ptrdiff_t>(w), l.end());
+          if (!inserted) {
+            ++core_.taillecndats;
+            core_.weights.pdsmax_vu = c->poids;
+            l.push_back(c);
+          }
+          return;
+        }
+        Ref& h = l[i];
+        if (h->poids <= c->poids || inserted) {
+          if (subsume(*c, *h)) {
+            --core_.taillecndats;
+          } else {
+            core_.weights.pdsmax_vu = h->poids;
+            if (w != i) l[w] = std::move(h);
+            ++w;
+            --capacity;
+          }
+          ++i;
+        } else {
+          inserted = true;
           ++core_.taillecndats;
           core_.weights.pdsmax_vu = c->poids;
-          l.push_back(c);
-        }
-        return;
-      }
-      Ref& h = l[i];
-      if (h->poids <= c->poids || inserted) {
-        if (subsume(*c, *h)) {
-          --core_.taillecndats;
-        } else {
-          core_.weights.pdsmax_vu = h->poids;
-          if (w != i) l[w] = std::move(h);
+          if (w < i) {
+            l[w] = c;
+          } else {
+            l.insert(l.begin() + static_cast<std::ptrdiff_t>(i), c);
+            ++i;
+          }
           ++w;
           --capacity;
         }
-        ++i;
-      } else {
-        inserted = true;
-        ++core_.taillecndats;
-        core_.weights.pdsmax_vu = c->poids;
-        if (w < i) {
-          l[w] = c;
-        } else {
-          l.insert(l.begin() + static_cast<std::ptrdiff_t>(i), c);
-          ++i;
-        }
-        ++w;
-        --capacity;
       }
+    } catch (...) {
+      // A stop request: the list stays whole, less the gap l[w, i).
+      l.erase(l.begin() + static_cast<std::ptrdiff_t>(w),
+              l.begin() + static_cast<std::ptrdiff_t>(i));
+      throw;
     }
   }
 
   // Drops the candidates c subsumes. Side effects: `taillecndats`,
   // `pdsmax_vu` (the weight of the last candidate kept).
   void chcndts(const Cl& c, std::vector<Ref>& cndats) {
-    std::erase_if(cndats, [&](const Ref& d) {
+    erase_if_polled(cndats, [&](const Ref& d) {
       if (subsume(c, *d)) {
         --core_.taillecndats;
         return true;
@@ -205,6 +217,27 @@ class Majlistes {
       core_.weights.pdsmax_vu = d->poids;
       return false;
     });
+  }
+
+  // std::erase_if with a stop check per element, and whole after a stop
+  // request: the entries kept so far, then those not tested yet, never a
+  // moved-from hole (a later axiom walks the lists the attempt left).
+  template <class T, class Pred>
+  static void erase_if_polled(std::vector<T>& v, Pred pred) {
+    std::size_t w = 0, i = 0;
+    try {
+      for (; i < v.size(); ++i) {
+        support::stop_tick();
+        if (pred(v[i])) continue;
+        if (w != i) v[w] = std::move(v[i]);
+        ++w;
+      }
+    } catch (...) {
+      v.erase(v.begin() + static_cast<std::ptrdiff_t>(w),
+              v.begin() + static_cast<std::ptrdiff_t>(i));
+      throw;
+    }
+    v.erase(v.begin() + static_cast<std::ptrdiff_t>(w), v.end());
   }
 
   static void drop_gone(std::vector<Decomposed>& djvues) {
@@ -219,10 +252,14 @@ class Majlistes {
     if (refused_by_weight(c.poids)) return false;
     const FrozenClause<L>& frozen = frozen_of(c);
     const Cl& cf = frozen ? *frozen : c;
-    for (const auto& d : djvues)
+    for (const auto& d : djvues) {
+      support::stop_tick();
       if (!d.gone && subsume_frozen(*d.first, cf)) return false;
-    for (const auto& d : cndats)
+    }
+    for (const auto& d : cndats) {
+      support::stop_tick();
       if (subsume_frozen(*d, cf)) return false;
+    }
     return true;
   }
 

@@ -68,8 +68,10 @@ bool ProverImpl<L>::premajcndats(const ClauseRef<L>& cref, const ClauseRef<L>* p
   if (a == Admission::Inserted) file();
   if (a != Admission::EmptySplit) return a == Admission::Inserted;
   file();
-  for (auto it = core_.empty_split_clauses.rbegin(); it != core_.empty_split_clauses.rend(); ++it)
+  for (auto it = core_.empty_split_clauses.rbegin(); it != core_.empty_split_clauses.rend(); ++it) {
+    tick();
     if (majlistes_.subsume(**it, c)) return false;
+  }
   std::vector<SplitLit> lits;
   lits.reserve(c.split_neg.size() + c.split_pos.size());
   for (int n : c.split_neg) lits.push_back(Splitting::mklit(n, true));
@@ -131,21 +133,30 @@ void ProverImpl<L>::prune_clause_table() {
   };
   mark(0);
   for (const Decomposed& d : core_.djvues) {
+    tick();
     mark(d.first->num);
     for (const auto& slot : d.second->slots())
       for (const auto& v : slot.second) mark(v.rest->num);
   }
   for (const auto& [num, cell] : core_.lit_index) {
+    tick();
     mark(num);
     for (const auto& slot : cell->slots())
       for (const auto& v : slot.second) mark(v.rest->num);
   }
   for (const Decomposable& e : core_.decables) {
+    tick();
     mark(e.num);
     mark(e.rest->num);
   }
-  for (const ClauseRef<L>& c : core_.cndats) mark(c->num);
-  for (const ClauseRef<L>& c : core_.empty_split_clauses) mark(c->num);
+  for (const ClauseRef<L>& c : core_.cndats) {
+    tick();
+    mark(c->num);
+  }
+  for (const ClauseRef<L>& c : core_.empty_split_clauses) {
+    tick();
+    mark(c->num);
+  }
   // Ancestors, as the proof printer finds them: through the table's own entries.
   while (!todo.empty()) {
     const int n = todo.back();

@@ -70,13 +70,13 @@ class Splitting {
   struct Walk;    // what split_add needs for one clause; kept for its storage
   struct Narrow;  // the literals left as a bit mask: clauses of at most 64
   struct Wide;    // as counts per name: longer clauses
-  Added record(const std::vector<SplitLit>& l, unsigned* ticks);
+  Added record(const std::vector<SplitLit>& l, bool polled);
   // The shared node (name, left, right) of this object's table.
   SplitTreePtr make_node(int name, SplitTreePtr left, SplitTreePtr right);
   template <class Left>
   SplitTreePtr add_simplified(Left& left, std::uint64_t state, const SplitTreePtr& t);
-  // Frees what only the dropped trees hold (all of it, or until a stop
-  // request when polled); true when nothing is left.
+  // Frees what only the dropped trees hold and settles the node table (all
+  // of it, or until a stop request when polled); true when nothing is left.
   bool release(bool polled);
 
   // Lets the table go once its last node is gone too: a tree kept after

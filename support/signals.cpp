@@ -7,6 +7,10 @@
 #include <climits>
 #include <csignal>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace support {
 
 namespace {
@@ -14,6 +18,18 @@ namespace {
 volatile std::sig_atomic_t g_alarm = 0;
 volatile std::sig_atomic_t g_interrupt = 0;
 bool g_interrupt_installed = false;
+
+// glibc keeps freed small blocks aside (its fastbins) and merges them all
+// in its next large allocation: after a search frees a million clauses,
+// that one allocation takes tens of milliseconds wherever it comes, and a
+// stop request waits for it. Without fastbins a free merges its block at
+// once; small blocks still go through the per-thread cache.
+[[maybe_unused]] const bool g_prompt_frees = [] {
+#if defined(__GLIBC__)
+  mallopt(M_MXFAST, 0);
+#endif
+  return true;
+}();
 
 extern "C" void on_alarm(int) { g_alarm = 1; }
 extern "C" void on_interrupt(int) { g_interrupt = 1; }

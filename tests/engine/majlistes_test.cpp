@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include "propprover/prop.h"
+#include "support/signals.h"
 #include "tests/engine/tcore.h"
 
 namespace {
@@ -269,6 +272,36 @@ TEST(Upkeep, PropositionalSubsumption) {
   EXPECT_TRUE(m.subsume(mk({}, {prop::or_(P, Q)}), mk({Q}, {prop::or_(P, Q)}, {7})));
   EXPECT_FALSE(m.subsume(mk({P}, {}, {7}), mk({P}, {})));
   EXPECT_TRUE(m.tauto(mk({prop::and_(P, Q)}, {prop::and_(P, Q)})));
+}
+
+}  // namespace
+
+namespace {
+
+// A stop request (time limit, interrupt key) in the middle of an upkeep walk
+// ends the attempt; the lists it leaves hold no emptied entry, since a later
+// axiom walks them.
+TEST(Upkeep, AStopLeavesTheListsWhole) {
+  Upkeep f;
+  auto list = [&] {
+    std::vector<engine::ClauseRef<TL>> l;
+    for (int i = 0; i < 3000; ++i)
+      l.push_back(f.ref(f.clause({i % 2 ? "P(a)" : "Q"}, {}, 2.0 + i)));
+    return l;
+  };
+  support::catch_interrupt();
+  support::enable_stop_points(true);
+  std::vector<engine::ClauseRef<TL>> a = list(), b = list();
+  raise(SIGINT);
+  EXPECT_THROW(f.m.chcndts(f.clause({"P(x)"}), a), support::Interrupted);
+  raise(SIGINT);
+  EXPECT_THROW(f.m.majcndats(f.ref(f.clause({"P(x)"}, {}, 1.0)), b, {}), support::Interrupted);
+  support::enable_stop_points(false);
+  support::clear_interrupt();
+  for (const auto& l : {a, b}) {
+    EXPECT_GT(l.size(), 1500u);
+    for (const auto& c : l) ASSERT_TRUE(c);
+  }
 }
 
 }  // namespace

@@ -161,5 +161,46 @@ TEST(TimeLimit, TimemaxOneEndsASearchThatCannotFinish) {
   EXPECT_NE(c.out().find("La formule est vraie\n", next), std::string::npos);
 }
 
+// The interrupt key while a proof of more than a GB prints: the printing
+// stops at the end of a line, "Preuve annulee" follows on a line of its own,
+// the verdict already printed stands, and the loop goes on.
+class InterruptWhilePrinting : public Interrupt {};
+
+TEST_P(InterruptWhilePrinting, StopsTheProofAtALineEnd) {
+  const Program& p = GetParam();
+  const bool fol = std::string(p.name) == "fol_prover";
+  std::string conj;
+  for (int i = 0; i < 12500; ++i)
+    conj += (i ? " & p" : "p") + std::to_string(i) + (fol ? "(a())" : "");
+  Child c(p.path);
+  c.write("prove " + conj + " -> p9722" + (fol ? "(a())" : "") + "\n");
+  ASSERT_TRUE(c.wait_output("La formule est vraie\nVoici la preuve :\n", 0, 60.0)) << c.err();
+  // Some MB of the proof, then the key.
+  const std::size_t start = c.out().find("Voici la preuve :\n");
+  auto deadline = std::chrono::steady_clock::now() + 60s;
+  while (c.out_size() < start + (4u << 20) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(1ms);
+  const std::size_t at_signal = c.out_size();
+  ASSERT_GE(at_signal, start + (4u << 20)) << "the proof stopped early";
+  c.signal(SIGINT);
+  ASSERT_TRUE(c.wait_output("\nPreuve annulee\n>>> ", at_signal - 1, 20.0)) << c.err();
+  const std::size_t end = c.out_size();
+  // Cut short: the whole proof is more than a GB.
+  EXPECT_LT(end - at_signal, std::size_t{64} << 20);
+  EXPECT_EQ(c.out().substr(end - 20), "\nPreuve annulee\n>>> ");
+
+  c.write("prove p -> p\n");
+  ASSERT_TRUE(c.wait_output("La formule est vraie\n", end, 30.0)) << c.out().substr(end);
+  c.write("exit\n");
+  c.close_input();
+  Ending e = c.wait_exit(30.0);
+  EXPECT_TRUE(e.finished);
+  EXPECT_FALSE(e.signaled);
+  EXPECT_EQ(e.code, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, InterruptWhilePrinting, ::testing::ValuesIn(programs()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace robustness
