@@ -9,9 +9,8 @@ namespace assistant::lexermain {
 namespace {
 
 constexpr support::cmdlang::Keyword kOwnWords[] = {
-    {"goal", Tok::GOAL},     {"pset", Tok::SET},     {"timemax", Tok::TIMEMAX},
-    {"help", Tok::HELP},     {"undo", Tok::UNDO},    {"abort", Tok::ABORT},
-    {"select", Tok::SELECT},
+    {"goal", Tok::GOAL}, {"pset", Tok::SET},    {"timemax", Tok::TIMEMAX}, {"help", Tok::HELP},
+    {"undo", Tok::UNDO}, {"abort", Tok::ABORT}, {"select", Tok::SELECT},
 };
 constexpr auto kKeywords = support::cmdlang::with_own_words(kOwnWords);
 

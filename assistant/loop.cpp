@@ -9,10 +9,10 @@
 #include "assistant/main.h"
 #include "support/cmdloop.h"
 #include "support/cmdsettings.h"
-#include "support/verdict.h"
 #include "support/lineinput.h"
 #include "support/printer.h"
 #include "support/signals.h"
+#include "support/verdict.h"
 
 namespace assistant {
 namespace {
@@ -42,13 +42,12 @@ fol::KFormula rigid(const fol::Session& ses, const fol::KFormula& f) {
 // "pset" is this program's setting command; "ncmd" stands for a phrase of
 // the proof language, not a word to type.
 void print_help() {
-  support::cmdloop::print_help(
-      {"pset <constante> <valeur>\n",
-       {"Assistant :\n", "goal <formule>\n\n", "une fois dans l'assistant :\n", "undo\n",
-        "abort\n", "ncmd\n"},
-       {"  verbose", "  maxcndts", "  pdsmax_global (float)", "  timemax"},
-       {"  splitting", "  check_subcase", "  trace_proof"},
-       " = "});
+  support::cmdloop::print_help({"pset <constante> <valeur>\n",
+                                {"Assistant :\n", "goal <formule>\n\n",
+                                 "une fois dans l'assistant :\n", "undo\n", "abort\n", "ncmd\n"},
+                                {"  verbose", "  maxcndts", "  pdsmax_global (float)", "  timemax"},
+                                {"  splitting", "  check_subcase", "  trace_proof"},
+                                " = "});
 }
 
 // Unlike the batch provers, fol_assistant takes leave at the end of its
@@ -194,8 +193,8 @@ struct Main::Run {
   }
   std::optional<int> operator()(const Nothing&) { return keep_goals(); }
   template <class Setting>
-    requires std::is_same_v<Setting, Set_int> || std::is_same_v<Setting, Set_bool>
-  std::optional<int> operator()(const Setting& c) {
+  requires std::is_same_v<Setting, Set_int> || std::is_same_v<Setting, Set_bool> std::optional<int>
+  operator()(const Setting& c) {
     support::cmdlang::set(m, c.setting, c.value);
     return keep_goals();
   }

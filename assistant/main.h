@@ -35,7 +35,7 @@ class Main {
   // default (the current weight limit for pdsmax_global). Once set by
   // "pset", a value stays for the rest of the run.
   std::optional<engine::ResolutionMethod> resolution_method;  // never set by a command
-  std::optional<bool> lazy_decomposition;        // never set by a command
+  std::optional<bool> lazy_decomposition;                     // never set by a command
   std::optional<int> verbose;
   std::optional<int> step_prompt;  // never set by a command
   std::optional<int> maxcndts;

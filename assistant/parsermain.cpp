@@ -52,8 +52,6 @@ struct Grammar {
 
 }  // namespace
 
-Command main(lexermain::Lexer& lexer) {
-  return support::cmdlang::Parser<Grammar>::main(lexer);
-}
+Command main(lexermain::Lexer& lexer) { return support::cmdlang::Parser<Grammar>::main(lexer); }
 
 }  // namespace assistant::parsermain

@@ -110,8 +110,9 @@ void ProverImpl<L>::decompose_litteral(const Lit& l, bool sign, ClauseRef<L> res
   const Cl& rest = *rest_ref;
   if (rest.poids > core_.weights.pdsmax_global) return;
   // In 64 bits: maxcndts comes from the user and may be the smallest int.
-  if (rest.poids > core_.weights.pdsmax_vu && static_cast<long long>(core_.taillecndats) >=
-                                                 static_cast<long long>(core_.current.maxcndts) - 1)
+  if (rest.poids > core_.weights.pdsmax_vu &&
+      static_cast<long long>(core_.taillecndats) >=
+          static_cast<long long>(core_.current.maxcndts) - 1)
     return;
   table.add(HeadKey{core_.logic.head_symbol(l.formule), sign}, table_entry(rest_ref, l));
   std::vector<Dec> ds = rules_for(rest, l, sign);
@@ -248,7 +249,8 @@ typename ProverImpl<L>::Decomposed ProverImpl<L>::lazy_decompose_clause(const Cl
     const std::vector<Lit>& lits = c.*side;
     for (std::size_t i = 0; i < lits.size(); ++i) {
       ClauseRef<L> rest = rest_of(c, side, i);
-      table->add(HeadKey{core_.logic.head_symbol(lits[i].formule), sign}, table_entry(rest, lits[i]));
+      table->add(HeadKey{core_.logic.head_symbol(lits[i].formule), sign},
+                 table_entry(rest, lits[i]));
       Majlistes<L>::add_decables(core_.decables, c.num, std::move(rest), sign, lits[i]);
     }
   };

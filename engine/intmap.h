@@ -45,9 +45,8 @@ class IntMap {
     bool used = false;
   };
   static std::size_t home(int k) {
-    return static_cast<std::size_t>((static_cast<std::uint64_t>(static_cast<std::uint32_t>(k)) *
-                                     0x9E3779B97F4A7C15ULL) >>
-                                    32);
+    return static_cast<std::size_t>(
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(k)) * 0x9E3779B97F4A7C15ULL) >> 32);
   }
   void grow() {
     std::vector<Slot> old(slots_.empty() ? 64 : 2 * slots_.size());

@@ -101,9 +101,8 @@ class Majlistes {
 
   // An empty clause that closes a split case prunes the already-seen list,
   // then the candidates.
-  void add_empty_with_split(const Cl& c, std::vector<Ref>& cndats,
-                            std::vector<Decomposed>& djvues, std::vector<Decomposable>& decables,
-                            LitIndex& lit_index) {
+  void add_empty_with_split(const Cl& c, std::vector<Ref>& cndats, std::vector<Decomposed>& djvues,
+                            std::vector<Decomposable>& decables, LitIndex& lit_index) {
     majdjvues(c, djvues, decables, lit_index);
     chcndts(c, cndats);
   }
@@ -247,7 +246,8 @@ class Majlistes {
  private:
   // The admission test of a clause that is not empty: false when it is a
   // tautology, too heavy, or subsumed by a seen clause or a candidate.
-  bool admitted(const Cl& c, const std::vector<Ref>& cndats, const std::vector<Decomposed>& djvues) {
+  bool admitted(const Cl& c, const std::vector<Ref>& cndats,
+                const std::vector<Decomposed>& djvues) {
     if (tauto(c)) return false;
     if (refused_by_weight(c.poids)) return false;
     const FrozenClause<L>& frozen = frozen_of(c);

@@ -5,8 +5,9 @@
 // (model elimination chains) from the final clause, breadth first.
 //
 //   Oldeduction<L> od(core);
-//   std::vector<ClauseRef<L>> l(core.empty_split_clauses.rbegin(), core.empty_split_clauses.rend());
-//   ProofTreePtr<L> t = od.proof_search(l, final_clause);  // newest first; or Noprinting
+//   std::vector<ClauseRef<L>> l(core.empty_split_clauses.rbegin(),
+//   core.empty_split_clauses.rend()); ProofTreePtr<L> t = od.proof_search(l, final_clause);  //
+//   newest first; or Noprinting
 //
 // The breadth-first walk has no end of its own: a chain taken out of the
 // pending list can be made again, and some inputs grow without bound. So the
@@ -47,8 +48,7 @@ class Oldeduction {
   static constexpr std::uint64_t kMemoryBound = 160u << 20;
 
   explicit Oldeduction(Core<L>& core) : core_(core) {
-    default_clause_.contraintes =
-        make_constraints<L>(core.logic.empty_constraints());
+    default_clause_.contraintes = make_constraints<L>(core.logic.empty_constraints());
     default_clause_.poids = core.weights.initpoids(0);
     default_clause_.origine = make_origine<L>(Parentless<L>{});
     default_clause_.num = -1;
@@ -248,7 +248,8 @@ class Oldeduction {
   Cl to_clause(const std::vector<Code>& e) const {
     Cl c = default_clause_;
     for (Code x : e)
-      if (!is_framed(x)) (sign_of(lit_of(x)) ? c.split_neg : c.split_pos).push_back(name_of(lit_of(x)));
+      if (!is_framed(x))
+        (sign_of(lit_of(x)) ? c.split_neg : c.split_pos).push_back(name_of(lit_of(x)));
     return c;
   }
 
@@ -329,7 +330,7 @@ class Oldeduction {
   // Makes the children of chain e (step `parent`) into `out`; returns the
   // step that closes the refutation when one does.
   std::optional<std::uint32_t> search_tree(const Sides& sides, const std::vector<Code>& e,
-                                      std::uint32_t parent, Level& out) {
+                                           std::uint32_t parent, Level& out) {
     if (e.empty() || is_framed(e[0])) support::internal_error("oldeduction");
     const Code lit = lit_of(e[0]);
     const Code framed_complement = entry_code(complement(lit), true);

@@ -89,7 +89,8 @@ void eliminate(Oldeduction<L>& od, const OClause& k) {
 // otherwise records it as pending.
 template <Logic L>
 bool is_redundant_or_change(Oldeduction<L>& od, const OClause& k) {
-  return TestAccess::redundant_or_record(od, TestAccess::plain_part<L>(detail::entries(od, k.lits)));
+  return TestAccess::redundant_or_record(od,
+                                         TestAccess::plain_part<L>(detail::entries(od, k.lits)));
 }
 
 // Checks `to_clause` on codes: the default clause with the plain entries as

@@ -44,7 +44,7 @@ struct Attempt {
 // What adding an axiom gave.
 enum class AxiomAnswer {
   Added,
-  NotAxiom,    // its sign cannot be told, it is a negated truth, or it decomposes to the empty clause
+  NotAxiom,  // its sign cannot be told, it is a negated truth, or it decomposes to the empty clause
   AlwaysTrue,  // the true formula ("Vrai ne peut etre ajoutee")
 };
 

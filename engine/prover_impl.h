@@ -114,8 +114,7 @@ class ProverImpl {
   bool refused_by_method(const SplitFacts& f1, const SplitFacts& f2) const;
   bool split_tautology(const SplitFacts& f1, const SplitFacts& f2, const Cl& c1,
                        const Cl& c2) const;
-  bool split_subcase(const SplitFacts& f1, const SplitFacts& f2, const Cl& c1,
-                     const Cl& c2) const;
+  bool split_subcase(const SplitFacts& f1, const SplitFacts& f2, const Cl& c1, const Cl& c2) const;
   int fresh_names_of(const Cl& c1, const Lit& l1);
   Apart rename_apart(const Cl& c1, const Lit& l1, const Cl& c2, const Lit& l2);
   bool drop_refused(const Cl& c1, const Cl& c2, const UnifOf<L>& u, const Lit& l,
@@ -125,8 +124,8 @@ class ProverImpl {
   static Cl with_lits(const Cl& c, const Lits<L>& l);
   Cl joined(const Cl& c1, const Lits<L>& i1, const Cl& c2, const Lits<L>& i2, const Lit& lit,
             const std::vector<Lit>& a, const std::vector<Lit>& b, const std::vector<Lit>& c);
-  double resolvent_weight(const Cl& c1, std::size_t len1, const Cl& c2, std::size_t len2,
-                          int depth, const Lit& l, bool floor = false) const;
+  double resolvent_weight(const Cl& c1, std::size_t len1, const Cl& c2, std::size_t len2, int depth,
+                          const Lit& l, bool floor = false) const;
   void weigh_resolvent(Cl& res, const Cl& c1, const Lits<L>& i1, const Cl& c2, const Lits<L>& i2,
                        const UnifOf<L>& u, const Lit& l);
   void offer_factors(const ClauseRef<L>& res, const Cl& c1, const Cl& c2, const Lit& l,
@@ -175,12 +174,12 @@ class ProverImpl {
   static std::size_t length(const Cl& c) { return c.pos.size() + c.neg.size() + c.autres.size(); }
 
   // ---- State ----
-  CoreT core_;                   // the lists, tables, counters and settings
-  Majlistes<L> majlistes_;       // their upkeep
-  Affichage<L> affichage_;       // clauses and proofs printed
-  Oldeduction<L> oldeduction_;   // proofs over split literals rebuilt
-  Trace<L> trace_;               // what the search prints as it goes
-  ClauseRef<L> root_;            // number 0, no literals: the parent of nothing
+  CoreT core_;                         // the lists, tables, counters and settings
+  Majlistes<L> majlistes_;             // their upkeep
+  Affichage<L> affichage_;             // clauses and proofs printed
+  Oldeduction<L> oldeduction_;         // proofs over split literals rebuilt
+  Trace<L> trace_;                     // what the search prints as it goes
+  ClauseRef<L> root_;                  // number 0, no literals: the parent of nothing
   const StepQuestion* ask_ = nullptr;  // the front end's question; set during an attempt
   static constexpr std::size_t kTableSlack = 4096;
   std::size_t table_limit_ = kTableSlack;  // size of the clause table that prompts a pruning

@@ -258,8 +258,10 @@ class OrderedMultimap {
     hashes_.push_back(hash_(k));
     const std::size_t n = slots_.size();
     if (n > kScan) {
-      if (2 * n > index_.size()) reindex(index_.empty() ? 4 * kScan : 2 * index_.size());
-      else place(n - 1);
+      if (2 * n > index_.size())
+        reindex(index_.empty() ? 4 * kScan : 2 * index_.size());
+      else
+        place(n - 1);
     }
     return n - 1;
   }
@@ -453,14 +455,16 @@ struct Core {
   int taillecndats = 0;                          // == number of candidates, as the upkeep counts it
   int empty_clause_number = 0;                   // number of the clause that ended the search
   SplitNameMap split_names{SplitKeyLess{this}};  // (formula, list kind, previous name) -> name
-  std::vector<ClauseRef<L>> cndats;  // candidates, ascending poids; equal weights keep insertion order
-  std::vector<Decomposable> decables;  // deferred literals, ascending poids of the rest
-  std::vector<Decomposed> djvues;      // already-seen, oldest first: read backwards
-  SeenIndex seen_index{&logic};        // the tables of djvues by key
-  IntMap<std::uint32_t> seen_seq;                   // clause number -> seq of its djvues entry
-  std::map<int, LitTableCell> lit_index;            // clause number -> its own table
-  std::vector<Decomposed> axiom_djvues;             // axioms, oldest first
-  std::vector<ClauseRef<L>> empty_split_clauses;  // the satisfiable set, oldest first: read backwards
+  std::vector<ClauseRef<L>>
+      cndats;  // candidates, ascending poids; equal weights keep insertion order
+  std::vector<Decomposable> decables;     // deferred literals, ascending poids of the rest
+  std::vector<Decomposed> djvues;         // already-seen, oldest first: read backwards
+  SeenIndex seen_index{&logic};           // the tables of djvues by key
+  IntMap<std::uint32_t> seen_seq;         // clause number -> seq of its djvues entry
+  std::map<int, LitTableCell> lit_index;  // clause number -> its own table
+  std::vector<Decomposed> axiom_djvues;   // axioms, oldest first
+  std::vector<ClauseRef<L>>
+      empty_split_clauses;                   // the satisfiable set, oldest first: read backwards
   std::map<int, ClauseRef<L>> axiom_table;   // axiom clauses (and their decompositions) by num
   std::map<int, ClauseRef<L>> clause_table;  // by num, every clause a proof may still show
 };

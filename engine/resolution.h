@@ -204,8 +204,8 @@ int ProverImpl<L>::fresh_names_of(const Cl& c1, const Lit& l1) {
 // Clause 2's literal renamed apart from the whole of clause 1, and the
 // renaming. Side effect: takes fresh names from the logic's counter.
 template <Logic L>
-typename ProverImpl<L>::Apart ProverImpl<L>::rename_apart(const Cl& c1, const Lit& l1,
-                                                          const Cl& c2, const Lit& l2) {
+typename ProverImpl<L>::Apart ProverImpl<L>::rename_apart(const Cl& c1, const Lit& l1, const Cl& c2,
+                                                          const Lit& l2) {
   L& lg = core_.logic;
   auto r = lg.get_renaming_formula(lg.empty_renaming(), l1.formule);
   r = get_renaming_formula_list(core_, r, c1.neg);
@@ -261,14 +261,14 @@ bool ProverImpl<L>::drop_refused(const Cl& c1, const Cl& c2, const UnifOf<L>& u,
 // other fields are the parents' own). Whole instances are made only to be
 // shown, from verbose 4.
 template <Logic L>
-std::pair<Lits<L>, Lits<L>> ProverImpl<L>::instances(const Cl& c1, const Cl& c2,
-                                                    const Apart& apart, const UnifOf<L>& u,
-                                                    const Lit& l) {
+std::pair<Lits<L>, Lits<L>> ProverImpl<L>::instances(const Cl& c1, const Cl& c2, const Apart& apart,
+                                                     const UnifOf<L>& u, const Lit& l) {
   L& lg = core_.logic;
   auto renamed = [&](const std::vector<Lit>& side) {
     std::vector<Lit> out;
     out.reserve(side.size());
-    for (const Lit& x : side) out.push_back(Lit{lg.rename_formula(apart.r, x.formule), x.marque, x.num_lit});
+    for (const Lit& x : side)
+      out.push_back(Lit{lg.rename_formula(apart.r, x.formule), x.marque, x.num_lit});
     return out;
   };
   Lits<L> r2{renamed(c2.pos), renamed(c2.neg), renamed(c2.autres)};
@@ -318,8 +318,8 @@ template <Logic L>
 double ProverImpl<L>::resolvent_weight(const Cl& c1, std::size_t len1, const Cl& c2,
                                        std::size_t len2, int depth, const Lit& l,
                                        bool floor) const {
-  return Typespoids::pds_res_max(depth, c1.indice, floor ? 0 : resolvent_hint_max(c1, c2),
-                                 c1.poids, static_cast<int>(len1), c2.indice, c2.poids,
+  return Typespoids::pds_res_max(depth, c1.indice, floor ? 0 : resolvent_hint_max(c1, c2), c1.poids,
+                                 static_cast<int>(len1), c2.indice, c2.poids,
                                  static_cast<int>(len2), core_.logic.size(l.formule));
 }
 
@@ -421,7 +421,8 @@ std::vector<typename ProverImpl<L>::Lit> ProverImpl<L>::subst_lits(
     const typename L::substitution& s, const std::vector<Lit>& l) {
   std::vector<Lit> out;
   out.reserve(l.size());
-  for (const Lit& x : l) out.push_back(Lit{core_.logic.apply_subst(s, x.formule), x.marque, x.num_lit});
+  for (const Lit& x : l)
+    out.push_back(Lit{core_.logic.apply_subst(s, x.formule), x.marque, x.num_lit});
   return out;
 }
 

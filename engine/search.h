@@ -31,7 +31,8 @@ void ProverImpl<L>::add_hyplist_to_cndats(const std::vector<Hypothesis<L>>& hyps
       }
       c.num = core_.next_clause_number();
       c.indice = core_.weights.indice_of_int(h.indice);
-      (negative ? c.neg : c.pos).push_back(Lit{std::move(g), Marque{}, core_.next_literal_number()});
+      (negative ? c.neg : c.pos)
+          .push_back(Lit{std::move(g), Marque{}, core_.next_literal_number()});
     } catch (const typename L::Metavar&) {
       c.num = core_.next_clause_number();
       c.indice = Indice{2.0};

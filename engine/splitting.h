@@ -67,9 +67,9 @@ class Splitting {
 
  private:
   friend struct TestAccess;  // the list forms of the tree functions (splitting_reference.h)
-  struct Walk;    // what split_add needs for one clause; kept for its storage
-  struct Narrow;  // the literals left as a bit mask: clauses of at most 64
-  struct Wide;    // as counts per name: longer clauses
+  struct Walk;               // what split_add needs for one clause; kept for its storage
+  struct Narrow;             // the literals left as a bit mask: clauses of at most 64
+  struct Wide;               // as counts per name: longer clauses
   Added record(const std::vector<SplitLit>& l, bool polled);
   // The shared node (name, left, right) of this object's table.
   SplitTreePtr make_node(int name, SplitTreePtr left, SplitTreePtr right);

@@ -40,8 +40,7 @@ inline SplitTreePtr add(Splitting& s, const std::vector<SplitLit>& l, const Spli
     return chain;
   }
   auto found = mem_remove(t->name, l);
-  if (!found)
-    return TestAccess::make_node(s, t->name, add(s, l, t->left), add(s, l, t->right));
+  if (!found) return TestAccess::make_node(s, t->name, add(s, l, t->left), add(s, l, t->right));
   if (found->second.second)
     return TestAccess::make_node(s, t->name, t->left, add(s, found->first, t->right));
   return TestAccess::make_node(s, t->name, add(s, found->first, t->left), t->right);

@@ -21,7 +21,7 @@ class Typespoids {
  public:
   double pdsmax_default = 500.0;
   double pdsmax_global = pdsmax_default;  // the global weight limit; set by prove, never reset
-  double pdsmax_vu = 0.0;        // weight of the heaviest candidate kept
+  double pdsmax_vu = 0.0;                 // weight of the heaviest candidate kept
 
   static int ordrepoids(double a, double b);
   static double make_pdsmax_global(int n);

@@ -415,7 +415,7 @@ Formula mk_quant_as(const FormNode& like, Formula body) {
 namespace {
 int cmp_str(const std::string& a, const std::string& b) {
   if (&a == &b) return 0;  // one interned name
-  int c = a.compare(b);  // char_traits<char>::compare is unsigned, byte by byte
+  int c = a.compare(b);    // char_traits<char>::compare is unsigned, byte by byte
   return c < 0 ? -1 : c > 0 ? 1 : 0;
 }
 int cmp_args(const std::vector<Term>& a, const std::vector<Term>& b) {

@@ -7,8 +7,8 @@
 #include "folprover/lexermain.h"
 #include "folprover/parsermain.h"
 #include "support/cmdloop.h"
-#include "support/verdict.h"
 #include "support/printer.h"
+#include "support/verdict.h"
 
 namespace folprover {
 

@@ -29,7 +29,8 @@ struct Grammar {
     return {std::move(f), poids, indice};
   }
   static Command axiom(Hyp h) { return Axiom<F>{std::move(h)}; }
-  static Command prove(std::optional<support::cmdlang::ResolutionMethod> mode, std::vector<Hyp> hyps, F f) {
+  static Command prove(std::optional<support::cmdlang::ResolutionMethod> mode,
+                       std::vector<Hyp> hyps, F f) {
     if (mode) return Prove_mode<F>{*mode, std::move(hyps), std::move(f)};
     return Prove<F>{std::move(hyps), std::move(f)};
   }

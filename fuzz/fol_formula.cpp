@@ -1,8 +1,8 @@
 // Fuzz entry: the first-order formula reader, then the printer. A formula
 // that reads must print, and its one-line text must read back to an equal
 // formula (the printer writes only what the reader accepts).
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <string_view>
 #include <variant>
 

@@ -27,7 +27,6 @@ class LexemeStream;
 // letters. The command lexer's words take the same letters.
 bool is_word_start(unsigned char c);
 
-
 class Lexuniv {
  public:
   // construire_analyseur: a lexer recognising these keywords.

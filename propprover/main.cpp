@@ -12,8 +12,7 @@
 namespace prop {
 
 std::optional<int> Main::execute_line(const std::string& line) {
-  return support::cmdloop::run_line(
-      [&] { return dispatch(parse_command(line)); });
+  return support::cmdloop::run_line([&] { return dispatch(parse_command(line)); });
 }
 
 std::optional<int> Main::dispatch(const Command& c) {

@@ -38,7 +38,8 @@ struct Grammar {
   }
   // "prove nhr ..." or "prove phr ..." names a method (Prove_mode, which the
   // loop keeps for later proves); a bare "prove" leaves it as it is.
-  static Command prove(std::optional<support::cmdlang::ResolutionMethod> mode, std::vector<Hyp> hyps, Formula f) {
+  static Command prove(std::optional<support::cmdlang::ResolutionMethod> mode,
+                       std::vector<Hyp> hyps, Formula f) {
     Command c = of_kind(mode ? Command::Kind::Prove_mode : Command::Kind::Prove);
     if (mode) c.mode = *mode;
     c.hyps = std::move(hyps);

@@ -108,8 +108,7 @@ inline constexpr Keyword kSharedWords[] = {
 
 // A program's keyword table: the shared words, then its own.
 template <std::size_t N>
-constexpr std::array<Keyword, std::size(kSharedWords) + N> with_own_words(
-    const Keyword (&own)[N]) {
+constexpr std::array<Keyword, std::size(kSharedWords) + N> with_own_words(const Keyword (&own)[N]) {
   std::array<Keyword, std::size(kSharedWords) + N> out{};
   std::size_t i = 0;
   for (const Keyword& k : kSharedWords) out[i++] = k;

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "support/errors.h"
 #include "fol/parserfol.h"
+#include "support/errors.h"
 
 namespace assistant::parsermain {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "support/errors.h"
 #include "fol/parserfol.h"
 #include "support/bigstack.h"
+#include "support/errors.h"
 
 namespace assistant::parsernc {
 namespace {

@@ -1,12 +1,11 @@
 // Sorted merges, histories, split-context tests and clause splitting.
 #include "engine/clauselists.h"
 
-#include "engine/clauselists_reference.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 
+#include "engine/clauselists_reference.h"
 #include "propprover/prop.h"
 #include "tests/engine/tcore.h"
 
@@ -236,14 +235,12 @@ TEST(SplitClause, GroundFragmentsOrderNamesAndReuse) {
   EXPECT_EQ(s[0].split_neg, (V{3, 7}));  // D is new: name 3, merged with the clause's own
   EXPECT_EQ(s[1].split_pos, (V{3, 8}));
   // A fragment of two literals always takes a fresh name.
-  auto w =
-      split(fx.core, fx.clause({"C", "F(x)", "G(x)"}));  // fragments F(x)G(x), C
+  auto w = split(fx.core, fx.clause({"C", "F(x)", "G(x)"}));  // fragments F(x)G(x), C
   ASSERT_EQ(w.size(), 2u);
   EXPECT_EQ(Fixture::formulas(w[0].pos), (std::vector<std::string>{"F(x)", "G(x)"}));
   EXPECT_EQ(w[0].split_neg, V{4});
   EXPECT_EQ(w[1].split_pos, V{4});
-  auto z =
-      split(fx.core, fx.clause({"B", "C"}));  // fragments C, B: C first, reuses 1
+  auto z = split(fx.core, fx.clause({"B", "C"}));  // fragments C, B: C first, reuses 1
   EXPECT_EQ(Fixture::formulas(z[0].pos), std::vector<std::string>{"C"});
   EXPECT_EQ(z[0].split_neg, V{1});
 }
@@ -258,8 +255,7 @@ TEST(SplitClause, MiddleNamesDependOnThePreviousName) {
   auto s = split(fx.core, fx.clause({"0", "A"}));  // A first: not the middle name
   EXPECT_EQ(Fixture::formulas(s[0].pos), std::vector<std::string>{"A"});
   EXPECT_EQ(s[0].split_neg, V{3});
-  auto t =
-      split(fx.core, fx.clause({"D", "A", "E"}));  // E, A, D: A in the middle again
+  auto t = split(fx.core, fx.clause({"D", "A", "E"}));  // E, A, D: A in the middle again
   EXPECT_EQ(Fixture::formulas(t[1].pos), std::vector<std::string>{"A"});
   EXPECT_EQ(t[1].split_neg, V{5});
   EXPECT_EQ(t[2].split_pos, V{5});

@@ -2,7 +2,6 @@
 #include "engine/majlistes.h"
 
 #include <gtest/gtest.h>
-
 #include <signal.h>
 
 #include "propprover/prop.h"
@@ -138,10 +137,8 @@ TEST(Majcndats, RefusesTautologiesHeavyAndSubsumed) {
   // List full: only clauses no heavier than pdsmax_vu.
   f.core.current.maxcndts = 1;
   f.core.weights.pdsmax_vu = 5.0;
-  EXPECT_EQ(weights(f.majcndats(f.clause({"W"}, {}, 6.0), cands, {})),
-            (std::vector<double>{5.0}));
-  EXPECT_EQ(weights(f.majcndats(f.clause({"W"}, {}, 4.0), cands, {})),
-            (std::vector<double>{4.0}));
+  EXPECT_EQ(weights(f.majcndats(f.clause({"W"}, {}, 6.0), cands, {})), (std::vector<double>{5.0}));
+  EXPECT_EQ(weights(f.majcndats(f.clause({"W"}, {}, 4.0), cands, {})), (std::vector<double>{4.0}));
   EXPECT_EQ(f.core.taillecndats, 1);
 }
 
@@ -205,8 +202,8 @@ TEST(Upkeep, MajdjvuesDropsSubsumedWithTheirEntries) {
   Upkeep f;
   Cl a = f.clause({"P(a)", "Q"}), b = f.clause({"R"}), c = f.clause({"P(b)"});
   std::vector<Majlistes<TL>::Decomposed> seen{{f.ref(a), f.core.new_lit_table()},
-                                               {f.ref(b), f.core.new_lit_table()},
-                                               {f.ref(c), f.core.new_lit_table()}};
+                                              {f.ref(b), f.core.new_lit_table()},
+                                              {f.ref(c), f.core.new_lit_table()}};
   Majlistes<TL>::LitIndex index{
       {a.num, seen[0].second}, {b.num, seen[1].second}, {c.num, seen[2].second}};
   std::vector<Majlistes<TL>::Decomposable> decs;

@@ -1,14 +1,13 @@
 // Proof reconstruction over split literals.
 #include "engine/oldeduction.h"
 
-#include "engine/oldeduction_reference.h"
-
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <algorithm>
 #include <random>
 
+#include "engine/oldeduction_reference.h"
 #include "support/signals.h"
 #include "tests/engine/tcore.h"
 
@@ -187,7 +186,8 @@ TEST(Oldeduction, PendingIndexAgreesWithAListScan) {
         for (const auto& p : model)
           if (!expect && ref::cont(m, p)) expect = true;
         if (!expect) model.push_back(m);
-        ASSERT_EQ(ref::is_redundant_or_change(s.od, k), expect) << "round " << round << " op " << op;
+        ASSERT_EQ(ref::is_redundant_or_change(s.od, k), expect)
+            << "round " << round << " op " << op;
       }
       ASSERT_EQ(s.od.pending_size(), model.size());
     }

@@ -26,8 +26,8 @@ struct Dec {
     return c;
   }
   void decompose(const std::string& f, bool sign, const Cl& r) {
-    engine::TestAccess::decompose_litteral(impl, Lit{parse(f), {}, 1}, sign,
-                                           engine::share(r), *table);
+    engine::TestAccess::decompose_litteral(impl, Lit{parse(f), {}, 1}, sign, engine::share(r),
+                                           *table);
   }
   std::size_t filed() const {
     std::size_t n = 0;

@@ -38,12 +38,13 @@ TEST(TraceLayout, PlainRegimeLevelTwo) {
   // A failed unification closes its bracket with a line break; the
   // end-of-step lists follow; at level 3 the satisfiable set is shown.
   ASSERT_TRUE(e.prove("(p | q) -> (q | p)", plain(3)));
-  EXPECT_NE(e.text.find("Clause non splittee\n\n{}{}{}{}{}{}{}\n[]\n[][]\n\nLes clauses deja vues :\n\n"
-                        "(5)~(p or q -> q or p) :  #1. %2.\n\n\nLes clauses candidates :\n\n"
-                        "(11)q :  #5.2 %3.\n(12)p :  #5.2 %3.\n\n\n"
-                        "La liste des decomposables :\n\n\n"
-                        "taille !djvues : 1\ntaille taillecndats : 2\n\n"),
-            std::string::npos)
+  EXPECT_NE(
+      e.text.find("Clause non splittee\n\n{}{}{}{}{}{}{}\n[]\n[][]\n\nLes clauses deja vues :\n\n"
+                  "(5)~(p or q -> q or p) :  #1. %2.\n\n\nLes clauses candidates :\n\n"
+                  "(11)q :  #5.2 %3.\n(12)p :  #5.2 %3.\n\n\n"
+                  "La liste des decomposables :\n\n\n"
+                  "taille !djvues : 1\ntaille taillecndats : 2\n\n"),
+      std::string::npos)
       << e.text;
   EXPECT_NE(e.text.find("{}\n[]La formule est vraie\nL'ensemble satisfaisable :\nLa clause C :\n"
                         "(13) :  #0. %7.\nVoici la preuve :\n\\(13) :  #0. %7. $res q\n"),

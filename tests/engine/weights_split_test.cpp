@@ -9,8 +9,8 @@
 #include "engine/clauselists_reference.h"
 #include "engine/splitting.h"
 #include "engine/splitting_reference.h"
-#include "engine/typespoids_reference.h"
 #include "engine/typespoids.h"
+#include "engine/typespoids_reference.h"
 #include "support/printer.h"
 
 namespace {

@@ -138,9 +138,12 @@ void Child::signal(int sig) {
 
 bool Child::wait_output(std::string_view needle, std::size_t from, double seconds) {
   std::unique_lock<std::mutex> lock(mu_);
-  return cv_.wait_for(lock, span(seconds), [&] {
-    return (out_.size() >= from && out_.find(needle, from) != std::string::npos) || eof_;
-  }) && out_.size() >= from && out_.find(needle, from) != std::string::npos;
+  return cv_.wait_for(
+             lock, span(seconds),
+             [&] {
+               return (out_.size() >= from && out_.find(needle, from) != std::string::npos) || eof_;
+             }) &&
+         out_.size() >= from && out_.find(needle, from) != std::string::npos;
 }
 
 Ending Child::wait_exit(double seconds) {

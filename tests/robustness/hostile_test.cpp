@@ -59,9 +59,8 @@ TEST_P(Hostile, NestingUpToTheBoundReadsLikeTheShallowFormula) {
   EXPECT_EQ(brackets.out, shallow.out);
 
   // An even number of negations around the same formula.
-  std::string negs = GetParam().propositional
-                         ? repeat("~(", 50000) + "p -> p" + repeat(")", 50000)
-                         : repeat("~", 99998) + "(p -> p)";
+  std::string negs = GetParam().propositional ? repeat("~(", 50000) + "p -> p" + repeat(")", 50000)
+                                              : repeat("~", 99998) + "(p -> p)";
   Result negated = go("prove " + negs + "\n");
   ended_at_eof(negated);
   EXPECT_EQ(negated.out, shallow.out);
@@ -77,7 +76,8 @@ TEST_P(Hostile, NestingBeyondTheBoundIsAFormulaError) {
   ended_at_eof(far);
   EXPECT_EQ(far.out, kFormulaError);
 
-  std::string negs = GetParam().propositional ? repeat("~(", 500000) + "p" : repeat("~", 1000000) + "p";
+  std::string negs =
+      GetParam().propositional ? repeat("~(", 500000) + "p" : repeat("~", 1000000) + "p";
   Result negated = go("prove " + negs + "\n");
   ended_at_eof(negated);
   EXPECT_EQ(negated.out, kFormulaError);

@@ -21,14 +21,15 @@ std::string pigeons_into_holes(int n) {
   std::string hyps, concl;
   for (int i = 1; i <= n; ++i) {
     if (i > 1) hyps += "; ";
-    for (int j = 1; j <= n; ++j) hyps += (j > 1 ? " | p" : "p") + std::to_string(i) + "_" + std::to_string(j);
+    for (int j = 1; j <= n; ++j)
+      hyps += (j > 1 ? " | p" : "p") + std::to_string(i) + "_" + std::to_string(j);
   }
   for (int j = 1; j <= n; ++j)
     for (int i = 1; i <= n; ++i)
       for (int k = i + 1; k <= n; ++k) {
         if (!concl.empty()) concl += " | ";
-        concl += "(p" + std::to_string(i) + "_" + std::to_string(j) + " & p" + std::to_string(k) + "_" +
-                 std::to_string(j) + ")";
+        concl += "(p" + std::to_string(i) + "_" + std::to_string(j) + " & p" + std::to_string(k) +
+                 "_" + std::to_string(j) + ")";
       }
   return "prove [" + hyps + "] " + concl + "\n";
 }
@@ -77,7 +78,8 @@ TEST_P(Interrupt, DuringAProveCancelsItAndTheLoopGoesOn) {
   std::this_thread::sleep_for(500ms);
   ASSERT_EQ(c.out_size(), start) << "the search ended by itself: " << c.out().substr(start);
   c.signal(SIGINT);
-  ASSERT_TRUE(c.wait_output("Preuve annulee\n>>> ", start, 20.0)) << c.out().substr(start) << c.err();
+  ASSERT_TRUE(c.wait_output("Preuve annulee\n>>> ", start, 20.0))
+      << c.out().substr(start) << c.err();
   EXPECT_EQ(c.out().substr(start), "Preuve annulee\n>>> ");
 
   // The prompt works, and a second interrupt during a second prove too.
@@ -129,8 +131,8 @@ TEST_P(Interrupt, AtTheStepQuestionCancelsTheProve) {
 std::vector<Program> programs() {
   return {
       {"prop_prover", PROP_PROVER, kLargeLimits, kLimitsAnswer, pigeons_into_holes(5)},
-      {"fol_prover", FOL_PROVER, "set timemax 0\n" + kLargeLimits, ">>> timemax change\n" + kLimitsAnswer,
-       kEndlessFol},
+      {"fol_prover", FOL_PROVER, "set timemax 0\n" + kLargeLimits,
+       ">>> timemax change\n" + kLimitsAnswer, kEndlessFol},
   };
 }
 

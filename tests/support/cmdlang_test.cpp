@@ -125,7 +125,7 @@ std::string read_dollars(const std::string& line) {
 TEST(SharedCommandLanguage, DollarFormulasBracesAndCommandsOfItsOwn) {
   EXPECT_EQ(read_dollars("prove {$a b$ #2; $c$} $d$"), "prove - [a b#2%1;c%1;] d");
   EXPECT_EQ(read_dollars("select [h 1]"), "select h 1");
-  EXPECT_EQ(read_dollars("select h"), "Erreur de commande");  // an identifier, no name
+  EXPECT_EQ(read_dollars("select h"), "Erreur de commande");       // an identifier, no name
   EXPECT_EQ(read_dollars("prove [a] $b$"), "Erreur de commande");  // a name, no bracket
   EXPECT_EQ(read_dollars("prove ] $b$"), "lexing: empty token");
   EXPECT_EQ(read_dollars("prove $$"), "lexing: empty token");
@@ -176,10 +176,9 @@ TEST(CommandLoop, RefusedLinesAreAnsweredAndTheLoopGoesOn) {
             }),
             "Erreur de commande\nErreur de formule\nint_of_string\n");
   std::optional<int> status;
-  EXPECT_EQ(printed([&] {
-              status = cl::run_line([] { return std::optional<int>(cl::farewell()); });
-            }),
-            "\n A bientot \n\n");
+  EXPECT_EQ(
+      printed([&] { status = cl::run_line([] { return std::optional<int>(cl::farewell()); }); }),
+      "\n A bientot \n\n");
   EXPECT_EQ(status, 0);
 }
 
@@ -190,9 +189,8 @@ TEST(CommandLoop, WhatEscapesEndsTheProgramWithAStatusNotACrash) {
               EXPECT_EQ(cl::guarded("p", [] { return 0; }), 0);
               EXPECT_EQ(cl::guarded("p", []() -> int { support::internal_error("x.cpp"); }),
                         cl::kFatalStatus);
-              EXPECT_EQ(
-                  cl::guarded("p", []() -> int { throw std::runtime_error("boom"); }),
-                  cl::kFatalStatus);
+              EXPECT_EQ(cl::guarded("p", []() -> int { throw std::runtime_error("boom"); }),
+                        cl::kFatalStatus);
               EXPECT_EQ(cl::guarded("p", []() -> int { throw 3; }), cl::kFatalStatus);
             }),
             "");
