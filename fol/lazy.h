@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "fol/fpf.h"
 #include "fol/subst.h"
 
 namespace fol {

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "fol/lib.h"
+#include "fol/buffers.h"
 
 namespace fol {
 

@@ -13,7 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "fol/buffers.h"
 #include "fol/formula.h"
+#include "fol/fpf.h"
 #include "fol/lib.h"
 #include "fol/session.h"
 

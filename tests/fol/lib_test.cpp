@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "fol/fpf.h"
+
 using namespace fol;
 
 TEST(FolLib, SetOperations) {
