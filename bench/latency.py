@@ -337,10 +337,15 @@ def main():
     # the same line with a syntax error after the formula.
     big = "prove " + " | ".join("(" + " & ".join("a%d_%d" % (i, j) for j in range(500)) + ")"
                                 for i in range(1000))
-    # A prefix of 20 000 quantifiers: each step substitutes into a chain as
-    # long, so the stop requests are met inside substitution and unification.
+    # A prefix of 20 000 quantifiers over an endless search on atoms of as
+    # many arguments: each step renames, unifies and substitutes chains as
+    # long, so the stop requests are met inside those walks.
     xs = ",".join("x%d" % i for i in range(20000))
-    prefix = "prove forall %s. p(%s)" % (xs, xs)
+    fxs = ",".join(["f(x0)"] + ["x%d" % i for i in range(1, 20000)])
+    prefix = "prove [p(%s); forall %s. (p(%s) -> p(%s))] q" % (
+        ",".join(["a()"] * 20000), xs, xs, fxs)
+    # Its clauses weigh past LARGE_LIMITS' bound.
+    prefix_limits = "set pdsmax_global 1000000000\nset maxcndts 1000000\n"
     cases = [
         ("fol_prover timemax 1, endless search", n, time_limit_lateness,
          (fol, "set timemax 1\n" + LARGE_LIMITS, ENDLESS_FOL, 1.0)),
@@ -351,9 +356,9 @@ def main():
          (fol, "set timemax 2\n", big, 2.0)),
         ("fol_prover reading the prefix line alone", 3, reading_time, (fol, prefix + " ]")),
         ("fol_prover timemax 1, 20 000-variable prefix", n, time_limit_lateness,
-         (fol, "set timemax 1\n", prefix, 1.0)),
+         (fol, "set timemax 1\n" + prefix_limits, prefix, 1.0)),
         ("fol_prover interrupt, 20 000-variable prefix", n, interrupt_lateness,
-         (fol, "set timemax 0\n", prefix)),
+         (fol, "set timemax 0\n" + prefix_limits, prefix)),
         ("fol_prover interrupt, endless search", n, interrupt_lateness,
          (fol, "set timemax 0\n" + LARGE_LIMITS, ENDLESS_FOL)),
         ("fol_prover interrupt, pigeons 5 into 5", n, interrupt_lateness,

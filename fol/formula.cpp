@@ -65,7 +65,12 @@ std::size_t var_hash(const std::string& x) {
 
 // Live nodes by structural hash: open addressing with linear probing and
 // backward-shift deletion, so lookups touch one flat array. Only probed by
-// hash, never iterated, so its layout cannot reach any output.
+// hash, never iterated, so its layout cannot reach any output. A table of
+// millions of nodes grows a piece at a time: the old array stays beside the
+// new one and each insertion moves a few of its slots, so no single
+// insertion rehashes everything (tens of milliseconds without a stop check,
+// in the middle of a search that must answer the time limit). An old slot
+// emptied meanwhile becomes a tombstone, so its probe runs stay whole.
 template <class N>
 class NodeTable {
  public:
@@ -75,40 +80,27 @@ class NodeTable {
   // The live node with hash h for which eq(node) holds, or nullptr.
   template <class Eq>
   const N* find(std::size_t h, Eq&& eq) const {
-    std::size_t mask = slots_.size() - 1;
-    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
-      const Slot& s = slots_[i];
-      if (!s.p) return nullptr;
-      if (s.h == h && eq(s.p)) return s.p;
-    }
+    if (const N* p = probe(slots_, h, eq)) return p;
+    return old_.empty() ? nullptr : probe(old_, h, eq);
   }
-  // p must not be in the table. Grows first, so at least half of the slots
-  // stay empty and every probe meets an empty slot soon.
+  // p must not be in the table. Makes room first, so at least half of the
+  // new slots stay empty and every probe meets an empty slot soon.
   void insert(std::size_t h, const N* p) {
     if (2 * (count_ + 1) > slots_.size()) grow();
     place(h, p);
     ++count_;
+    if (!old_.empty()) move_old(kMoveStep);
   }
-  // p must be in the table under hash h. No tombstones: the run after the
-  // hole is shifted back, so `find` may keep stopping at the first empty slot.
+  // p must be in the table under hash h.
   void erase(std::size_t h, const N* p) {
-    std::size_t mask = slots_.size() - 1;
-    std::size_t i = h & mask;
-    while (slots_[i].p != p) i = (i + 1) & mask;
-    // Backward shift: pull later members of the probe run into the hole.
-    std::size_t j = i;
-    while (true) {
-      j = (j + 1) & mask;
-      if (!slots_[j].p) break;
-      std::size_t home = slots_[j].h & mask;
-      bool movable = (j > i) ? (home <= i || home > j) : (home <= i && home > j);
-      if (movable) {
-        slots_[i] = slots_[j];
-        i = j;
-      }
-    }
-    slots_[i] = Slot{};
     --count_;
+    if (erase_from(slots_, h, p)) return;
+    // In the old array: a tombstone, not a shift, since the slots before
+    // next_old_ have been moved already and must not take an entry back.
+    std::size_t mask = old_.size() - 1;
+    std::size_t i = h & mask;
+    while (old_[i].p != p) i = (i + 1) & mask;
+    old_[i].p = tomb();
   }
 
  private:
@@ -116,20 +108,71 @@ class NodeTable {
     std::size_t h = 0;
     const N* p = nullptr;
   };
+  static constexpr std::size_t kMoveStep = 8;  // old slots moved per insertion
+  static const N* tomb() {
+    static const char mark = 0;
+    return reinterpret_cast<const N*>(&mark);  // never dereferenced
+  }
+  template <class Eq>
+  static const N* probe(const std::vector<Slot>& t, std::size_t h, Eq& eq) {
+    std::size_t mask = t.size() - 1;
+    for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+      const Slot& s = t[i];
+      if (!s.p) return nullptr;
+      if (s.h == h && s.p != tomb() && eq(s.p)) return s.p;
+    }
+  }
+  // No tombstones in the new array: the run after the hole is shifted back,
+  // so `find` may keep stopping at the first empty slot.
+  static bool erase_from(std::vector<Slot>& t, std::size_t h, const N* p) {
+    std::size_t mask = t.size() - 1;
+    std::size_t i = h & mask;
+    while (t[i].p != p) {
+      if (!t[i].p) return false;
+      i = (i + 1) & mask;
+    }
+    std::size_t j = i;
+    while (true) {
+      j = (j + 1) & mask;
+      if (!t[j].p) break;
+      std::size_t home = t[j].h & mask;
+      bool movable = (j > i) ? (home <= i || home > j) : (home <= i && home > j);
+      if (movable) {
+        t[i] = t[j];
+        i = j;
+      }
+    }
+    t[i] = Slot{};
+    return true;
+  }
   void place(std::size_t h, const N* p) {
     std::size_t mask = slots_.size() - 1;
     std::size_t i = h & mask;
     while (slots_[i].p) i = (i + 1) & mask;
     slots_[i] = Slot{h, p};
   }
+  // The table doubles once it is half full; the old array's entries follow
+  // over the next insertions (half as many as the old array has slots,
+  // kMoveStep slots each), well before the new array is half full in turn.
   void grow() {
-    std::vector<Slot> old = std::move(slots_);
-    slots_.assign(old.size() * 2, Slot{});
-    for (const Slot& s : old)
-      if (s.p) place(s.h, s.p);
+    if (!old_.empty()) move_old(old_.size());  // not reached: kMoveStep is ample
+    old_ = std::move(slots_);
+    next_old_ = 0;
+    slots_.assign(old_.size() * 2, Slot{});
+  }
+  void move_old(std::size_t n) {
+    for (; n > 0 && next_old_ < old_.size(); --n, ++next_old_) {
+      Slot& s = old_[next_old_];
+      if (!s.p || s.p == tomb()) continue;  // empty slots stay empty: runs keep their ends
+      place(s.h, s.p);
+      s.p = tomb();
+    }
+    if (next_old_ == old_.size()) std::vector<Slot>().swap(old_);
   }
   std::vector<Slot> slots_;  // size a power of two, at most half full
-  std::size_t count_ = 0;
+  std::vector<Slot> old_;    // a growth under way: entries from next_old_ on
+  std::size_t next_old_ = 0;
+  std::size_t count_ = 0;  // live entries in both arrays
 };
 
 // The interning tables of terms and formulas. Shared by the whole process,

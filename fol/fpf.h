@@ -15,6 +15,7 @@
 
 #include "fol/buffers.h"
 #include "support/errors.h"
+#include "support/signals.h"
 
 namespace fol {
 
@@ -213,7 +214,10 @@ int fpf_insertion_height(std::size_t n, Before before) {
     return rebalance(i);
   };
   int root = -1;
-  for (std::size_t k = 0; k < n; ++k) root = add(add, root, static_cast<int>(k));
+  for (std::size_t k = 0; k < n; ++k) {
+    support::stop_tick();  // a unifier can have as many bindings as a line has variables
+    root = add(add, root, static_cast<int>(k));
+  }
   return h(root);
 }
 

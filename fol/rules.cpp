@@ -170,6 +170,7 @@ using Bound = Scope;  // the binders crossed so far
 // Extends r with a fresh name for each free Var of t not yet in r. Side
 // effects: advances ses.renamings by one per name taken.
 void renaming_term(Session& ses, Renaming& r, const Bound& bound, const Term& t) {
+  support::stop_tick();  // an atom may have thousands of arguments
   switch (t->kind()) {
     case TermKind::Var:
       if (!bound.binds(t->name()) && !r.defined(t.get())) r.add_fresh(t, ++ses.renamings);
@@ -228,6 +229,7 @@ void renaming_form(Session& ses, Renaming& r, Bound& bound, const Formula& f) {
 // Applies the renaming r to the free variables of t; stored values are read
 // in, so the renamed clause no longer depends on the store.
 Term rename_term(const Session& ses, const Renaming& r, const Bound& bound, const Term& t) {
+  support::stop_tick();
   switch (t->kind()) {
     case TermKind::Var: {
       if (bound.binds(t->name())) return t;
@@ -327,10 +329,15 @@ Formula rename_formula(const Session& ses, const Renaming& r, const Formula& f) 
 }
 
 // x to the constant x_cst(): the engine freezes a clause with it for the
-// subsumption test, so that its variables match only themselves.
+// subsumption test, so that its variables match only themselves. The names
+// of a set are distinct, so each binds in place: r = r.add(...) would copy
+// the whole substitution once per name.
 Subst vars_to_constants(const Names& vars) {
   Subst r;
-  for (const std::string& x : vars) r = r.add(x, mk_fn(x + "_cst", {}));
+  for (const std::string& x : vars) {
+    support::stop_tick();
+    r.bind(mk_var(x), mk_fn(x + "_cst", {}));
+  }
   return r;
 }
 

@@ -278,6 +278,7 @@ Term termsubst(const Session& ses, const Subst& s, const Term& t) {
       return v ? *v : t;
     }
     case TermKind::Fn: {
+      support::stop_tick();  // terms can be as long as a line
       auto args = map_args(t->args(), [&](const Term& a) { return termsubst(ses, s, a); });
       return args ? mk_fn_as(*t, std::move(*args)) : t;
     }

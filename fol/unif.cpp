@@ -95,6 +95,7 @@ using Eqs = SmallVec<std::pair<Term, Term>, 16>;
 // when it is trivial. The other kinds match by name.
 bool unify_stack(const Session& ses, Subst& env, Eqs& st) {
   while (!st.empty()) {
+    support::stop_tick();  // an atom may have thousands of arguments
     auto [s, t] = std::move(st.back());
     st.pop_back();
     switch (s->kind()) {
@@ -202,6 +203,7 @@ std::optional<Subst> solve_with_height(const Session& ses, const Subst& env0, in
     // that changes: most unifiers come out of unification solved.
     Subst env1;
     for (std::size_t i = 0; i < n; ++i) {
+      support::stop_tick();
       Term t1 = termsubst(ses, env, fs[i]->value);
       if (env1.empty() && t1 == fs[i]->value) continue;
       if (env1.empty())
@@ -361,6 +363,7 @@ namespace {
 // neither side can still become anything.
 bool may_unify_terms(const Term& s, const Term& t) {
   if (s == t) return true;
+  support::stop_tick();
   const TermKind a = s->kind(), b = t->kind();
   // A variable (free, or bound and so a placeholder later), an existential
   // variable or a placeholder may still become anything.

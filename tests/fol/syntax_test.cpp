@@ -256,6 +256,29 @@ TEST(FolSyntax, DeepFormulasAreFreedWithoutRecursion) {
   EXPECT_LT(bank_stats().terms + 1000000, before.terms + 1);
 }
 
+TEST(FolSyntax, TheBankKeepsOneNodePerTermWhileItGrows) {
+  // Nodes are made and dropped while the table grows a piece at a time:
+  // each live term must still be found (the same node made again), and
+  // each dropped one be gone.
+  const std::size_t base = bank_stats().terms;
+  std::vector<Term> kept;
+  for (int i = 0; i < 300000; ++i) {
+    Term t = mk_fn("g", {mk_fn("c" + std::to_string(i), {})});
+    if (i % 3 != 0) kept.push_back(t);
+  }
+  for (std::size_t i = 0; i < kept.size(); i += 2) kept[i] = Term();
+  for (int i = 0, k = 0; i < 300000; ++i) {
+    if (i % 3 == 0) continue;
+    Term again = mk_fn("g", {mk_fn("c" + std::to_string(i), {})});
+    if (kept[k]) {
+      EXPECT_EQ(again.get(), kept[k].get()) << i;
+    }
+    ++k;
+  }
+  kept.clear();
+  EXPECT_EQ(bank_stats().terms, base);
+}
+
 TEST(FolSyntax, RandomTextNeverBreaksTheReader) {
   // Any text either fails to read or reads to a formula whose printed form
   // reads back to the same formula.
