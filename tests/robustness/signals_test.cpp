@@ -193,12 +193,7 @@ TEST_P(InterruptWhilePrinting, StopsTheProofAtALineEnd) {
 
   c.write("prove p -> p\n");
   ASSERT_TRUE(c.wait_output("La formule est vraie\n", end, 30.0)) << c.out().substr(end);
-  c.write("exit\n");
-  c.close_input();
-  Ending e = c.wait_exit(30.0);
-  EXPECT_TRUE(e.finished);
-  EXPECT_FALSE(e.signaled);
-  EXPECT_EQ(e.code, 0);
+  exits_on_exit(c);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, InterruptWhilePrinting, ::testing::ValuesIn(programs()),
