@@ -8,8 +8,9 @@ fol::Subst do_subst(const fol::Session& ses,
                     const std::vector<std::pair<std::string, std::vector<fol::Term>>>& csts,
                     const std::vector<std::pair<std::string, std::string>>& evars) {
   fol::Subst m;
-  for (const auto& [x, deps] : csts) m = m.add(x, fol::mk_cst(x, deps));
-  for (const auto& [x, key] : evars) m = m.add(x, fol::mk_evar(key, x));
+  // In place: m = m.add(...) would copy m once per name.
+  for (const auto& [x, deps] : csts) m.set(fol::mk_var(x), fol::mk_cst(x, deps));
+  for (const auto& [x, key] : evars) m.set(fol::mk_var(x), fol::mk_evar(key, x));
   // Constants and existential variables have no variables of their own, so
   // solving cannot meet an occurrence; a stored value that loops is shown
   // through the unsolved map rather than refused.

@@ -188,6 +188,15 @@ const Term* Subst::find(const TermNode* var) const {
   return probe(var->hash(), var, nullptr);
 }
 
+// Where var is bound among the bindings, found as `find` finds it: the
+// value found is a member of one binding of the buffer.
+std::optional<std::size_t> Subst::position(const TermNode* var) const {
+  const Term* v = find(var);
+  if (!v) return std::nullopt;
+  const auto* first = reinterpret_cast<const char*>(&begin()->value);
+  return static_cast<std::size_t>(reinterpret_cast<const char*>(v) - first) / sizeof(Binding);
+}
+
 const Term* Subst::find(const std::string& key) const {
   if (size() <= kScan) {
     for (const Binding& e : *this)
@@ -215,14 +224,17 @@ void Subst::bind(const Term& var, const Term& v) {
   if (!b.index.empty()) b.index.put(var->hash(), b.n - 1, b.n);
 }
 
+void Subst::set(const Term& var, const Term& v) {
+  if (const std::optional<std::size_t> i = position(var.get())) {
+    own(0).data()[*i].value = v;  // the same key: the index stays right
+    return;
+  }
+  bind(var, v);
+}
+
 Subst Subst::add(const Term& var, const Term& v) const {
   Subst r = *this;
-  for (std::size_t i = 0; i < size(); ++i)
-    if (begin()[i].var == var) {
-      r.own(0).data()[i].value = v;  // the same key: the index stays right
-      return r;
-    }
-  r.bind(var, v);
+  r.set(var, v);
   return r;
 }
 

@@ -82,6 +82,9 @@ class Subst {
   Subst remove(const std::string& key) const;
   // In place: binds var, which must be unbound here.
   void bind(const Term& var, const Term& v);
+  // In place: binds var to v, replacing an old binding where it has one
+  // (`add` without the copy, for a substitution built binding by binding).
+  void set(const Term& var, const Term& v);
   // In place: keeps the first n bindings made.
   void truncate(std::size_t n);
 
@@ -114,6 +117,7 @@ class Subst {
   // The buffer, first copied when shared, with room for `extra` more.
   Buffer& own(std::size_t extra);
   const Term* probe(std::size_t h, const TermNode* var, const std::string* key) const;
+  std::optional<std::size_t> position(const TermNode* var) const;
   std::vector<const Binding*> sorted() const;
   Buffer* buf_ = nullptr;
 };
